@@ -1,0 +1,112 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// The program's side of the student database. libmdb never runs in this process: each Database
+// starts a reader helper of its own and every operation below is a request to it. Any failure of
+// the helper (a damaged file that makes it hang, crash or answer nonsense) surfaces as a
+// jet::Error at the operation where it happened.
+namespace jet {
+
+// An error of the database layer; description() is a CP1251 text for the user.
+class Error : public std::runtime_error {
+public:
+    explicit Error(std::string descriptionCp1251);
+    const std::string& description() const { return description_; }
+
+private:
+    std::string description_;
+};
+
+// Where the helper lives and how long it may take; the defaults suit a station.
+struct Limits {
+    int replyTimeoutMs = 5000;
+    std::uint64_t addressSpaceBytes = 512ull << 20;
+    int cpuSeconds = 10;
+};
+
+class HelperChannel;
+
+// A column value as the sign-in reads it: text as CP1251 bytes, a long integer as signed 32 bits.
+// A Null reads as empty text or 0.
+struct FieldValue {
+    enum class Kind { Text, Long } kind = Kind::Text;
+    std::string text;
+    std::int32_t number = 0;
+};
+
+class Database {
+public:
+    Database();
+    explicit Database(Limits limits);
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    // Opens the file read-only; throws Error and stays unopened on failure.
+    void open(const std::string& hostPath);
+    bool isOpen() const;
+    void close();
+
+    HelperChannel* channel() const { return channel_.get(); }
+
+private:
+    Limits limits_;
+    std::unique_ptr<HelperChannel> channel_;
+};
+
+class TableDef {
+public:
+    explicit TableDef(Database& db);
+    ~TableDef();
+    TableDef(const TableDef&) = delete;
+    TableDef& operator=(const TableDef&) = delete;
+
+    // Throws Error and stays unopened when the table is missing or unreadable.
+    void open(const std::string& tableName);
+    bool isOpen() const { return open_; }
+    void close() { open_ = false; }
+
+    Database& database() const { return db_; }
+    const std::string& name() const { return name_; }
+
+private:
+    Database& db_;
+    std::string name_;
+    bool open_ = false;
+};
+
+// A table-type recordset: the rows in the table's stored order.
+class Recordset {
+public:
+    explicit Recordset(Database& db);
+    ~Recordset();
+    Recordset(const Recordset&) = delete;
+    Recordset& operator=(const Recordset&) = delete;
+
+    void open(TableDef& table);
+    bool isOpen() const { return open_; }
+    void close();
+
+    std::int32_t recordCount();
+    void moveFirst();
+    void moveNext();
+    bool isEof() const;
+    bool isBof() const;
+
+    // The named column of the current row.
+    FieldValue value(const std::string& column);
+
+private:
+    // Implementation state (batches of the scanned column, position) lives here.
+    struct State;
+    Database& db_;
+    std::unique_ptr<State> state_;
+    bool open_ = false;
+};
+
+}  // namespace jet
