@@ -1,0 +1,56 @@
+#include "HandOff.h"
+
+#include "MessageCatalogue.h"
+#include "WindowServices.h"
+
+#include <QDialog>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace app {
+
+namespace {
+
+enum class WriteResult { Written, CannotOpen, CannotWrite };
+
+// One byte, then the close, both checked: a full disk must not leave the shell an empty file
+// while the program believes it handed over.
+WriteResult writeCode(char code) {
+    std::FILE* file = std::fopen(kHandOffFile, "w");
+    if (!file) return WriteResult::CannotOpen;
+    const bool written = std::fputc(code, file) != EOF;
+    const bool closed = std::fclose(file) == 0;
+    return written && closed ? WriteResult::Written : WriteResult::CannotWrite;
+}
+
+}  // namespace
+
+void handOffAndClose(ui::WindowServices& services, QDialog& panel, HandOffCode code) {
+    if (writeCode(static_cast<char>(code)) != WriteResult::Written) {
+        services.messageBox(&panel, messageText(5), messageText(0), ui::kBoxError);
+        fatalExit(services);
+    }
+    panel.reject();
+}
+
+void handOffExitCode(ui::WindowServices& services) {
+    switch (writeCode(static_cast<char>(HandOffCode::Leave))) {
+    case WriteResult::Written: return;
+    case WriteResult::CannotOpen:
+        services.messageBox(nullptr, messageText(31), messageText(0), ui::kBoxError);
+        break;
+    case WriteResult::CannotWrite:
+        services.messageBox(nullptr, messageText(32), messageText(0), ui::kBoxError);
+        break;
+    }
+    fatalExit(services);
+}
+
+void fatalExit(ui::WindowServices& services) {
+    writeCode(static_cast<char>(HandOffCode::Return));
+    services.endProcess(0);
+    std::_Exit(0);  // a window-services object that returned still must not let the caller run on
+}
+
+}  // namespace app

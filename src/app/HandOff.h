@@ -1,0 +1,31 @@
+#pragma once
+
+class QDialog;
+
+namespace ui {
+class WindowServices;
+}
+
+// The program's decision for the shell: one character in vdm_out.txt in the current directory.
+namespace app {
+
+inline constexpr const char* kHandOffFile = "vdm_out.txt";
+
+enum class HandOffCode : char {
+    Leave = '0',
+    Return = '1',
+    Trainer = '2',
+    Driving = '5',
+};
+
+// The end of the panel's leaving buttons: writes the code, then ends the panel's run with the
+// Cancel result. A file that cannot be written shows id 5 on the panel and takes fatalExit.
+void handOffAndClose(ui::WindowServices& services, QDialog& panel, HandOffCode code);
+
+// Writes "0" for a caller that is not the panel; returns only when the code was written.
+void handOffExitCode(ui::WindowServices& services);
+
+// Writes "1" where it can and ends the process with status 0 at once.
+[[noreturn]] void fatalExit(ui::WindowServices& services);
+
+}  // namespace app

@@ -1,0 +1,78 @@
+#include "QtWindowServices.h"
+
+#include "Text.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QMessageBox>
+#include <QUrl>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace ui {
+
+namespace {
+constexpr unsigned kMbYesNo = 0x4;
+constexpr unsigned kMbIconQuestion = 0x20;
+constexpr unsigned kMbIconExclamation = 0x30;
+constexpr unsigned kMbIconMask = 0xF0;
+constexpr unsigned kMbDefButton2 = 0x100;
+constexpr unsigned kMbTopmost = 0x40000;
+
+int answerOf(int pressed) {
+    switch (pressed) {
+    case QMessageBox::Yes: return kAnswerYes;
+    case QMessageBox::No: return kAnswerNo;
+    default: return kAnswerOk;
+    }
+}
+}  // namespace
+
+int QtWindowServices::messageBox(QWidget* owner, const std::string& text,
+                                 const std::string& title, unsigned type) {
+    QMessageBox box(owner);
+    box.setWindowTitle(toQString(title));
+    box.setText(toQString(text));
+    box.setTextFormat(Qt::PlainText);
+    box.setObjectName(QStringLiteral("messageBox"));
+    const unsigned icon = type & kMbIconMask;
+    box.setIcon(icon == kMbIconQuestion      ? QMessageBox::Question
+                : icon == kMbIconExclamation ? QMessageBox::Warning
+                                             : QMessageBox::NoIcon);
+    if (type & kMbYesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton((type & kMbDefButton2) ? QMessageBox::No : QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::No);
+    } else {
+        box.setStandardButtons(QMessageBox::Ok);
+        box.setDefaultButton(QMessageBox::Ok);
+        box.setEscapeButton(QMessageBox::Ok);
+    }
+    if (type & kMbTopmost) box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    return answerOf(box.exec());
+}
+
+void QtWindowServices::engineErrorBox(const std::string& text) {
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(QApplication::applicationDisplayName());
+    box.setText(toQString(text));
+    box.setTextFormat(Qt::PlainText);
+    box.setObjectName(QStringLiteral("engineErrorBox"));
+    box.setStandardButtons(QMessageBox::Ok);
+    box.setEscapeButton(QMessageBox::Ok);
+    box.exec();
+}
+
+void QtWindowServices::openDocument(const std::string& fileName) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::current().absoluteFilePath(toQString(fileName))));
+}
+
+void QtWindowServices::endProcess(int status) {
+    std::fflush(nullptr);
+    // At once: no handler further up runs on and no destructor of the open dialogs runs.
+    _exit(status);
+}
+
+}  // namespace ui

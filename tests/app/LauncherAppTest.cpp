@@ -1,0 +1,40 @@
+#include "LauncherApp.h"
+
+#include <QDialog>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Counts its life so the test can see it was run once and destroyed before initInstance returned.
+class CountingPanel : public QDialog {
+public:
+    CountingPanel(int& runs, bool& destroyed) : runs_(runs), destroyed_(destroyed) {}
+    ~CountingPanel() override { destroyed_ = true; }
+    int exec() override {
+        ++runs_;
+        QTimer::singleShot(0, this, &QDialog::reject);
+        return QDialog::exec();
+    }
+
+private:
+    int& runs_;
+    bool& destroyed_;
+};
+
+TEST(LauncherApp, RunsThePanelOnceThenDestroysItAndReturnsFalse) {
+    int runs = 0;
+    int made = 0;
+    bool destroyed = false;
+    LauncherApp app([&] {
+        ++made;
+        return std::make_unique<CountingPanel>(runs, destroyed);
+    });
+    EXPECT_FALSE(app.initInstance());
+    EXPECT_EQ(made, 1);
+    EXPECT_EQ(runs, 1);
+    EXPECT_TRUE(destroyed);
+    EXPECT_EQ(app.registryKey(), "Local AppWizard-Generated Applications");
+}
+
+}  // namespace
