@@ -1,1 +1,26 @@
-int main() { return 0; }
+#include "DialogUnits.h"
+#include "LauncherApp.h"
+#include "MainPanelDialog.h"
+#include "MessageCatalogue.h"
+#include "PasswordState.h"
+#include "QtWindowServices.h"
+#include "SignInState.h"
+
+#include <QApplication>
+
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    QApplication qtApp(argc, argv);
+    if (!ui::installFontSubstitutes())
+        std::fputs("rulevion-menu: Liberation Sans is not installed; texts may not show\n", stderr);
+
+    // Program-wide state; the texts are complete before the application object starts its work.
+    ui::QtWindowServices services;
+    trainer::PasswordState password;
+    catalogue();
+    SignInState signIn;
+    LauncherApp app([&] { return std::make_unique<MainPanelDialog>(services, signIn, password); });
+    app.initInstance();
+    return 0;
+}

@@ -31,7 +31,8 @@ void handOffAndClose(ui::WindowServices& services, QDialog& panel, HandOffCode c
         services.messageBox(&panel, messageText(5), messageText(0), ui::kBoxError);
         fatalExit(services);
     }
-    panel.reject();
+    // done() rather than reject(): the panel routes its own reject (Esc, close box) here.
+    panel.done(QDialog::Rejected);
 }
 
 void handOffExitCode(ui::WindowServices& services) {

@@ -1,0 +1,195 @@
+#include "MainPanelDialog.h"
+
+#include "DialogUnits.h"
+#include "HandOff.h"
+#include "MessageCatalogue.h"
+#include "Text.h"
+#include "TrainerPasswordDialog.h"
+#include "WindowServices.h"
+
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPushButton>
+
+#include <cstdio>
+
+namespace {
+
+// The panel was drawn around its 1019 x 573 picture: its 291 x 158 dialog units map to exactly
+// that size with these base units.
+const ui::DialogUnits kUnits(14, 29);
+constexpr int kFontPoints = 18;
+constexpr int kEntryLimit = 100;
+
+QPushButton* makeButton(QWidget* parent, int id, bool tabStop) {
+    auto* button = new QPushButton(parent);
+    button->setObjectName(QStringLiteral("control%1").arg(id));
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    button->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::ClickFocus);
+    return button;
+}
+
+bool hasContent(const std::string& text) {
+    for (const char c : text)
+        if (c != ' ' && c != '\0') return true;
+    return false;
+}
+
+}  // namespace
+
+MainPanelDialog::MainPanelDialog(ui::WindowServices& services, SignInState& signIn,
+                                 trainer::PasswordState& password)
+    : QDialog(nullptr, Qt::Window | Qt::FramelessWindowHint),
+      services_(services),
+      signIn_(signIn),
+      password_(password) {
+    setObjectName(QStringLiteral("mainPanel"));
+    QIcon icon;
+    for (int size : {16, 32, 48}) icon.addFile(QStringLiteral(":/res/icon-%1.png").arg(size));
+    setWindowIcon(icon);
+    buildLayout();
+}
+
+MainPanelDialog::~MainPanelDialog() { database_.release(); }
+
+void MainPanelDialog::buildLayout() {
+    setFont(ui::dialogFont(kFontPoints, true));
+    const QRect whole = kUnits.rect(0, 0, 291, 158);
+    setFixedSize(whole.size());
+    move(0, 0);
+
+    // Created in the layout's order, which is also the tab order.
+    exitButton_ = makeButton(this, kExit, false);
+    exitButton_->setGeometry(kUnits.rect(0, 0, 72, 16));
+
+    picture_ = new QLabel(this);
+    picture_->setObjectName(QStringLiteral("picture"));
+    const QPixmap art(QStringLiteral(":/res/panel.png"));
+    picture_->setPixmap(art);
+    const QPoint pictureAt = kUnits.rect(0, 16, 0, 0).topLeft();
+    picture_->setGeometry(QRect(pictureAt, art.isNull() ? QSize(1019, 573) : art.size()));
+    picture_->lower();
+
+    returnButton_ = makeButton(this, kReturn, false);
+    returnButton_->setGeometry(kUnits.rect(73, 0, 72, 16));
+    trainerButton_ = makeButton(this, kTrainer, false);
+    trainerButton_->setGeometry(kUnits.rect(146, 0, 72, 16));
+    helpButton_ = makeButton(this, kHelp, false);
+    helpButton_->setGeometry(kUnits.rect(219, 0, 72, 16));
+
+    entry_ = new QLineEdit(this);
+    entry_->setObjectName(QStringLiteral("control%1").arg(kEntry));
+    entry_->setGeometry(kUnits.rect(7, 82, 84, 10));
+
+    label_ = new QLabel(this);
+    label_->setObjectName(QStringLiteral("control%1").arg(kLabel));
+    label_->setGeometry(kUnits.rect(7, 71, 84, 8));
+    label_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    label_->setAutoFillBackground(true);
+
+    signInButton_ = makeButton(this, kSignIn, true);
+    signInButton_->setGeometry(kUnits.rect(95, 82, 17, 10));
+    signInButton_->setText(QStringLiteral("OK"));
+
+    drivingButton_ = makeButton(this, kDriving, true);
+    drivingButton_->setGeometry(kUnits.rect(7, 102, 85, 10));
+
+    setTabOrder(entry_, signInButton_);
+    setTabOrder(signInButton_, drivingButton_);
+
+    connect(exitButton_, &QPushButton::clicked, this, &MainPanelDialog::onExit);
+    connect(returnButton_, &QPushButton::clicked, this, &MainPanelDialog::onReturn);
+    connect(trainerButton_, &QPushButton::clicked, this, &MainPanelDialog::onTrainer);
+    connect(helpButton_, &QPushButton::clicked, this, &MainPanelDialog::onHelp);
+    connect(signInButton_, &QPushButton::clicked, this, &MainPanelDialog::onSignIn);
+    connect(drivingButton_, &QPushButton::clicked, this, &MainPanelDialog::onDriving);
+}
+
+void MainPanelDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!initialised_) {
+        initialised_ = true;
+        initialise();
+    }
+}
+
+// The steps in the order the station has always taken them at start.
+void MainPanelDialog::initialise() {
+    exitButton_->setText(ui::toQString(messageText(1)));
+    returnButton_->setText(ui::toQString(messageText(7)));
+    trainerButton_->setText(ui::toQString(messageText(2)));
+    helpButton_->setText(ui::toQString(messageText(4)));
+    drivingButton_->setText(ui::toQString(messageText(35)));
+    label_->setText(ui::toQString(messageText(33)));
+    entry_->setMaxLength(kEntryLimit);
+    activateWindow();
+    entry_->setFocus(Qt::OtherFocusReason);
+    signInButton_->setEnabled(true);
+    signIn_.clear();
+    removeResultFiles();
+    signIn_.signInAttempted = false;
+}
+
+void MainPanelDialog::removeResultFiles() {
+    for (const char* name : kResultFiles) std::remove(name);
+}
+
+void MainPanelDialog::onExit() { app::handOffAndClose(services_, *this, app::HandOffCode::Leave); }
+
+void MainPanelDialog::onReturn() {
+    app::handOffAndClose(services_, *this, app::HandOffCode::Return);
+}
+
+void MainPanelDialog::onTrainer() {
+    int result = QDialog::Rejected;
+    {
+        TrainerPasswordDialog dialog(services_, password_);
+        result = dialog.exec();
+    }
+    if (result == QDialog::Rejected) return;
+    app::handOffAndClose(services_, *this, app::HandOffCode::Trainer);
+}
+
+void MainPanelDialog::onHelp() { services_.openDocument("vdm03.pdf"); }
+
+void MainPanelDialog::onSignIn() { ::onSignIn(services_, *this, signIn_, database_); }
+
+void MainPanelDialog::onDriving() {
+    if (!signIn_.signInAttempted) {
+        signIn_.recordBookText = entryText();
+        if (hasContent(signIn_.recordBookText)) {
+            const int answer = services_.messageBox(this, catalogue().slots[137],
+                                                    catalogue().caption, ui::kBoxDrivingQuestion);
+            if (answer != ui::kAnswerYes) return;
+        }
+    }
+    app::handOffAndClose(services_, *this, app::HandOffCode::Driving);
+}
+
+void MainPanelDialog::reject() { onExit(); }
+
+// No control is the default button. Enter in the entry field signs in, as OK does, and Enter on
+// a focused button presses it; Enter never ends the panel without a decision for the shell.
+void MainPanelDialog::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && event->modifiers() == Qt::NoModifier) {
+        QWidget* focused = focusWidget();
+        if (focused == entry_) {
+            onSignIn();
+        } else if (auto* button = qobject_cast<QPushButton*>(focused)) {
+            button->click();
+        }
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+std::string MainPanelDialog::entryText() { return ui::fromQString(entry_->text()); }
+
+void MainPanelDialog::setEntryText(const std::string& text) { entry_->setText(ui::toQString(text)); }
+
+void MainPanelDialog::setLabelText(const std::string& text) { label_->setText(ui::toQString(text)); }
