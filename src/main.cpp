@@ -1,3 +1,4 @@
+#include "CrashGuard.h"
 #include "DialogUnits.h"
 #include "LauncherApp.h"
 #include "MainPanelDialog.h"
@@ -11,6 +12,7 @@
 #include <cstdio>
 
 int main(int argc, char** argv) {
+    app::installCrashGuard();
     QApplication qtApp(argc, argv);
     if (!ui::installFontSubstitutes())
         std::fputs("rulevion-menu: Liberation Sans is not installed; texts may not show\n", stderr);
