@@ -1,0 +1,197 @@
+#include "SignIn.h"
+
+#include "CaseFold.h"
+#include "Cp1251.h"
+#include "Drives.h"
+#include "HandOff.h"
+#include "Jet.h"
+#include "MessageCatalogue.h"
+#include "MonitorFile.h"
+#include "SignInRecord.h"
+#include "WindowServices.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+using namespace signin;
+
+namespace {
+
+// Message slots of the sign-in.
+enum Slot {
+    kNoDatabaseFile = 15,
+    kCannotOpenDatabase = 16,
+    kNoStudentsTable = 114,
+    kStudentNotFound = 115,
+    kCannotCreateRecord = 116,
+    kCannotWriteRecord = 117,
+    kCannotOpenStudents = 118,
+    kCannotOpenMonitor = 123,
+    kCannotReadMonitor = 124,
+    kWrongMonitor = 125,
+};
+
+constexpr int kSignedInLabel = 34;
+
+void showMessage(ui::WindowServices& services, SignInView& view, const std::string& text) {
+    services.messageBox(view.owner(), text, catalogue().caption, ui::kBoxSignInError);
+}
+
+[[noreturn]] void fail(ui::WindowServices& services, SignInView& view, int slot,
+                       const std::string& appended = {}) {
+    showMessage(services, view, catalogue().slots[static_cast<std::size_t>(slot)] + appended);
+    app::fatalExit(services);
+}
+
+// Only spaces and NULs count as blank; a tab is content.
+bool isBlank(const std::string& text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return c == ' ' || c == '\0'; });
+}
+
+std::string chooseDatabasePath(ui::WindowServices& services, SignInView& view) {
+    switch (readMonitorFile()) {
+        case MonitorReading::DriveD: return kDatabasePathD;
+        case MonitorReading::DriveC: return kDatabasePathC;
+        case MonitorReading::CannotOpen: fail(services, view, kCannotOpenMonitor, kMonitorFile);
+        case MonitorReading::CannotRead: fail(services, view, kCannotReadMonitor, kMonitorFile);
+        case MonitorReading::WrongStructure: break;
+    }
+    fail(services, view, kWrongMonitor, kMonitorFile);
+}
+
+void checkDatabaseExists(ui::WindowServices& services, SignInView& view,
+                         const std::string& databasePath, const fs::path& file) {
+    std::FILE* f = std::fopen(file.c_str(), "rb");
+    if (!f) fail(services, view, kNoDatabaseFile, databasePath);
+    std::fclose(f);
+}
+
+// An engine error while opening is shown and set aside; the object's open state decides.
+template <class Open>
+void guardedOpen(ui::WindowServices& services, Open open) {
+    try {
+        open();
+    } catch (const jet::Error& error) {
+        services.engineErrorBox(error.description());
+    }
+}
+
+void openDatabaseObjects(ui::WindowServices& services, SignInView& view, DatabaseObjects& db,
+                         const std::string& databasePath, const fs::path& file) {
+    db.release();
+    db.database = std::make_unique<jet::Database>();
+    db.recordset = std::make_unique<jet::Recordset>(*db.database);
+    db.tableDef = std::make_unique<jet::TableDef>(*db.database);
+
+    guardedOpen(services, [&] { db.database->open(file.string()); });
+    if (!db.database->isOpen()) fail(services, view, kCannotOpenDatabase, databasePath);
+    guardedOpen(services, [&] { db.tableDef->open(kStudentsTable); });
+    if (!db.tableDef->isOpen()) fail(services, view, kNoStudentsTable);
+    guardedOpen(services, [&] { db.recordset->open(*db.tableDef); });
+    if (!db.recordset->isOpen()) fail(services, view, kCannotOpenStudents);
+}
+
+// A value of the other kind than the column should hold reads as empty text or 0.
+std::string text(jet::Recordset& records, const char* column) {
+    jet::FieldValue value = records.value(column);
+    return value.kind == jet::FieldValue::Kind::Text ? std::move(value.text) : std::string();
+}
+
+std::int32_t number(jet::Recordset& records, const char* column) {
+    const jet::FieldValue value = records.value(column);
+    return value.kind == jet::FieldValue::Kind::Long ? value.number : 0;
+}
+
+// Leaves the recordset on the first record whose number equals the typed one ignoring letter
+// case; false when there is none.
+bool scanForStudent(jet::Recordset& records, SignInState& state) {
+    if (records.recordCount() < 1) return false;
+    state.StBook.clear();
+    state.StName.clear();
+    state.StNum.clear();
+    state.GrNum.clear();
+    state.StCount = 0;
+    state.GrCount = 0;
+    records.moveFirst();
+    if (records.isEof() || records.isBof()) return false;
+    for (;;) {
+        state.StBook = text(records, "StBook");
+        if (equalIgnoringCase(state.StBook, state.recordBookText)) return true;
+        records.moveNext();
+        if (records.isEof()) return false;
+    }
+}
+
+void readStudent(jet::Recordset& records, SignInState& state) {
+    state.StName = text(records, "StName");
+    state.StNum = text(records, "StNum");
+    state.GrNum = text(records, "GrNum");
+    state.StCount = number(records, "StCount");
+    state.GrCount = number(records, "GrCount");
+}
+
+// Every column is read here, before db1.out is created, so an engine failure leaves no record.
+bool findStudent(ui::WindowServices& services, SignInView& view, jet::Recordset& records,
+                 SignInState& state) {
+    try {
+        if (!scanForStudent(records, state)) return false;
+        readStudent(records, state);
+        return true;
+    } catch (const jet::Error& error) {
+        services.engineErrorBox(error.description());
+        fail(services, view, kCannotOpenStudents);
+    }
+}
+
+// A record that did not reach the disk whole is removed: the exercise programs must find either
+// the full record or none.
+void writeSignInRecord(ui::WindowServices& services, SignInView& view, const SignInState& state) {
+    SignInRecordFile record;
+    if (!record.create()) fail(services, view, kCannotCreateRecord);
+    if (record.write(state) && record.close()) return;
+    showMessage(services, view, catalogue().slots[kCannotWriteRecord]);
+    record.discard();
+    app::fatalExit(services);
+}
+
+void showStudent(SignInView& view, const SignInState& state) {
+    view.setLabelText(messageText(kSignedInLabel));
+    view.setEntryText(state.StName + cp1251::fromUtf8("  (№") + state.StNum +
+                      cp1251::fromUtf8(" в группе \"") + state.GrNum + "\")");
+}
+
+}  // namespace
+
+DatabaseObjects::~DatabaseObjects() {
+    release();
+}
+
+void DatabaseObjects::release() {
+    if (tableDef && tableDef->isOpen()) tableDef->close();
+    tableDef.reset();
+    if (recordset && recordset->isOpen()) recordset->close();
+    recordset.reset();
+    if (database && database->isOpen()) database->close();
+    database.reset();
+}
+
+void onSignIn(ui::WindowServices& services, SignInView& view, SignInState& state,
+              DatabaseObjects& db) {
+    state.recordBookText = view.entryText();
+    if (isBlank(state.recordBookText)) return;
+    if (state.signInAttempted) return;
+    state.signInAttempted = true;
+
+    const std::string databasePath = chooseDatabasePath(services, view);
+    const fs::path file = hostPath(databasePath);
+    checkDatabaseExists(services, view, databasePath, file);
+    openDatabaseObjects(services, view, db, databasePath, file);
+    if (!findStudent(services, view, *db.recordset, state)) {
+        showMessage(services, view, catalogue().slots[kStudentNotFound]);
+        return;
+    }
+    writeSignInRecord(services, view, state);
+    showStudent(view, state);
+}
