@@ -1,0 +1,462 @@
+#include "Cp1251.h"
+#include "Jet.h"
+#include "JetWriter.h"
+#include "MessageCatalogue.h"
+#include "RecordingServices.h"
+#include "ScopedEnv.h"
+#include "SignIn.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+#include <QProcess>
+#include <QWidget>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The panel's controls as the sign-in sees them.
+class FakeView : public SignInView {
+public:
+    QWidget widget;
+    std::string entry;
+    std::string label = "label before sign-in";
+
+    QWidget* owner() override { return &widget; }
+    std::string entryText() override { return entry; }
+    void setEntryText(const std::string& text) override { entry = text; }
+    void setLabelText(const std::string& text) override { label = text; }
+};
+
+// One box as a test expects it: a system message (slot text plus what follows it) or the
+// engine's own description, whose wording belongs to the database layer.
+struct Box {
+    int slot = 0;  // 0: the engine's description
+    std::string appended;
+};
+Box engineBox() {
+    return {0, {}};
+}
+
+const std::string kPathC = "C:\\dat_ulmo\\as_dbase\\trener\\01\\dbtrener.mdb";
+const std::string kPathD = "D:\\dat_ulmo\\as_dbase\\trener\\01\\dbtrener.mdb";
+
+const std::string kCsvHeader = "StBook,StName,StNum,GrNum,StCount,GrCount\n";
+
+// A class list whose rows make the cases of the table below.
+const std::string kRoster = kCsvHeader +
+                            "\"12345\",\"Иванов Иван Иванович\",\"1\",\"Группа 1\",3,12\n"
+                            "\"А-100\",\"Петрова Анна Сергеевна\",\"2\",\"Утренняя-2\",0,8\n"
+                            "\"ab12\",\"Сидоров Пётр Алексеевич\",\"3\",\"Вечерняя\",-5,15\n"
+                            "\"ЗК-2024/5\",\"Ёлкина Алёна\",\"4\",\"Выходного дня\",17,6\n"
+                            "\"77\",\"Первый Дубль\",\"5\",\"Г1\",1,1\n"
+                            "\"77\",\"Второй Дубль\",\"6\",\"Г2\",2,2\n"
+                            "\"Dup\",\"Первый Регистр\",\"7\",\"Г3\",3,3\n"
+                            "\"DUP\",\"Второй Регистр\",\"8\",\"Г4\",4,4\n"
+                            "\"N1\",,\"9\",,,\n"
+                            "\"min\",\"Мин\",\"10\",\"Г5\",-2147483648,2147483647\n";
+
+// A station: its working folder, and the drives the monitor file points into.
+class SignInTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    fs::path station = dir / "station";
+    fs::path drives = dir / "drives";
+    ScopedEnv drivesEnv{"VDM_DRIVES", drives.string()};
+    std::optional<ScopedCwd> cwd;
+    ui::RecordingServices services;
+    FakeView view;
+    SignInState state;
+    DatabaseObjects db;
+
+    void SetUp() override {
+        fs::create_directories(station);
+        fs::create_directories(drives);
+        cwd.emplace(station);
+        monitor("monitor\r\nstation 01\r\n1\r\n");
+    }
+
+    void monitor(const std::string& bytes) { writeFile(station / "__monitor.txt", bytes); }
+
+    fs::path databaseFile(const std::string& drive = "c") {
+        return drives / drive / "dat_ulmo/as_dbase/trener/01/dbtrener.mdb";
+    }
+
+    // Builds the database with the station's own tool, as a school would from its class list.
+    void makeDatabase(const fs::path& file, const std::string& csv) {
+        fs::create_directories(file.parent_path());
+        const fs::path list = dir / "class-list.csv";
+        writeFile(list, csv);
+        const char* bin = std::getenv("RV_BIN_DIR");
+        ASSERT_NE(bin, nullptr);
+        QProcess writer;
+        writer.start(QString::fromStdString((fs::path(bin) / "rulevion-jetwriter").string()),
+                     {"students", QString::fromStdString(list.string()),
+                      QString::fromStdString(file.string())});
+        ASSERT_TRUE(writer.waitForFinished(60000)) << "the writer did not finish";
+        ASSERT_EQ(writer.exitCode(), 0) << writer.readAllStandardError().toStdString();
+    }
+
+    // True when the sign-in ended the process.
+    bool pressOk(const std::string& typedUtf8) {
+        view.entry = cp1251::fromUtf8(typedUtf8);
+        return pressOkAgain();
+    }
+    bool pressOkAgain() {
+        try {
+            onSignIn(services, view, state, db);
+            return false;
+        } catch (const ui::ProcessEnded& ended) {
+            EXPECT_EQ(ended.status, 0);
+            return true;
+        }
+    }
+
+    std::optional<std::string> fileIn(const fs::path& file) {
+        if (!fs::exists(fs::symlink_status(file))) return std::nullopt;
+        return readFile(file);
+    }
+
+    void expectBoxes(const std::vector<Box>& expected) {
+        ASSERT_EQ(services.boxes.size(), expected.size());
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            SCOPED_TRACE("box " + std::to_string(i));
+            const ui::RecordingServices::Box& box = services.boxes[i];
+            if (expected[i].slot == 0) {
+                EXPECT_TRUE(box.engine);
+                EXPECT_FALSE(box.text.empty());
+                continue;
+            }
+            EXPECT_FALSE(box.engine);
+            EXPECT_EQ(box.owner, &view.widget);
+            EXPECT_EQ(box.title, catalogue().caption);
+            EXPECT_EQ(box.type, 0x40030u);
+            EXPECT_EQ(box.text, catalogue().slots[static_cast<std::size_t>(expected[i].slot)] +
+                                    expected[i].appended);
+        }
+    }
+
+    // A fatal end: the process ended with "1" for the shell, and no sign-in record.
+    void expectFatalEnd() {
+        EXPECT_EQ(services.endings, std::vector<int>{0});
+        EXPECT_EQ(fileIn(station / "vdm_out.txt"), "1");
+        EXPECT_FALSE(fs::exists(fs::symlink_status(station / "db1.out")));
+    }
+};
+
+// The entry field after a sign-in, UTF-8.
+std::string shown(const std::string& name, const std::string& number, const std::string& group) {
+    return name + "  (№" + number + " в группе \"" + group + "\")";
+}
+
+TEST_F(SignInTest, BlankEntryDoesNothingAndTheNextRealNumberIsSignedIn) {
+    makeDatabase(databaseFile(), kRoster);
+    fs::remove(station / "__monitor.txt");  // a blank entry must not even look for it
+    for (const std::string& blank : {std::string(), std::string("   "), std::string("\0 \0", 3)}) {
+        view.entry = blank;
+        EXPECT_FALSE(pressOkAgain());
+        EXPECT_EQ(state.recordBookText, blank);
+        EXPECT_FALSE(state.signInAttempted);
+    }
+    EXPECT_TRUE(services.boxes.empty());
+    EXPECT_FALSE(fileIn(station / "db1.out"));
+
+    monitor("a\nb\n1\n");
+    EXPECT_FALSE(pressOk("12345"));
+    EXPECT_TRUE(state.signInAttempted);
+    EXPECT_TRUE(fileIn(station / "db1.out"));
+}
+
+struct MonitorCase {
+    const char* name;
+    std::optional<std::string> monitor;  // nullopt: no monitor file
+    int slot;                            // the message shown
+    std::string appended;
+};
+
+// Without a database on either drive, the path in the missing-database message shows which drive
+// the monitor file chose.
+TEST_F(SignInTest, MonitorFileChoosesTheDriveOrEndsTheRun) {
+    const std::string chars100(100, 'x');
+    const MonitorCase cases[] = {
+        {"no file", std::nullopt, 123, "__monitor.txt"},
+        {"two lines", "a\r\nb\r\n", 124, "__monitor.txt"},
+        {"empty third line", "a\nb\n\n1\n", 125, "__monitor.txt"},
+        {"1 without line end", "a\nb\n1", 15, kPathC},
+        {"0abc", "a\nb\n0abc\n", 15, kPathD},
+        {"100 characters, a word, 1", chars100 + "\nword\n1\n", 125, "__monitor.txt"},
+        {"CR LF lines", "a\r\nb\r\n0\r\n", 15, kPathD},
+        {"empty file", "", 124, "__monitor.txt"},
+    };
+    for (const MonitorCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        services = {};
+        state = {};
+        fs::remove(station / "vdm_out.txt");
+        fs::remove(station / "__monitor.txt");
+        if (c.monitor) monitor(*c.monitor);
+
+        EXPECT_TRUE(pressOk("12345"));
+        EXPECT_TRUE(state.signInAttempted);
+        expectBoxes({{c.slot, c.appended}});
+        expectFatalEnd();
+        EXPECT_EQ(view.label, "label before sign-in");
+    }
+}
+
+TEST_F(SignInTest, MonitorFileThatIsAFolderCannotBeRead) {
+    fs::remove(station / "__monitor.txt");
+    fs::create_directory(station / "__monitor.txt");
+    EXPECT_TRUE(pressOk("12345"));
+    expectBoxes({{124, "__monitor.txt"}});
+    expectFatalEnd();
+}
+
+TEST_F(SignInTest, DatabaseIsFoundOnTheDriveTheMonitorFileNames) {
+    struct Case {
+        const char* name;
+        std::string monitor;
+        std::string folder;  // the database file, under the drives root
+    } cases[] = {
+        {"drive D", "a\nb\n0\n", "d/dat_ulmo/as_dbase/trener/01/dbtrener.mdb"},
+        {"drive C", "a\nb\n1\n", "c/dat_ulmo/as_dbase/trener/01/dbtrener.mdb"},
+        {"dosdevices, names in upper case", "a\nb\n1\n",
+         "c:/DAT_ULMO/AS_DBASE/TRENER/01/DBTRENER.MDB"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(drives);
+        services = {};
+        state = {};
+        db.release();
+        monitor(c.monitor);
+        makeDatabase(drives / c.folder, kRoster);
+        EXPECT_FALSE(pressOk("12345"));
+        EXPECT_TRUE(services.boxes.empty());
+        EXPECT_EQ(state.StName, cp1251::fromUtf8("Иванов Иван Иванович"));
+    }
+}
+
+enum class Source { ClassList, Bytes, NoStudentsTable, Missing };
+
+struct SignInCase {
+    const char* name;
+    Source source;
+    std::string content;  // the class list (UTF-8 CSV) or the file's bytes
+    std::string typed;    // UTF-8
+    std::vector<Box> boxes;
+    std::optional<std::string> record;  // db1.out, UTF-8; nullopt: not written
+    std::string shown;                  // the entry field afterwards, UTF-8
+    bool fatal = false;
+};
+
+TEST_F(SignInTest, LooksUpTheStudentAndWritesTheRecord) {
+    const std::string notADatabase(4096, 'n');
+    const SignInCase cases[] = {
+        {"exact match",
+         Source::ClassList,
+         kRoster,
+         "12345",
+         {},
+         "Иванов Иван Иванович\r\n1\r\nГруппа 1\r\n12345\r\n3\r\n12\r\n",
+         shown("Иванов Иван Иванович", "1", "Группа 1")},
+        {"Latin letters in other case, negative count",
+         Source::ClassList,
+         kRoster,
+         "AB12",
+         {},
+         "Сидоров Пётр Алексеевич\r\n3\r\nВечерняя\r\nAB12\r\n-5\r\n15\r\n",
+         shown("Сидоров Пётр Алексеевич", "3", "Вечерняя")},
+        {"Cyrillic letters in other case",
+         Source::ClassList,
+         kRoster,
+         "зк-2024/5",
+         {},
+         "Ёлкина Алёна\r\n4\r\nВыходного дня\r\nзк-2024/5\r\n17\r\n6\r\n",
+         shown("Ёлкина Алёна", "4", "Выходного дня")},
+        {"Cyrillic first letter",
+         Source::ClassList,
+         kRoster,
+         "а-100",
+         {},
+         "Петрова Анна Сергеевна\r\n2\r\nУтренняя-2\r\nа-100\r\n0\r\n8\r\n",
+         shown("Петрова Анна Сергеевна", "2", "Утренняя-2")},
+        {"same number twice: the first",
+         Source::ClassList,
+         kRoster,
+         "77",
+         {},
+         "Первый Дубль\r\n5\r\nГ1\r\n77\r\n1\r\n1\r\n",
+         shown("Первый Дубль", "5", "Г1")},
+        {"numbers differing in case: the first",
+         Source::ClassList,
+         kRoster,
+         "dUP",
+         {},
+         "Первый Регистр\r\n7\r\nГ3\r\ndUP\r\n3\r\n3\r\n",
+         shown("Первый Регистр", "7", "Г3")},
+        {"Nulls read as empty and 0",
+         Source::ClassList,
+         kRoster,
+         "n1",
+         {},
+         "\r\n9\r\n\r\nn1\r\n0\r\n0\r\n",
+         shown("", "9", "")},
+        {"extreme counts",
+         Source::ClassList,
+         kRoster,
+         "MIN",
+         {},
+         "Мин\r\n10\r\nГ5\r\nMIN\r\n-2147483648\r\n2147483647\r\n",
+         shown("Мин", "10", "Г5")},
+        {"leading blank: not found",
+         Source::ClassList,
+         kRoster,
+         " 12345",
+         {{115, ""}},
+         std::nullopt,
+         " 12345"},
+        {"trailing blank: not found",
+         Source::ClassList,
+         kRoster,
+         "12345 ",
+         {{115, ""}},
+         std::nullopt,
+         "12345 "},
+        {"tab is content: not found",
+         Source::ClassList,
+         kRoster,
+         "\t",
+         {{115, ""}},
+         std::nullopt,
+         "\t"},
+        {"unknown number", Source::ClassList, kRoster, "99999", {{115, ""}}, std::nullopt, "99999"},
+        {"empty table", Source::ClassList, kCsvHeader, "12345", {{115, ""}}, std::nullopt, "12345"},
+        {"no Students table",
+         Source::NoStudentsTable,
+         "",
+         "12345",
+         {engineBox(), {114, ""}},
+         std::nullopt,
+         "12345",
+         true},
+        {"not a database",
+         Source::Bytes,
+         notADatabase,
+         "12345",
+         {engineBox(), {16, kPathC}},
+         std::nullopt,
+         "12345",
+         true},
+        {"empty file",
+         Source::Bytes,
+         "",
+         "12345",
+         {engineBox(), {16, kPathC}},
+         std::nullopt,
+         "12345",
+         true},
+        {"missing database file",
+         Source::Missing,
+         "",
+         "12345",
+         {{15, kPathC}},
+         std::nullopt,
+         "12345",
+         true},
+    };
+    for (const SignInCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(drives);
+        for (const char* f : {"db1.out", "vdm_out.txt"}) fs::remove(station / f);
+        services = {};
+        state = {};
+        db.release();
+        view.label = "label before sign-in";
+
+        switch (c.source) {
+            case Source::ClassList: makeDatabase(databaseFile(), c.content); break;
+            case Source::Bytes:
+                fs::create_directories(databaseFile().parent_path());
+                writeFile(databaseFile(), c.content);
+                break;
+            case Source::NoStudentsTable:
+                fs::create_directories(databaseFile().parent_path());
+                jetwriter::writeDatabase(databaseFile(),
+                                         {{"Groups",
+                                           {{"GrNum", jetwriter::ColumnType::Text, 100},
+                                            {"GrCount", jetwriter::ColumnType::Long}},
+                                           {{std::string("Группа 1"), std::int32_t{12}}}}});
+                break;
+            case Source::Missing: break;
+        }
+
+        EXPECT_EQ(pressOk(c.typed), c.fatal);
+        expectBoxes(c.boxes);
+        EXPECT_TRUE(state.signInAttempted);
+        EXPECT_EQ(state.recordBookText, cp1251::fromUtf8(c.typed));
+        if (c.fatal) {
+            expectFatalEnd();
+            continue;
+        }
+        EXPECT_FALSE(fileIn(station / "vdm_out.txt"));
+        const bool found = c.record.has_value();
+        EXPECT_EQ(fileIn(station / "db1.out"),
+                  found ? std::optional(cp1251::fromUtf8(*c.record)) : std::nullopt);
+        EXPECT_EQ(view.entry, cp1251::fromUtf8(c.shown));
+        EXPECT_EQ(view.label, found ? messageText(34) : "label before sign-in");
+        ASSERT_TRUE(db.database && db.recordset && db.tableDef);
+        EXPECT_TRUE(db.database->isOpen() && db.tableDef->isOpen() && db.recordset->isOpen());
+
+        // A second press changes nothing, whatever the field holds now.
+        const auto record = fileIn(station / "db1.out");
+        const std::size_t boxes = services.boxes.size();
+        EXPECT_FALSE(pressOkAgain());
+        EXPECT_FALSE(pressOk("12345"));
+        EXPECT_EQ(services.boxes.size(), boxes);
+        EXPECT_EQ(fileIn(station / "db1.out"), record);
+        EXPECT_EQ(view.label, found ? messageText(34) : "label before sign-in");
+        EXPECT_EQ(state.recordBookText, cp1251::fromUtf8("12345"));
+    }
+}
+
+TEST_F(SignInTest, RecordThatCannotBeCreatedEndsTheRun) {
+    makeDatabase(databaseFile(), kRoster);
+    fs::create_directory(station / "db1.out");
+    EXPECT_TRUE(pressOk("12345"));
+    expectBoxes({{116, ""}});
+    EXPECT_EQ(fileIn(station / "vdm_out.txt"), "1");
+    EXPECT_TRUE(fs::is_directory(station / "db1.out"));
+    EXPECT_EQ(view.label, "label before sign-in");
+}
+
+TEST_F(SignInTest, FullDiskLeavesNoPartialRecord) {
+    makeDatabase(databaseFile(), kRoster);
+    fs::create_symlink("/dev/full", station / "db1.out");
+    bool openWhileShown = false;
+    services.onBox = [&](const ui::RecordingServices::Box&) {
+        openWhileShown = fs::exists(fs::symlink_status(station / "db1.out"));
+    };
+    EXPECT_TRUE(pressOk("12345"));
+    expectBoxes({{117, ""}});
+    EXPECT_TRUE(openWhileShown);  // the user is told before anything is cleaned up
+    expectFatalEnd();
+    EXPECT_EQ(view.label, "label before sign-in");
+}
+
+TEST_F(SignInTest, ReleaseClosesAndFreesTheDatabaseObjects) {
+    makeDatabase(databaseFile(), kRoster);
+    EXPECT_FALSE(pressOk("12345"));
+    ASSERT_TRUE(db.database && db.recordset && db.tableDef);
+    db.release();
+    EXPECT_FALSE(db.database || db.recordset || db.tableDef);
+    db.release();  // twice is harmless, as the panel's teardown may follow a release
+}
+
+}  // namespace
