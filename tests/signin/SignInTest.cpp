@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QWidget>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -243,7 +244,22 @@ TEST_F(SignInTest, DatabaseIsFoundOnTheDriveTheMonitorFileNames) {
     }
 }
 
-enum class Source { ClassList, Bytes, NoStudentsTable, Missing };
+enum class Source { ClassList, Bytes, NoStudentsTable, CountAsText, Missing };
+
+// A Students table whose StCount column holds text instead of a long integer.
+void writeCountAsText(const fs::path& file) {
+    using jetwriter::ColumnType;
+    jetwriter::writeDatabase(
+        file, {{"Students",
+                {{"StBook", ColumnType::Text, 50},
+                 {"StName", ColumnType::Text, 255},
+                 {"StNum", ColumnType::Text, 50},
+                 {"GrNum", ColumnType::Text, 100},
+                 {"StCount", ColumnType::Text, 50},
+                 {"GrCount", ColumnType::Long}},
+                {{std::string("12345"), std::string("Иванов"), std::string("1"), std::string("Г"),
+                  std::string("3"), std::int32_t{12}}}}});
+}
 
 struct SignInCase {
     const char* name;
@@ -258,119 +274,48 @@ struct SignInCase {
 
 TEST_F(SignInTest, LooksUpTheStudentAndWritesTheRecord) {
     const std::string notADatabase(4096, 'n');
+    // clang-format off
     const SignInCase cases[] = {
-        {"exact match",
-         Source::ClassList,
-         kRoster,
-         "12345",
-         {},
+        {"exact match", Source::ClassList, kRoster, "12345", {},
          "Иванов Иван Иванович\r\n1\r\nГруппа 1\r\n12345\r\n3\r\n12\r\n",
          shown("Иванов Иван Иванович", "1", "Группа 1")},
-        {"Latin letters in other case, negative count",
-         Source::ClassList,
-         kRoster,
-         "AB12",
-         {},
+        {"Latin letters in other case, negative count", Source::ClassList, kRoster, "AB12", {},
          "Сидоров Пётр Алексеевич\r\n3\r\nВечерняя\r\nAB12\r\n-5\r\n15\r\n",
          shown("Сидоров Пётр Алексеевич", "3", "Вечерняя")},
-        {"Cyrillic letters in other case",
-         Source::ClassList,
-         kRoster,
-         "зк-2024/5",
-         {},
+        {"Cyrillic letters in other case", Source::ClassList, kRoster, "зк-2024/5", {},
          "Ёлкина Алёна\r\n4\r\nВыходного дня\r\nзк-2024/5\r\n17\r\n6\r\n",
          shown("Ёлкина Алёна", "4", "Выходного дня")},
-        {"Cyrillic first letter",
-         Source::ClassList,
-         kRoster,
-         "а-100",
-         {},
+        {"Cyrillic first letter", Source::ClassList, kRoster, "а-100", {},
          "Петрова Анна Сергеевна\r\n2\r\nУтренняя-2\r\nа-100\r\n0\r\n8\r\n",
          shown("Петрова Анна Сергеевна", "2", "Утренняя-2")},
-        {"same number twice: the first",
-         Source::ClassList,
-         kRoster,
-         "77",
-         {},
-         "Первый Дубль\r\n5\r\nГ1\r\n77\r\n1\r\n1\r\n",
-         shown("Первый Дубль", "5", "Г1")},
-        {"numbers differing in case: the first",
-         Source::ClassList,
-         kRoster,
-         "dUP",
-         {},
-         "Первый Регистр\r\n7\r\nГ3\r\ndUP\r\n3\r\n3\r\n",
-         shown("Первый Регистр", "7", "Г3")},
-        {"Nulls read as empty and 0",
-         Source::ClassList,
-         kRoster,
-         "n1",
-         {},
-         "\r\n9\r\n\r\nn1\r\n0\r\n0\r\n",
-         shown("", "9", "")},
-        {"extreme counts",
-         Source::ClassList,
-         kRoster,
-         "MIN",
-         {},
-         "Мин\r\n10\r\nГ5\r\nMIN\r\n-2147483648\r\n2147483647\r\n",
-         shown("Мин", "10", "Г5")},
-        {"leading blank: not found",
-         Source::ClassList,
-         kRoster,
-         " 12345",
-         {{115, ""}},
-         std::nullopt,
-         " 12345"},
-        {"trailing blank: not found",
-         Source::ClassList,
-         kRoster,
-         "12345 ",
-         {{115, ""}},
-         std::nullopt,
-         "12345 "},
-        {"tab is content: not found",
-         Source::ClassList,
-         kRoster,
-         "\t",
-         {{115, ""}},
-         std::nullopt,
-         "\t"},
+        {"same number twice: the first", Source::ClassList, kRoster, "77", {},
+         "Первый Дубль\r\n5\r\nГ1\r\n77\r\n1\r\n1\r\n", shown("Первый Дубль", "5", "Г1")},
+        {"numbers differing in case: the first", Source::ClassList, kRoster, "dUP", {},
+         "Первый Регистр\r\n7\r\nГ3\r\ndUP\r\n3\r\n3\r\n", shown("Первый Регистр", "7", "Г3")},
+        {"Nulls read as empty and 0", Source::ClassList, kRoster, "n1", {},
+         "\r\n9\r\n\r\nn1\r\n0\r\n0\r\n", shown("", "9", "")},
+        {"extreme counts", Source::ClassList, kRoster, "MIN", {},
+         "Мин\r\n10\r\nГ5\r\nMIN\r\n-2147483648\r\n2147483647\r\n", shown("Мин", "10", "Г5")},
+        {"leading blank: not found", Source::ClassList, kRoster, " 12345", {{115, ""}},
+         std::nullopt, " 12345"},
+        {"trailing blank: not found", Source::ClassList, kRoster, "12345 ", {{115, ""}},
+         std::nullopt, "12345 "},
+        {"tab is content: not found", Source::ClassList, kRoster, "\t", {{115, ""}},
+         std::nullopt, "\t"},
         {"unknown number", Source::ClassList, kRoster, "99999", {{115, ""}}, std::nullopt, "99999"},
         {"empty table", Source::ClassList, kCsvHeader, "12345", {{115, ""}}, std::nullopt, "12345"},
-        {"no Students table",
-         Source::NoStudentsTable,
-         "",
-         "12345",
-         {engineBox(), {114, ""}},
-         std::nullopt,
-         "12345",
-         true},
-        {"not a database",
-         Source::Bytes,
-         notADatabase,
-         "12345",
-         {engineBox(), {16, kPathC}},
-         std::nullopt,
-         "12345",
-         true},
-        {"empty file",
-         Source::Bytes,
-         "",
-         "12345",
-         {engineBox(), {16, kPathC}},
-         std::nullopt,
-         "12345",
-         true},
-        {"missing database file",
-         Source::Missing,
-         "",
-         "12345",
-         {{15, kPathC}},
-         std::nullopt,
-         "12345",
-         true},
+        {"no Students table", Source::NoStudentsTable, "", "12345", {engineBox(), {114, ""}},
+         std::nullopt, "12345", true},
+        {"count column holding text", Source::CountAsText, "", "12345", {engineBox(), {118, ""}},
+         std::nullopt, "12345", true},
+        {"not a database", Source::Bytes, notADatabase, "12345", {engineBox(), {16, kPathC}},
+         std::nullopt, "12345", true},
+        {"empty file", Source::Bytes, "", "12345", {engineBox(), {16, kPathC}}, std::nullopt,
+         "12345", true},
+        {"missing database file", Source::Missing, "", "12345", {{15, kPathC}}, std::nullopt,
+         "12345", true},
     };
+    // clang-format on
     for (const SignInCase& c : cases) {
         SCOPED_TRACE(c.name);
         fs::remove_all(drives);
@@ -393,6 +338,10 @@ TEST_F(SignInTest, LooksUpTheStudentAndWritesTheRecord) {
                                            {{"GrNum", jetwriter::ColumnType::Text, 100},
                                             {"GrCount", jetwriter::ColumnType::Long}},
                                            {{std::string("Группа 1"), std::int32_t{12}}}}});
+                break;
+            case Source::CountAsText:
+                fs::create_directories(databaseFile().parent_path());
+                writeCountAsText(databaseFile());
                 break;
             case Source::Missing: break;
         }
@@ -448,6 +397,30 @@ TEST_F(SignInTest, FullDiskLeavesNoPartialRecord) {
     EXPECT_TRUE(openWhileShown);  // the user is told before anything is cleaned up
     expectFatalEnd();
     EXPECT_EQ(view.label, "label before sign-in");
+}
+
+// An engine failure after the three opens: here the last data page of the table is wiped, so
+// the rows the table promises cannot all be read.
+TEST_F(SignInTest, EngineFailureDuringTheScanEndsTheRunWithoutARecord) {
+    std::string csv = kCsvHeader;
+    for (int i = 0; i < 3000; ++i)
+        csv += "\"B" + std::to_string(100000 + i) + "\",\"Имя\",\"1\",\"Г\",1,1\n";
+    makeDatabase(databaseFile(), csv);
+    std::string bytes = readFile(databaseFile());
+    constexpr std::size_t kPage = 4096;
+    std::size_t last = bytes.size() / kPage - 1;
+    while (last > 0 && bytes[last * kPage] != 0x01) --last;  // the last data page
+    ASSERT_GT(last, 10u);
+    std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(last * kPage), kPage, '\0');
+    writeFile(databaseFile(), bytes);
+
+    EXPECT_TRUE(pressOk("B102999"));
+    ASSERT_TRUE(db.recordset);
+    EXPECT_TRUE(db.recordset->isOpen());  // the failure came after the opens
+    expectBoxes({engineBox(), {118, ""}});
+    expectFatalEnd();
+    EXPECT_EQ(view.label, "label before sign-in");
+    EXPECT_EQ(view.entry, "B102999");
 }
 
 TEST_F(SignInTest, ReleaseClosesAndFreesTheDatabaseObjects) {
