@@ -15,11 +15,31 @@ namespace jet {
 // An error of the database layer; description() is a CP1251 text for the user.
 class Error : public std::runtime_error {
 public:
+    // What went wrong, for code that must tell the cases apart; the user sees description().
+    enum class Code {
+        Other,
+        CannotOpenFile,
+        NotADatabase,
+        TableNotFound,
+        TableUnreadable,
+        ColumnNotFound,
+        DamagedData,
+        NotOpen,
+        NoCurrentRecord,
+        HelperMissing,
+        HelperTimedOut,
+        HelperCrashed,
+        MalformedReply,
+    };
+
     explicit Error(std::string descriptionCp1251);
+    Error(Code code, std::string descriptionCp1251);
     const std::string& description() const { return description_; }
+    Code code() const { return code_; }
 
 private:
     std::string description_;
+    Code code_ = Code::Other;
 };
 
 // Where the helper lives and how long it may take; the defaults suit a station.
@@ -27,6 +47,8 @@ struct Limits {
     int replyTimeoutMs = 5000;
     std::uint64_t addressSpaceBytes = 512ull << 20;
     int cpuSeconds = 10;
+    // Tests only: another helper executable. Empty means the helper beside the program's binary.
+    std::string helperPath;
 };
 
 class HelperChannel;
@@ -75,9 +97,11 @@ public:
     const std::string& name() const { return name_; }
 
 private:
+    friend class Recordset;
     Database& db_;
     std::string name_;
     bool open_ = false;
+    std::uint64_t helperSerial_ = 0;
 };
 
 // A table-type recordset: the rows in the table's stored order.

@@ -1,0 +1,258 @@
+#include "Jet.h"
+
+#include "ErrorText.h"
+#include "HelperChannel.h"
+
+#include <climits>
+#include <map>
+
+namespace jet {
+namespace {
+
+using protocol::ColumnKind;
+using protocol::ReplyType;
+using protocol::Request;
+using protocol::RequestType;
+
+// The record-book numbers are read for every row; a few thousand per reply keep the pipe's round
+// trips out of the scan's cost.
+constexpr std::uint32_t kBatchRows = 4096;
+
+// The table the sign-in reads, and the kinds it reads its columns as. Rows of a table that does
+// not fit are not handed out at all.
+struct ExpectedColumn {
+    const char* name;
+    ColumnKind kind;
+};
+constexpr const char* kStudentsTable = "Students";
+constexpr ExpectedColumn kStudentColumns[] = {
+    {"StBook", ColumnKind::Text}, {"StName", ColumnKind::Text},  {"StNum", ColumnKind::Text},
+    {"GrNum", ColumnKind::Text},  {"StCount", ColumnKind::Long}, {"GrCount", ColumnKind::Long},
+};
+
+int findColumn(const std::vector<protocol::Column>& columns, const std::string& name) {
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        if (protocol::sameName(columns[i].name, name)) return static_cast<int>(i);
+    return -1;
+}
+
+FieldValue fieldOf(const protocol::Reply& reply, std::size_t i) {
+    FieldValue v;
+    if (reply.kind == ColumnKind::Long) {
+        v.kind = FieldValue::Kind::Long;
+        v.number = reply.numbers[i];
+    } else {
+        v.text = reply.texts[i];
+    }
+    return v;
+}
+
+std::size_t valueCount(const protocol::Reply& reply) {
+    return reply.kind == ColumnKind::Long ? reply.numbers.size() : reply.texts.size();
+}
+
+}  // namespace
+
+Error::Error(std::string descriptionCp1251) : Error(Code::Other, std::move(descriptionCp1251)) {}
+
+Error::Error(Code code, std::string descriptionCp1251)
+    : std::runtime_error(descriptionCp1251),
+      description_(std::move(descriptionCp1251)),
+      code_(code) {}
+
+// ---- Database ----
+
+Database::Database() : Database(Limits{}) {}
+
+Database::Database(Limits limits) : limits_(std::move(limits)) {}
+
+Database::~Database() {
+    close();
+}
+
+void Database::open(const std::string& hostPath) {
+    close();
+    auto channel = std::make_unique<HelperChannel>(limits_);
+    Request r;
+    r.type = RequestType::Open;
+    r.text = hostPath;
+    channel->call(r, ReplyType::Done);
+    channel_ = std::move(channel);
+}
+
+bool Database::isOpen() const {
+    return channel_ && channel_->alive();
+}
+
+void Database::close() {
+    channel_.reset();
+}
+
+// ---- TableDef ----
+
+TableDef::TableDef(Database& db) : db_(db) {}
+
+TableDef::~TableDef() = default;
+
+void TableDef::open(const std::string& tableName) {
+    open_ = false;
+    HelperChannel* channel = db_.channel();
+    if (!channel || !channel->alive()) throw makeError(Error::Code::NotOpen);
+    Request r;
+    r.type = RequestType::Table;
+    r.text = tableName;
+    channel->call(r, ReplyType::Table, tableName);
+    name_ = tableName;
+    helperSerial_ = channel->serial();
+    open_ = true;
+}
+
+// ---- Recordset ----
+
+struct Recordset::State {
+    std::uint64_t helperSerial = 0;
+    std::uint32_t cursor = 0;
+    std::int32_t rowCount = 0;
+    std::vector<protocol::Column> columns;
+    std::int32_t row = 0;
+    bool bof = true;
+    bool eof = true;
+    // The first column read is taken as the one being scanned and is fetched ahead in batches;
+    // any other column is fetched for the current row only.
+    int scanColumn = -1;
+    protocol::Reply batch;
+    std::int32_t batchStart = 0;
+    std::int32_t cachedRow = -1;
+    std::map<int, FieldValue> rowValues;
+};
+
+Recordset::Recordset(Database& db) : db_(db) {}
+
+Recordset::~Recordset() {
+    close();
+}
+
+void Recordset::open(TableDef& table) {
+    close();
+    HelperChannel* channel = db_.channel();
+    if (!table.isOpen() || &table.database() != &db_ || !channel || !channel->alive() ||
+        table.helperSerial_ != channel->serial())
+        throw makeError(Error::Code::NotOpen);
+    Request r;
+    r.type = RequestType::Recordset;
+    r.text = table.name();
+    protocol::Reply reply = channel->call(r, ReplyType::Table, table.name());
+    if (reply.rowCount > static_cast<std::uint32_t>(INT32_MAX))
+        channel->abandon(Error::Code::MalformedReply);
+
+    auto state = std::make_unique<State>();
+    state->helperSerial = channel->serial();
+    state->cursor = reply.cursor;
+    state->rowCount = static_cast<std::int32_t>(reply.rowCount);
+    state->columns = std::move(reply.columns);
+    state->bof = state->eof = state->rowCount == 0;
+    state_ = std::move(state);
+    open_ = true;
+
+    if (protocol::sameName(table.name(), kStudentsTable)) {
+        for (const ExpectedColumn& expected : kStudentColumns) {
+            const int i = findColumn(state_->columns, expected.name);
+            if (i < 0 || state_->columns[static_cast<std::size_t>(i)].kind != expected.kind) {
+                close();
+                throw makeError(Error::Code::ColumnNotFound, expected.name);
+            }
+        }
+    }
+}
+
+void Recordset::close() {
+    if (state_) {
+        HelperChannel* channel = db_.channel();
+        if (channel && channel->alive() && channel->serial() == state_->helperSerial) {
+            Request r;
+            r.type = RequestType::CloseCursor;
+            r.cursor = state_->cursor;
+            try {
+                channel->call(r, ReplyType::Done);
+            } catch (const Error&) {
+                // The cursor dies with the helper anyway.
+            }
+        }
+    }
+    state_.reset();
+    open_ = false;
+}
+
+std::int32_t Recordset::recordCount() {
+    if (!open_) throw makeError(Error::Code::NotOpen);
+    return state_->rowCount;
+}
+
+void Recordset::moveFirst() {
+    if (!open_) throw makeError(Error::Code::NotOpen);
+    state_->row = 0;
+    state_->bof = state_->eof = state_->rowCount == 0;
+}
+
+void Recordset::moveNext() {
+    if (!open_) throw makeError(Error::Code::NotOpen);
+    if (state_->eof) throw makeError(Error::Code::NoCurrentRecord);
+    ++state_->row;
+    state_->bof = false;
+    state_->eof = state_->row >= state_->rowCount;
+}
+
+bool Recordset::isEof() const {
+    return !state_ || state_->eof;
+}
+
+bool Recordset::isBof() const {
+    return !state_ || state_->bof;
+}
+
+FieldValue Recordset::value(const std::string& column) {
+    if (!open_) throw makeError(Error::Code::NotOpen);
+    State& s = *state_;
+    HelperChannel* channel = db_.channel();
+    if (!channel || !channel->alive() || channel->serial() != s.helperSerial)
+        throw makeError(Error::Code::NotOpen);
+    if (s.bof || s.eof) throw makeError(Error::Code::NoCurrentRecord);
+    const int col = findColumn(s.columns, column);
+    if (col < 0 || s.columns[static_cast<std::size_t>(col)].kind == ColumnKind::Other)
+        throw makeError(Error::Code::ColumnNotFound, column);
+    const ColumnKind kind = s.columns[static_cast<std::size_t>(col)].kind;
+    if (s.scanColumn < 0) s.scanColumn = col;
+
+    const bool scanned = col == s.scanColumn;
+    if (scanned && s.batch.type == ReplyType::Values && s.row >= s.batchStart &&
+        static_cast<std::size_t>(s.row - s.batchStart) < valueCount(s.batch))
+        return fieldOf(s.batch, static_cast<std::size_t>(s.row - s.batchStart));
+    if (!scanned && s.cachedRow == s.row) {
+        if (auto it = s.rowValues.find(col); it != s.rowValues.end()) return it->second;
+    }
+
+    Request r;
+    r.type = RequestType::Fetch;
+    r.cursor = s.cursor;
+    r.column = static_cast<std::uint32_t>(col);
+    r.start = static_cast<std::uint32_t>(s.row);
+    r.count = scanned ? std::min<std::uint32_t>(kBatchRows,
+                                                static_cast<std::uint32_t>(s.rowCount - s.row))
+                      : 1;
+    protocol::Reply reply = channel->call(r, ReplyType::Values, column);
+    const std::size_t n = valueCount(reply);
+    if (reply.kind != kind || n == 0 || n > r.count) channel->abandon(Error::Code::MalformedReply);
+
+    FieldValue v = fieldOf(reply, 0);
+    if (scanned) {
+        s.batch = std::move(reply);
+        s.batchStart = s.row;
+    } else {
+        if (s.cachedRow != s.row) s.rowValues.clear();
+        s.cachedRow = s.row;
+        s.rowValues[col] = v;
+    }
+    return v;
+}
+
+}  // namespace jet

@@ -1,0 +1,264 @@
+#include "Protocol.h"
+
+namespace jet::protocol {
+namespace {
+
+class Writer {
+public:
+    void u8(std::uint8_t v) { out_ += static_cast<char>(v); }
+    void u32(std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) out_ += static_cast<char>((v >> (8 * i)) & 0xFF);
+    }
+    void i32(std::int32_t v) { u32(static_cast<std::uint32_t>(v)); }
+    void text(std::string_view s) {
+        u32(static_cast<std::uint32_t>(s.size()));
+        out_.append(s);
+    }
+    std::string take() { return std::move(out_); }
+
+private:
+    std::string out_;
+};
+
+// Every read checks what is left; after the first short read everything fails.
+class Reader {
+public:
+    explicit Reader(std::string_view in) : in_(in) {}
+
+    bool u8(std::uint8_t& v) {
+        if (left() < 1) return fail();
+        v = static_cast<std::uint8_t>(in_[pos_++]);
+        return true;
+    }
+    bool u32(std::uint32_t& v) {
+        if (left() < 4) return fail();
+        v = 0;
+        for (int i = 0; i < 4; ++i)
+            v |= static_cast<std::uint32_t>(static_cast<unsigned char>(in_[pos_ + i])) << (8 * i);
+        pos_ += 4;
+        return true;
+    }
+    bool i32(std::int32_t& v) {
+        std::uint32_t u = 0;
+        if (!u32(u)) return false;
+        v = static_cast<std::int32_t>(u);
+        return true;
+    }
+    bool text(std::string& s) {
+        std::uint32_t n = 0;
+        if (!u32(n)) return false;
+        if (n > left()) return fail();
+        s.assign(in_.substr(pos_, n));
+        pos_ += n;
+        return true;
+    }
+    // A count of items that each take at least minBytes cannot exceed what is left; checking it
+    // first keeps a forged count from reserving memory.
+    bool count(std::uint32_t& n, std::size_t minBytes) {
+        if (!u32(n)) return false;
+        if (static_cast<std::size_t>(n) > left() / minBytes) return fail();
+        return true;
+    }
+    bool atEnd() const { return ok_ && pos_ == in_.size(); }
+
+private:
+    std::size_t left() const { return in_.size() - pos_; }
+    bool fail() {
+        ok_ = false;
+        pos_ = in_.size();
+        return false;
+    }
+
+    std::string_view in_;
+    std::size_t pos_ = 0;
+    bool ok_ = true;
+};
+
+bool validFailure(std::uint8_t v) {
+    return v >= static_cast<std::uint8_t>(Failure::CannotOpenFile) &&
+           v <= static_cast<std::uint8_t>(Failure::BadRequest);
+}
+
+bool validKind(std::uint8_t v) {
+    return v >= static_cast<std::uint8_t>(ColumnKind::Text) &&
+           v <= static_cast<std::uint8_t>(ColumnKind::Other);
+}
+
+unsigned char foldCase(unsigned char c) {
+    if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 32);
+    if (c >= 0xC0 && c <= 0xDF) return static_cast<unsigned char>(c + 32);
+    if (c == 0xA8) return 0xB8;  // Ё
+    return c;
+}
+
+}  // namespace
+
+bool sameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (foldCase(static_cast<unsigned char>(a[i])) !=
+            foldCase(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+std::string encode(const Request& r) {
+    Writer w;
+    w.u8(static_cast<std::uint8_t>(r.type));
+    switch (r.type) {
+        case RequestType::Open:
+        case RequestType::Table:
+        case RequestType::Recordset: w.text(r.text); break;
+        case RequestType::Fetch:
+            w.u32(r.cursor);
+            w.u32(r.column);
+            w.u32(r.start);
+            w.u32(r.count);
+            break;
+        case RequestType::CloseCursor: w.u32(r.cursor); break;
+    }
+    return w.take();
+}
+
+std::string encode(const Reply& r) {
+    Writer w;
+    w.u8(static_cast<std::uint8_t>(r.type));
+    switch (r.type) {
+        case ReplyType::Failed: w.u8(static_cast<std::uint8_t>(r.failure)); break;
+        case ReplyType::Done: break;
+        case ReplyType::Table:
+            w.u32(r.cursor);
+            w.u32(r.rowCount);
+            w.u32(static_cast<std::uint32_t>(r.columns.size()));
+            for (const Column& c : r.columns) {
+                w.text(c.name);
+                w.u8(static_cast<std::uint8_t>(c.kind));
+            }
+            break;
+        case ReplyType::Values:
+            w.u8(static_cast<std::uint8_t>(r.kind));
+            if (r.kind == ColumnKind::Long) {
+                w.u32(static_cast<std::uint32_t>(r.numbers.size()));
+                for (std::int32_t n : r.numbers) w.i32(n);
+            } else {
+                w.u32(static_cast<std::uint32_t>(r.texts.size()));
+                for (const std::string& t : r.texts) w.text(t);
+            }
+            break;
+    }
+    return w.take();
+}
+
+std::optional<Request> decodeRequest(std::string_view payload) {
+    if (payload.size() > kMaxPayload) return std::nullopt;
+    Reader in(payload);
+    std::uint8_t type = 0;
+    if (!in.u8(type)) return std::nullopt;
+    Request r;
+    r.type = static_cast<RequestType>(type);
+    bool ok = false;
+    switch (r.type) {
+        case RequestType::Open:
+        case RequestType::Table:
+        case RequestType::Recordset: ok = in.text(r.text); break;
+        case RequestType::Fetch:
+            ok = in.u32(r.cursor) && in.u32(r.column) && in.u32(r.start) && in.u32(r.count);
+            break;
+        case RequestType::CloseCursor: ok = in.u32(r.cursor); break;
+        default: return std::nullopt;
+    }
+    if (!ok || !in.atEnd()) return std::nullopt;
+    return r;
+}
+
+std::optional<Reply> decodeReply(std::string_view payload) {
+    if (payload.size() > kMaxPayload) return std::nullopt;
+    Reader in(payload);
+    std::uint8_t type = 0;
+    if (!in.u8(type)) return std::nullopt;
+    Reply r;
+    r.type = static_cast<ReplyType>(type);
+    switch (r.type) {
+        case ReplyType::Failed: {
+            std::uint8_t f = 0;
+            if (!in.u8(f) || !validFailure(f)) return std::nullopt;
+            r.failure = static_cast<Failure>(f);
+            break;
+        }
+        case ReplyType::Done: break;
+        case ReplyType::Table: {
+            std::uint32_t n = 0;
+            if (!in.u32(r.cursor) || !in.u32(r.rowCount) || !in.count(n, textCost(0) + 1))
+                return std::nullopt;
+            r.columns.resize(n);
+            for (Column& c : r.columns) {
+                std::uint8_t kind = 0;
+                if (!in.text(c.name) || !in.u8(kind) || !validKind(kind)) return std::nullopt;
+                c.kind = static_cast<ColumnKind>(kind);
+            }
+            break;
+        }
+        case ReplyType::Values: {
+            std::uint8_t kind = 0;
+            std::uint32_t n = 0;
+            if (!in.u8(kind) || !validKind(kind) ||
+                kind == static_cast<std::uint8_t>(ColumnKind::Other))
+                return std::nullopt;
+            r.kind = static_cast<ColumnKind>(kind);
+            if (!in.count(n, 4)) return std::nullopt;
+            if (r.kind == ColumnKind::Long) {
+                r.numbers.resize(n);
+                for (std::int32_t& v : r.numbers)
+                    if (!in.i32(v)) return std::nullopt;
+            } else {
+                r.texts.resize(n);
+                for (std::string& t : r.texts)
+                    if (!in.text(t)) return std::nullopt;
+            }
+            break;
+        }
+        default: return std::nullopt;
+    }
+    if (!in.atEnd()) return std::nullopt;
+    return r;
+}
+
+std::string frame(std::string_view payload) {
+    Writer w;
+    w.u32(static_cast<std::uint32_t>(payload.size()));
+    std::string out = w.take();
+    out.append(payload);
+    return out;
+}
+
+void FrameReader::feed(std::string_view bytes) {
+    if (failed_) return;
+    if (consumed_ > 0 && consumed_ == buffer_.size()) {
+        buffer_.clear();
+        consumed_ = 0;
+    } else if (consumed_ > kMaxPayload) {
+        buffer_.erase(0, consumed_);
+        consumed_ = 0;
+    }
+    buffer_.append(bytes);
+}
+
+std::optional<std::string> FrameReader::next() {
+    if (failed_ || pending() < kHeaderSize) return std::nullopt;
+    std::uint32_t length = 0;
+    for (std::size_t i = 0; i < kHeaderSize; ++i)
+        length |= static_cast<std::uint32_t>(static_cast<unsigned char>(buffer_[consumed_ + i]))
+                  << (8 * i);
+    if (length > kMaxPayload) {
+        failed_ = true;
+        buffer_.clear();
+        consumed_ = 0;
+        return std::nullopt;
+    }
+    if (pending() - kHeaderSize < length) return std::nullopt;
+    std::string payload = buffer_.substr(consumed_ + kHeaderSize, length);
+    consumed_ += kHeaderSize + length;
+    return payload;
+}
+
+}  // namespace jet::protocol

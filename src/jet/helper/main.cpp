@@ -1,0 +1,109 @@
+// The reader helper: the one process that lets libmdb near a database file. The program starts it
+// per sign-in with its request pipe on fd 3 and its reply pipe on fd 4, and kills it when it takes
+// too long, dies or answers nonsense. Usage: rulevion-jetread <address-space-bytes> <cpu-seconds>
+
+#include "JetFile.h"
+#include "Protocol.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+#include <cerrno>
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+// Exit statuses; the program treats any exit as a failure, these only tell a person why.
+enum Status { kDone = 0, kUsage = 2, kLimits = 3, kNoPipes = 4, kBrokenStream = 5 };
+
+bool parse(const char* s, unsigned long long& out) {
+    const std::string_view v(s);
+    auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), out);
+    return ec == std::errc() && end == v.data() + v.size() && out > 0;
+}
+
+// Set before the file is touched: a damaged file makes libmdb loop while it allocates about
+// 1 GB/s, or spin on the CPU. A crash leaves no core file behind.
+bool limitSelf(unsigned long long addressSpace, unsigned long long cpuSeconds) {
+    const rlimit as{addressSpace, addressSpace};
+    const rlimit cpu{cpuSeconds, cpuSeconds + 1};
+    const rlimit core{0, 0};
+    if (setrlimit(RLIMIT_AS, &as) != 0 || setrlimit(RLIMIT_CPU, &cpu) != 0 ||
+        setrlimit(RLIMIT_CORE, &core) != 0)
+        return false;
+    prctl(PR_SET_DUMPABLE, 0);
+    // An orphaned helper has nobody to answer; it goes with the program.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    return true;
+}
+
+// libmdb reads these to change its output and its file search; the program clears them too.
+void dropLibraryEnvironment() {
+    std::vector<std::string> names;
+    for (char** e = environ; e && *e; ++e)
+        if (std::strncmp(*e, "MDB", 3) == 0) {
+            const char* eq = std::strchr(*e, '=');
+            names.emplace_back(*e, eq ? static_cast<std::size_t>(eq - *e) : std::strlen(*e));
+        }
+    for (const std::string& n : names) unsetenv(n.c_str());
+}
+
+bool writeAll(int fd, const std::string& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+int serve() {
+    using namespace jet::protocol;
+    JetFile file;
+    FrameReader frames;
+    std::vector<char> chunk(64 << 10);
+    for (;;) {
+        std::optional<std::string> payload = frames.next();
+        if (frames.failed()) return kBrokenStream;
+        if (!payload) {
+            const ssize_t n = read(kRequestFd, chunk.data(), chunk.size());
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) return kBrokenStream;
+            if (n == 0) return frames.pending() == 0 ? kDone : kBrokenStream;
+            frames.feed(std::string_view(chunk.data(), static_cast<std::size_t>(n)));
+            continue;
+        }
+        Reply reply;
+        if (std::optional<Request> request = decodeRequest(*payload)) {
+            reply = file.handle(*request);
+        } else {
+            reply.type = ReplyType::Failed;
+            reply.failure = Failure::BadRequest;
+        }
+        if (!writeAll(kReplyFd, frame(encode(reply)))) return kBrokenStream;
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    unsigned long long addressSpace = 0;
+    unsigned long long cpuSeconds = 0;
+    if (argc != 3 || !parse(argv[1], addressSpace) || !parse(argv[2], cpuSeconds)) return kUsage;
+    if (!limitSelf(addressSpace, cpuSeconds)) return kLimits;
+    if (fcntl(jet::protocol::kRequestFd, F_GETFD) < 0 ||
+        fcntl(jet::protocol::kReplyFd, F_GETFD) < 0)
+        return kNoPipes;
+    dropLibraryEnvironment();
+    return serve();
+}

@@ -1,0 +1,186 @@
+// A stand-in for the reader helper that serves a tiny table Students of three rows and misbehaves
+// at one request. What it does is in the name it is started under (a symlink to it):
+// "<request>-<fault>", request one of open, table, recordset, fetch, close; or "any-<fault>" for
+// a fault at every request, "start-<fault>" for one before any request.
+#include "Protocol.h"
+
+#include <sys/resource.h>
+#include <unistd.h>
+#include <csignal>
+#include <cstring>
+#include <string>
+
+using namespace jet::protocol;
+
+namespace {
+
+constexpr std::uint32_t kRows = 3;
+
+void writeAll(int fd, const std::string& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n <= 0) _exit(9);
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+void send(const Reply& r) {
+    writeAll(kReplyFd, frame(encode(r)));
+}
+
+[[noreturn]] void hang() {
+    for (;;) pause();
+}
+
+std::vector<Column> columns() {
+    return {{"StBook", ColumnKind::Text},  {"StName", ColumnKind::Text},
+            {"StNum", ColumnKind::Text},   {"GrNum", ColumnKind::Text},
+            {"StCount", ColumnKind::Long}, {"GrCount", ColumnKind::Long}};
+}
+
+Reply goodReply(const Request& rq) {
+    Reply r;
+    switch (rq.type) {
+        case RequestType::Open:
+        case RequestType::CloseCursor: r.type = ReplyType::Done; break;
+        case RequestType::Table:
+        case RequestType::Recordset:
+            r.type = ReplyType::Table;
+            r.cursor = rq.type == RequestType::Recordset ? 7 : 0;
+            r.rowCount = kRows;
+            r.columns = columns();
+            break;
+        case RequestType::Fetch: {
+            r.type = ReplyType::Values;
+            r.kind = rq.column >= 4 ? ColumnKind::Long : ColumnKind::Text;
+            for (std::uint32_t row = rq.start; row < kRows && row < rq.start + rq.count; ++row) {
+                if (r.kind == ColumnKind::Long)
+                    r.numbers.push_back(static_cast<std::int32_t>(row * 10 + rq.column));
+                else
+                    r.texts.push_back("F" + std::to_string(row + 1) + "." +
+                                      std::to_string(rq.column));
+            }
+            break;
+        }
+    }
+    return r;
+}
+
+const char* requestName(RequestType t) {
+    switch (t) {
+        case RequestType::Open: return "open";
+        case RequestType::Table: return "table";
+        case RequestType::Recordset: return "recordset";
+        case RequestType::Fetch: return "fetch";
+        case RequestType::CloseCursor: return "close";
+    }
+    return "?";
+}
+
+void flood() {
+    const std::string chunk(64 << 10, 'W');
+    for (int i = 0; i < 32; ++i) {
+        writeAll(1, chunk);
+        writeAll(2, chunk);
+    }
+}
+
+// Answers rq with the fault; returns normally when the fault lets the helper go on.
+void misbehave(const std::string& fault, const Request& rq) {
+    Reply good = goodReply(rq);
+    if (fault == "hang") hang();
+    if (fault == "segv") {
+        signal(SIGSEGV, SIG_DFL);
+        raise(SIGSEGV);
+    }
+    if (fault == "exit") _exit(3);
+    if (fault == "slow") {
+        sleep(3);
+        return send(good);
+    }
+    if (fault == "oversize") {
+        writeAll(kReplyFd, std::string("\xff\xff\xff\xff", 4));
+        hang();
+    }
+    if (fault == "undecodable") return writeAll(kReplyFd, frame("\xee\x01\x02"));
+    // A header that announces more than follows.
+    if (fault == "truncated") {
+        writeAll(kReplyFd, std::string("\x64\0\0\0\x02", 5));
+        _exit(0);
+    }
+    if (fault == "truncatedhang") {
+        writeAll(kReplyFd, std::string("\x64\0\0\0\x02", 5));
+        hang();
+    }
+    if (fault == "wrongtype") {
+        Reply r;
+        r.type = rq.type == RequestType::Fetch ? ReplyType::Done : ReplyType::Values;
+        return send(r);
+    }
+    if (fault == "extra") return writeAll(kReplyFd, frame(encode(good)) + frame(encode(good)));
+    if (fault == "toomany" && good.type == ReplyType::Values) {
+        good.texts.push_back("extra");
+        good.numbers.push_back(1);
+        return send(good);
+    }
+    if (fault == "empty" && good.type == ReplyType::Values) {
+        good.texts.clear();
+        good.numbers.clear();
+        return send(good);
+    }
+    if (fault == "wrongkind" && good.type == ReplyType::Values) {
+        Reply r;
+        r.type = ReplyType::Values;
+        r.kind = good.kind == ColumnKind::Long ? ColumnKind::Text : ColumnKind::Long;
+        r.texts.assign(good.numbers.size() + good.texts.size(), "x");
+        r.numbers.assign(r.texts.size(), 1);
+        return send(r);
+    }
+    if (fault == "badrequest" || fault == "damaged") {
+        Reply r;
+        r.type = ReplyType::Failed;
+        r.failure = fault == "damaged" ? Failure::DamagedData : Failure::BadRequest;
+        return send(r);
+    }
+    if (fault == "closeinput") {
+        close(kRequestFd);
+        send(good);
+        hang();
+    }
+    if (fault == "flood") {
+        flood();
+        return send(good);
+    }
+    send(good);
+}
+
+}  // namespace
+
+int main(int, char** argv) {
+    const rlimit core{0, 0};
+    setrlimit(RLIMIT_CORE, &core);
+    std::string name = argv[0];
+    name = name.substr(name.rfind('/') + 1);
+    const std::string at = name.substr(0, name.find('-'));
+    const std::string fault = name.substr(name.find('-') + 1);
+    if (at == "start") misbehave(fault, Request{});
+
+    FrameReader frames;
+    char chunk[4096];
+    for (;;) {
+        std::optional<std::string> payload = frames.next();
+        if (!payload) {
+            const ssize_t n = read(kRequestFd, chunk, sizeof chunk);
+            if (n <= 0) return 0;
+            frames.feed(std::string_view(chunk, static_cast<std::size_t>(n)));
+            continue;
+        }
+        const std::optional<Request> rq = decodeRequest(*payload);
+        if (!rq) return 8;
+        if (at == "any" || at == requestName(rq->type))
+            misbehave(fault, *rq);
+        else
+            send(goodReply(*rq));
+    }
+}

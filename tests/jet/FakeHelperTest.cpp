@@ -1,0 +1,194 @@
+// The program's side against a helper that hangs, dies or answers nonsense: each ends in a
+// jet::Error at the operation where it happened, the helper killed and reaped.
+#include "HelperChannel.h"
+#include "JetTestSupport.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+
+namespace fs = std::filesystem;
+using jet::Error;
+using Code = jet::Error::Code;
+
+namespace {
+
+constexpr int kTimeoutMs = 400;
+
+enum class Stage { OpenDatabase, OpenTable, OpenRecordset, Scan, ReadRow, CloseRecordset, Nowhere };
+
+// The fake helper under the name that tells it how to misbehave.
+jet::Limits fakeHelper(const TempDir& dir, const std::string& mode) {
+    const fs::path link = dir / mode;
+    fs::create_symlink(FAKE_HELPER_PATH, link);
+    jet::Limits limits;
+    limits.helperPath = link.string();
+    limits.replyTimeoutMs = kTimeoutMs;
+    return limits;
+}
+
+struct Outcome {
+    Stage stage = Stage::Nowhere;
+    Code code = Code::Other;
+    bool dbOpenAfter = false;
+    double seconds = 0;
+};
+
+Outcome runSignIn(const jet::Limits& limits) {
+    Outcome out;
+    const auto t0 = std::chrono::steady_clock::now();
+    jet::Database db(limits);
+    jet::TableDef table(db);
+    jet::Recordset records(db);
+    try {
+        out.stage = Stage::OpenDatabase;
+        db.open("/station/dbtrener.mdb");
+        out.stage = Stage::OpenTable;
+        table.open("Students");
+        out.stage = Stage::OpenRecordset;
+        records.open(table);
+        out.stage = Stage::Scan;
+        records.moveFirst();
+        records.value("StBook");
+        out.stage = Stage::ReadRow;
+        records.value("StName");
+        out.stage = Stage::CloseRecordset;
+        records.close();
+        out.stage = Stage::Nowhere;
+    } catch (const Error& e) {
+        out.code = e.code();
+        EXPECT_FALSE(e.description().empty());
+    }
+    out.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    out.dbOpenAfter = db.isOpen();
+    return out;
+}
+
+struct FaultCase {
+    const char* mode;
+    Stage stage;
+    Code code;
+};
+
+// A failure at close is swallowed: closing must work whatever the helper does.
+const FaultCase kFaults[] = {
+    {"start-hang", Stage::OpenDatabase, Code::HelperTimedOut},
+    {"start-exit", Stage::OpenDatabase, Code::HelperCrashed},
+    {"start-segv", Stage::OpenDatabase, Code::HelperCrashed},
+    {"open-hang", Stage::OpenDatabase, Code::HelperTimedOut},
+    {"open-slow", Stage::OpenDatabase, Code::HelperTimedOut},
+    {"open-segv", Stage::OpenDatabase, Code::HelperCrashed},
+    {"open-exit", Stage::OpenDatabase, Code::HelperCrashed},
+    {"open-oversize", Stage::OpenDatabase, Code::MalformedReply},
+    {"open-undecodable", Stage::OpenDatabase, Code::MalformedReply},
+    {"open-wrongtype", Stage::OpenDatabase, Code::MalformedReply},
+    {"open-extra", Stage::OpenDatabase, Code::MalformedReply},
+    {"open-truncated", Stage::OpenDatabase, Code::HelperCrashed},
+    {"open-truncatedhang", Stage::OpenDatabase, Code::HelperTimedOut},
+    {"open-badrequest", Stage::OpenDatabase, Code::MalformedReply},
+    {"open-closeinput", Stage::OpenTable, Code::HelperCrashed},
+    {"table-hang", Stage::OpenTable, Code::HelperTimedOut},
+    {"table-segv", Stage::OpenTable, Code::HelperCrashed},
+    {"table-wrongtype", Stage::OpenTable, Code::MalformedReply},
+    {"table-damaged", Stage::OpenTable, Code::DamagedData},
+    {"recordset-exit", Stage::OpenRecordset, Code::HelperCrashed},
+    {"recordset-undecodable", Stage::OpenRecordset, Code::MalformedReply},
+    {"fetch-hang", Stage::Scan, Code::HelperTimedOut},
+    {"fetch-segv", Stage::Scan, Code::HelperCrashed},
+    {"fetch-toomany", Stage::Scan, Code::MalformedReply},
+    {"fetch-empty", Stage::Scan, Code::MalformedReply},
+    {"fetch-wrongkind", Stage::Scan, Code::MalformedReply},
+    {"fetch-wrongtype", Stage::Scan, Code::MalformedReply},
+    {"fetch-damaged", Stage::Scan, Code::DamagedData},
+    {"close-hang", Stage::Nowhere, Code::Other},
+    {"close-segv", Stage::Nowhere, Code::Other},
+};
+
+class HelperFaults : public ::testing::TestWithParam<FaultCase> {};
+
+TEST_P(HelperFaults, EndInAnErrorAtTheOperation) {
+    const FaultCase c = GetParam();
+    TempDir dir;
+    ::testing::internal::CaptureStderr();
+    const Outcome o = runSignIn(fakeHelper(dir, c.mode));
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(static_cast<int>(o.stage), static_cast<int>(c.stage));
+    EXPECT_EQ(static_cast<int>(o.code), static_cast<int>(c.code));
+    // A helper that broke the protocol is gone; a clean failure leaves the database open.
+    if (c.code == Code::DamagedData) {
+        EXPECT_TRUE(o.dbOpenAfter);
+    }
+    if (c.code == Code::HelperTimedOut || c.code == Code::HelperCrashed ||
+        c.code == Code::MalformedReply) {
+        EXPECT_FALSE(o.dbOpenAfter);
+    }
+    EXPECT_LT(o.seconds, kTimeoutMs / 1000.0 + 1.5);
+    EXPECT_EQ(err, "");
+    EXPECT_TRUE(jettest::noChildren());
+}
+
+INSTANTIATE_TEST_SUITE_P(Fake, HelperFaults, ::testing::ValuesIn(kFaults), [](const auto& info) {
+    std::string n = info.param.mode;
+    for (char& ch : n)
+        if (ch == '-') ch = '_';
+    return n;
+});
+
+TEST(HelperChannel, MissingHelperFailsTheOpen) {
+    TempDir dir;
+    writeFile(dir / "not-executable", "#!/bin/sh\n");
+    const std::vector<std::string> paths = {"/nonexistent/rulevion-jetread",
+                                            (dir / "not-executable").string(), dir.path().string()};
+    for (const std::string& path : paths) {
+        jet::Limits limits;
+        limits.helperPath = path;
+        jet::Database db(limits);
+        try {
+            db.open("/station/dbtrener.mdb");
+            ADD_FAILURE() << path;
+        } catch (const Error& e) {
+            EXPECT_EQ(e.code(), Code::HelperMissing) << path;
+        }
+        EXPECT_FALSE(db.isOpen());
+    }
+    EXPECT_TRUE(jettest::noChildren());
+}
+
+// Its output is read while it works, so it never blocks on a full pipe; only a few KB are kept,
+// and none of it reaches the program's own terminal.
+TEST(HelperChannel, OutputIsDrainedAndCapped) {
+    TempDir dir;
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    {
+        jet::Database db(fakeHelper(dir, "any-flood"));
+        db.open("/station/dbtrener.mdb");
+        jet::TableDef table(db);
+        table.open("Students");
+        ASSERT_NE(db.channel(), nullptr);
+        EXPECT_EQ(db.channel()->output().size(), 4096u);
+        EXPECT_GT(db.channel()->outputBytes(), 3u << 20);
+    }
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_TRUE(jettest::noChildren());
+}
+
+// The program's own SIGPIPE handling is left as it was found.
+TEST(HelperChannel, WriteToADeadHelperLeavesNoSignal) {
+    TempDir dir;
+    jet::Database db(fakeHelper(dir, "open-closeinput"));
+    db.open("/station/dbtrener.mdb");
+    jet::TableDef table(db);
+    EXPECT_THROW(table.open("Students"), Error);
+    sigset_t pending;
+    sigpending(&pending);
+    EXPECT_EQ(sigismember(&pending, SIGPIPE), 0);
+    sigset_t mask;
+    pthread_sigmask(SIG_BLOCK, nullptr, &mask);
+    EXPECT_EQ(sigismember(&mask, SIGPIPE), 0);
+}
+
+}  // namespace
