@@ -11,6 +11,7 @@ packages=(
   xvfb xdotool x11-utils xauth
   clang libclang-rt-14-dev
   valgrind
+  poppler-utils desktop-file-utils
 )
 
 missing=()

@@ -1,0 +1,58 @@
+# What a station installs besides the programs (each installs itself where it is built): the help
+# document, the menu entry and its icon, the licence; and the Debian package of all of it
+# (cpack -G DEB in the build folder).
+
+add_subdirectory(tools/helpdoc)
+add_subdirectory(doc)
+# "cmake --build . --target rulevion-helpdoc" leaves the finished document, not only the tool.
+add_custom_target(rulevion-helpdoc)
+add_dependencies(rulevion-helpdoc rv_helpdoc_pdf)
+
+install(FILES ${CMAKE_BINARY_DIR}/doc/vdm03.pdf DESTINATION ${CMAKE_INSTALL_DATADIR}/rulevion)
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/rulevion-menu.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME copyright)
+
+# The icon is rendered with the program's other artwork; the menu finds it by name in the theme.
+if(TARGET rv_res)
+  get_directory_property(rv_art_png DIRECTORY ${CMAKE_SOURCE_DIR}/res DEFINITION art_res)
+  if(NOT rv_art_png)
+    set(rv_art_png ${CMAKE_BINARY_DIR}/res/art/res)
+  endif()
+  foreach(size 16 32 48)
+    install(FILES ${rv_art_png}/icon-${size}.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+            RENAME rulevion-menu.png)
+  endforeach()
+endif()
+
+set(RULEVION_PACKAGE_MAINTAINER "Rulevion start menu developers <maintainers@rulevion.invalid>"
+    CACHE STRING "Maintainer field of the Debian package")
+
+set(CPACK_PACKAGE_NAME rulevion-menu)
+set(CPACK_PACKAGE_VENDOR "Rulevion start menu developers")
+set(CPACK_PACKAGE_CONTACT "${RULEVION_PACKAGE_MAINTAINER}")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "start menu of a driving-simulator station")
+set(CPACK_PACKAGE_DESCRIPTION
+    "The station's shell starts rulevion-menu in the station folder and, when it has ended, reads
+its decision from vdm_out.txt. A student signs in with his record-book number, looked up in the
+school's Jet/Access students database; the instructor reaches his tools with a password. The
+package also holds rulevion-jetwriter, which makes the students database from a class list and
+writes the trainer password file, and the help document vdm03.pdf (in Russian).")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_GENERATOR DEB)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION education)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# Libraries (Qt 6, libmdb) come from dpkg-shlibdeps. What it cannot see: Qt's platform plugins,
+# loaded at run time, and the font the panel and its dialogs are laid out in.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation2")
+# The Help button opens vdm03.pdf through the desktop's file associations.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "pdf-viewer")
+
+include(CPack)
