@@ -738,9 +738,8 @@ void emitDatabase(const std::vector<Table>& tables, const Options& options, cons
 
     emit(headerPage(created));
     emitMapPage(0);
-    const EncodedRows catalogueData =
-        catalogueRows(catalogue.columns, catalogueEntries(users), created);
-    emitTable(catalogue, catalogueData);
+    catalogue.rows = catalogueRows(catalogue.columns, catalogueEntries(users), created);
+    emitTable(catalogue, catalogue.rows);
     for (std::size_t i = 1; i < mapPageCount; ++i) emitMapPage(i);
     for (const TablePlan& t : users) emitTable(t, t.rows);
     for (const TablePlan* t : all) {

@@ -120,10 +120,18 @@ private:
                 f.text.push_back(c);
                 ++pos_;
             }
-            if (pos_ < s_.size() && s_[pos_] != ',' && !isLineEnd(s_[pos_]))
+            if (pos_ < s_.size() && s_[pos_] != ',' && !isLineEnd(s_[pos_])) {
+                // Quoted text over several lines is most often a closing quote forgotten
+                // where it began.
+                if (f.line != line_)
+                    throw CsvError(f.line, column, nameOf(column),
+                                   "the closing double quote seems to be missing: the quoted "
+                                   "text runs on to line " +
+                                       std::to_string(line_) + " and goes on after a quote there");
                 throw CsvError(line_, column, nameOf(column),
                                "text after the closing double quote (a quote inside quoted "
                                "text is written twice: \"\")");
+            }
             return f;
         }
         const std::size_t start = pos_;

@@ -83,7 +83,8 @@ int students(const std::string& csvPath, const std::string& outPath) {
         return failure(csvPath + ": " + e.what() + "; nothing written");
     }
     jetwriter::writeDatabase(outPath, {table});
-    std::printf("Wrote %zu students to \"%s\".\n", table.rows.size(), outPath.c_str());
+    std::printf("Wrote table Students with %zu rows to \"%s\".\n", table.rows.size(),
+                outPath.c_str());
     return 0;
 }
 

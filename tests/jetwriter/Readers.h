@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QJsonArray>
+#include <QJsonObject>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "JetWriter.h"
+
+// Runs other programs for the writer's tests, each with a deadline.
+struct ProcessResult {
+    bool finished = false;  // false: did not start, or was killed at the deadline
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
+                         int timeoutMs = 120000);
+
+// The tool under test, as built.
+std::string jetwriterTool();
+
+// mdbtools' view of a file. Each fails the calling test if the tool fails or warns on stderr,
+// since a warning there means a fault in the file.
+std::string mdbTool(const std::string& tool, const std::vector<std::string>& args);
+
+// mdb-reader's view of a file, as printed by read-mdb.mjs. Installs the package on first use
+// (cached in the build folder) and fails the test when that is impossible.
+QJsonObject readWithMdbReader(const std::filesystem::path& file);
+
+// What `mdb-export FILE TABLE` prints for `table`: text in double quotes with quotes doubled,
+// Null and empty text alike as nothing, integers in decimal.
+std::string expectedMdbExport(const jetwriter::Table& table);
+
+// The rows of `table` in the JSON form read-mdb.mjs prints.
+QJsonArray expectedJsonRows(const jetwriter::Table& table);
+
+std::string dataFile(const std::string& name);

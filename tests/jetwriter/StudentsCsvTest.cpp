@@ -1,0 +1,221 @@
+// The class-list reader: the dialect of the reference CSV files, what spreadsheets export, and
+// a precise message for everything else.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "StudentsCsv.h"
+#include "Utf8.h"
+
+using jetwriter::CsvError;
+using jetwriter::Row;
+
+namespace {
+
+const std::string kHeader = "StBook,StName,StNum,GrNum,StCount,GrCount";
+
+std::string cyrillic(int n) {
+    std::string s;
+    for (int i = 0; i < n; ++i) s += "Ж";
+    return s;
+}
+
+struct GoodCsv {
+    const char* name;
+    std::string csv;
+    std::vector<Row> rows;
+};
+
+const GoodCsv kGood[] = {
+    {"ReferenceDialect",
+     kHeader + "\n\"12345\",\"Иванов Иван Иванович\",\"1\",\"Группа 1\",3,12\n"
+               "\"ab12\",\"Сидоров Пётр\",\"3\",\"Вечерняя\",-5,15\n",
+     {{"12345", "Иванов Иван Иванович", "1", "Группа 1", 3, 12},
+      {"ab12", "Сидоров Пётр", "3", "Вечерняя", -5, 15}}},
+    {"NullIsBareEmptyAndEmptyTextIsQuoted",
+     kHeader + "\n\"N3\",\"\",\"3\",,0,3\n,,,,,\n",
+     {{"N3", "", "3", std::nullopt, 0, 3},
+      {std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt}}},
+    {"UnquotedTextAsSpreadsheetsExportIt",
+     kHeader + "\n00789,Ёлкина Алёна,4, Выходного дня ,17,6\n",
+     {{"00789", "Ёлкина Алёна", "4", " Выходного дня ", 17, 6}}},
+    {"ByteOrderMarkAndCrLf",
+     "\xEF\xBB\xBF" + kHeader + "\r\n\"1\",Иван,2,Г,3,4\r\n",
+     {{"1", "Иван", "2", "Г", 3, 4}}},
+    {"OldMacLineEnds",
+     kHeader + "\r1,a,2,b,3,4\r5,c,6,d,7,8",
+     {{"1", "a", "2", "b", 3, 4}, {"5", "c", "6", "d", 7, 8}}},
+    {"QuotesCommasAndLineBreaksInsideQuotes",
+     kHeader + "\n\"a\"\"b\",\"x, y\",\"l1\nl2\",\"\"\"\",1,2\n",
+     {{"a\"b", "x, y", "l1\nl2", "\"", 1, 2}}},
+    {"QuotedHeaderAndQuotedCounts",
+     "\"StBook\",\"StName\",\"StNum\",\"GrNum\",\"StCount\",\"GrCount\"\n"
+     "\"1\",\"n\",\"2\",\"g\",\"3\",\"-4\"\n\"2\",\"m\",\"3\",\"h\",\"\",5\n",
+     {{"1", "n", "2", "g", 3, -4}, {"2", "m", "3", "h", std::nullopt, 5}}},
+    {"CountsAtTheLimits",
+     kHeader + "\na,b,c,d,-2147483648,2147483647\ne,f,g,h,+5,007\n",
+     {{"a", "b", "c", "d", INT32_MIN, INT32_MAX}, {"e", "f", "g", "h", 5, 7}}},
+    {"EmptyLinesSkippedAndNoFinalLineEnd",
+     "\n\n" + kHeader + "\n\n1,a,2,b,3,4\n\r\n\n5,c,6,d,7,8",
+     {{"1", "a", "2", "b", 3, 4}, {"5", "c", "6", "d", 7, 8}}},
+    {"HeaderOnly", kHeader, {}},
+    {"TextAtFullLength",
+     kHeader + "\n" + cyrillic(50) + "," + cyrillic(255) + "," + cyrillic(50) + "," +
+         cyrillic(100) + ",1,2\n",
+     {{cyrillic(50), cyrillic(255), cyrillic(50), cyrillic(100), 1, 2}}},
+};
+
+void PrintTo(const GoodCsv& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class CsvReads : public testing::TestWithParam<GoodCsv> {};
+
+TEST_P(CsvReads, EveryValueAsWritten) {
+    const jetwriter::Table t = jetwriter::readStudentsCsv(GetParam().csv);
+    EXPECT_EQ(t.name, "Students");
+    ASSERT_EQ(t.columns.size(), 6u);
+    EXPECT_EQ(t.rows, GetParam().rows);
+}
+
+INSTANTIATE_TEST_SUITE_P(Csv, CsvReads, testing::ValuesIn(kGood),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct BadCsv {
+    const char* name;
+    std::string csv;
+    std::size_t line;
+    std::size_t column;
+    const char* problem;  // part of the message
+};
+
+const std::string kRow = "\"1\",\"Иван\",\"2\",\"Г\",3,4\n";
+
+const BadCsv kBad[] = {
+    {"EmptyFile", "", 1, 0, "the file is empty"},
+    {"OnlyByteOrderMarkAndBlankLines", "\xEF\xBB\xBF\n\r\n", 1, 0, "the file is empty"},
+    {"WrongHeaderName", "StBook,Name,StNum,GrNum,StCount,GrCount\n", 1, 2,
+     "the header has \"Name\" where StName belongs"},
+    {"HeaderInOtherCase", "stbook,StName,StNum,GrNum,StCount,GrCount\n", 1, 1,
+     "the header has \"stbook\""},
+    {"HeaderMissingAColumn", "StBook,StName,StNum,GrNum,StCount\n", 1, 0,
+     "the header has 5 columns"},
+    {"HeaderNotUtf8", "\xFF\xFE,StName,StNum,GrNum,StCount,GrCount\n", 1, 1,
+     "the header has \"\\xFF\\xFE\""},
+    {"TooFewFields", kHeader + "\n" + kRow + "1,2,3,4,5\n", 3, 6,
+     "missing: the line has 5 fields, 6 expected"},
+    {"TooManyFields", kHeader + "\n1,2,3,4,5,6,7\n", 2, 7,
+     "too many fields: the line has 7 fields"},
+    {"UnterminatedQuoteAtTheEnd", kHeader + "\n" + kRow + kRow + "\"1\",\"Иван,2,Г,3,4\n", 4, 2,
+     "the closing double quote is missing"},
+    {"UnterminatedQuoteBeforeMoreRows",
+     kHeader + "\n" + kRow + kRow + "\"1\",\"Иван,2,Г,3,4\n" + kRow + kRow, 4, 2,
+     "the closing double quote seems to be missing: the quoted text runs on to line 5"},
+    {"TextAfterClosingQuote", kHeader + "\n\"ab\"c,2,3,4,5,6\n", 2, 1,
+     "text after the closing double quote"},
+    {"QuoteInsideBareField", kHeader + "\nab\"c,2,3,4,5,6\n", 2, 1,
+     "a double quote in a field that does not start with one"},
+    {"CountNotANumber", kHeader + "\n1,2,3,4,abc,6\n", 2, 5, "not a whole number: \"abc\""},
+    {"CountWithFraction", kHeader + "\n1,2,3,4,5,3.5\n", 2, 6, "not a whole number: \"3.5\""},
+    {"CountWithSpace", kHeader + "\n1,2,3,4, 5,6\n", 2, 5, "not a whole number"},
+    {"CountOnlySign", kHeader + "\n1,2,3,4,-,6\n", 2, 5, "not a whole number"},
+    {"CountTooLarge", kHeader + "\n1,2,3,4,2147483648,6\n", 2, 5,
+     "outside the range -2147483648 to 2147483647"},
+    {"CountTooSmall", kHeader + "\n1,2,3,4,5,-2147483649\n", 2, 6, "outside the range"},
+    {"CountWithManyDigits", kHeader + "\n1,2,3,4,99999999999999999999999,6\n", 2, 5,
+     "outside the range"},
+    {"TextTooLong", kHeader + "\n" + std::string(51, 'x') + ",2,3,4,5,6\n", 2, 1,
+     "the text is 51 characters long; at most 50 fit"},
+    {"CyrillicTextTooLong", kHeader + "\n1,2,3," + cyrillic(101) + ",5,6\n", 2, 4,
+     "the text is 101 characters long; at most 100 fit"},
+    {"TruncatedUtf8", kHeader + "\n1,\"Ив\xD0\",3,4,5,6\n", 2, 2, "not valid UTF-8 (byte 5"},
+    {"OverlongUtf8", kHeader + "\n1,2,\xC0\xAF,4,5,6\n", 2, 3, "not valid UTF-8"},
+    {"SurrogateInUtf8", kHeader + "\n1,2,3,\xED\xA0\x80,5,6\n", 2, 4, "not valid UTF-8"},
+    {"Latin1InsteadOfUtf8", kHeader + "\n1,caf\xE9,3,4,5,6\n", 2, 2, "not valid UTF-8"},
+    {"NulInText", kHeader + "\n1,\"a" + std::string(1, '\0') + "b\",3,4,5,6\n", 2, 2,
+     "NUL character"},
+    // Line numbers count the line breaks inside quoted text and the skipped empty lines.
+    {"LineCountAfterMultiLineText", kHeader + "\n1,\"a\nb\nc\",3,4,5,6\n\n1,2,3,4,x,6\n", 6, 5,
+     "not a whole number"},
+    {"LineCountWithCrLf", kHeader + "\r\n" + "1,2,3,4,5,6\r\n" + "1,2,3,4,5\r\n", 3, 6, "missing"},
+};
+
+void PrintTo(const BadCsv& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class CsvRefuses : public testing::TestWithParam<BadCsv> {};
+
+TEST_P(CsvRefuses, NamingTheLineAndColumn) {
+    const BadCsv& c = GetParam();
+    try {
+        jetwriter::readStudentsCsv(c.csv);
+        FAIL() << "no error";
+    } catch (const CsvError& e) {
+        EXPECT_EQ(e.line(), c.line) << e.what();
+        EXPECT_EQ(e.column(), c.column) << e.what();
+        EXPECT_NE(e.problem().find(c.problem), std::string::npos) << e.what();
+        const std::string prefix = "line " + std::to_string(c.line) +
+                                   (c.column ? ", column " + std::to_string(c.column) : "");
+        EXPECT_EQ(std::string(e.what()).rfind(prefix, 0), 0u) << e.what();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Csv, CsvRefuses, testing::ValuesIn(kBad),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CsvMessages, NameTheColumnByItsHeader) {
+    try {
+        jetwriter::readStudentsCsv(kHeader + "\n1,2,3,4,5,x\n");
+        FAIL() << "no error";
+    } catch (const CsvError& e) {
+        EXPECT_STREQ(e.what(), "line 2, column 6 (GrCount): not a whole number: \"x\"");
+    }
+}
+
+// Whatever the bytes, the reader either gives rows that the writer accepts or a CsvError;
+// nothing else escapes and nothing is read out of bounds (the sanitizer builds check that).
+TEST(CsvRobustness, MutatedInputGivesRowsOrACsvError) {
+    const std::string seedText = kHeader + "\r\n\"А-100\",\"Петрова \"\"Анна\"\"\",2,,0,8\n" +
+                                 "ab12,,3,\"Вечер\nняя\",-5,15\n,,,,,\n";
+    const std::string alphabet = std::string("\",\r\n\0-+09aЖ", 14) + "\xD0\xEF\xBB\xBF\xFF";
+    std::mt19937 rng(20240601);
+    std::size_t accepted = 0;
+    for (int round = 0; round < 20000; ++round) {
+        std::string s = seedText;
+        const int edits = 1 + static_cast<int>(rng() % 6);
+        for (int e = 0; e < edits; ++e) {
+            const std::size_t at = s.empty() ? 0 : rng() % s.size();
+            const char c = alphabet[rng() % alphabet.size()];
+            switch (rng() % 4) {
+                case 0:
+                    if (!s.empty()) s[at] = c;
+                    break;
+                case 1: s.insert(at, 1, c); break;
+                case 2:
+                    if (!s.empty()) s.erase(at, 1 + rng() % 4);
+                    break;
+                default: s.resize(at); break;
+            }
+        }
+        try {
+            const jetwriter::Table t = jetwriter::readStudentsCsv(s);
+            ++accepted;
+            for (const Row& row : t.rows) {
+                ASSERT_EQ(row.size(), 6u);
+                for (std::size_t c = 0; c < 4; ++c) {
+                    if (!row[c]) continue;
+                    const auto& text = std::get<std::string>(*row[c]);
+                    ASSERT_TRUE(jetwriter::decodeUtf8(text).has_value()) << s;
+                }
+            }
+            ASSERT_NO_THROW(jetwriter::databaseBytes({t})) << s;
+        } catch (const CsvError&) {
+        }
+    }
+    // Both outcomes must really occur, or the mutations test nothing.
+    EXPECT_GT(accepted, 100u);
+    EXPECT_LT(accepted, 19900u);
+}
+
+}  // namespace
