@@ -117,14 +117,21 @@ Error::Code codeOf(protocol::Failure f) {
 
 }  // namespace
 
+std::string HelperChannel::helperPathFor(const std::string& programPath) {
+    const auto slash = programPath.rfind('/');
+    if (slash == std::string::npos) return {};
+    const std::string dir = programPath.substr(0, slash + 1);
+    const std::string installed = dir + RULEVION_HELPER_FROM_BINDIR "/" RULEVION_HELPER_NAME;
+    if (access(installed.c_str(), X_OK) == 0) return installed;
+    return dir + RULEVION_HELPER_NAME;
+}
+
 std::string HelperChannel::defaultHelperPath() {
     std::string self(PATH_MAX, '\0');
     const ssize_t n = readlink("/proc/self/exe", self.data(), self.size());
     if (n <= 0 || static_cast<std::size_t>(n) >= self.size()) return {};
     self.resize(static_cast<std::size_t>(n));
-    const auto slash = self.rfind('/');
-    if (slash == std::string::npos) return {};
-    return self.substr(0, slash + 1) + RULEVION_HELPER_NAME;
+    return helperPathFor(self);
 }
 
 HelperChannel::HelperChannel(const Limits& limits) : limits_(limits), serial_(++gSerial) {

@@ -44,8 +44,11 @@ public:
     // Ends the helper at once and reaps it; never throws.
     void stop();
 
-    // The helper beside the program's own binary.
+    // The helper of the running program: helperPathFor its own binary.
     static std::string defaultHelperPath();
+    // Installed, the helper lives in libexec, out of the users' PATH, and is found from the
+    // program's place; in a build folder it lies beside the program.
+    static std::string helperPathFor(const std::string& programPath);
 
 private:
     void sendRequest(const std::string& bytes, long long deadlineMs);

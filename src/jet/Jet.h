@@ -47,7 +47,8 @@ struct Limits {
     int replyTimeoutMs = 5000;
     std::uint64_t addressSpaceBytes = 512ull << 20;
     int cpuSeconds = 10;
-    // Tests only: another helper executable. Empty means the helper beside the program's binary.
+    // Tests only: another helper executable. Empty means the program's own helper, found from
+    // its binary (HelperChannel::helperPathFor).
     std::string helperPath;
 };
 

@@ -1,0 +1,186 @@
+#include "HelpSource.h"
+#include "MessageCatalogue.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Expansion {
+    const char* source;
+    const char* html;
+};
+
+// Texts come out as the reader should see them: escaped, line feeds as breaks, no edge blanks.
+const Expansion kExpansions[] = {
+    {"{{caption}}", "Сообщение программы &quot;Рулевион&quot;"},
+    {"«{{text 33}}»", "«Введите № зачетки:»"},
+    {"a {{ text 1 }} b", "a В Ы Х О Д b"},
+    {"{{text 24}}", "ОШИБКА<br>Программа не может прочитать файл &quot;vdmdat01.bin&quot;."},
+    {"{{slot 15}}C:\\x",
+     "ОШИБКА<br><br>Программа не может найти файл базы данных по следующему "
+     "пути:      <br><br>C:\\x"},
+    {"no placeholder <b>at all</b>", "no placeholder <b>at all</b>"},
+};
+
+class HelpExpansion : public ::testing::TestWithParam<Expansion> {};
+
+TEST_P(HelpExpansion, QuotesTheProgramsText) {
+    QString html;
+    QString error;
+    ASSERT_TRUE(helpdoc::expandMessages(QString::fromUtf8(GetParam().source), &html, &error))
+        << error.toStdString();
+    EXPECT_EQ(html.toStdString(), GetParam().html);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, HelpExpansion, ::testing::ValuesIn(kExpansions));
+
+// A placeholder that names no text must stop the build, not leave a gap in the document.
+TEST(HelpExpansionFault, NamesThePlaceholderThatHasNoText) {
+    for (const char* bad : {"{{slot 3}}", "{{text 3}}", "{{slot 200}}", "{{slot 9999}}",
+                            "{{title}}", "{{slot x}}", "{{}}", "before {{slot 15", "{{text 1}"}) {
+        QString html = QStringLiteral("untouched");
+        QString error;
+        EXPECT_FALSE(helpdoc::expandMessages(QString::fromUtf8(bad), &html, &error)) << bad;
+        EXPECT_FALSE(error.isEmpty()) << bad;
+        EXPECT_EQ(html, QStringLiteral("untouched")) << bad;
+    }
+}
+
+QString helpSource() {
+    QFile file(QStringLiteral(HELP_SOURCE));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    return QString::fromUtf8(file.readAll());
+}
+
+// Every text the program can show (its messages, buttons and labels) is explained in the help:
+// a text added to the catalogue without a word in the help fails here.
+TEST(HelpSourceCoverage, QuotesEveryTextOfTheProgram) {
+    const QString source = helpSource();
+    ASSERT_FALSE(source.isEmpty());
+    EXPECT_TRUE(source.contains(QStringLiteral("{{caption}}")));
+    for (int slot = 0; slot < MessageCatalogue::kSlotCount; ++slot) {
+        if (catalogue().slots[static_cast<std::size_t>(slot)].empty()) continue;
+        EXPECT_TRUE(source.contains(QStringLiteral("{{slot %1}}").arg(slot))) << "slot " << slot;
+    }
+    for (int id = 1; id < 1000; ++id) {
+        if (messageText(id).empty()) continue;
+        EXPECT_TRUE(source.contains(QStringLiteral("{{text %1}}").arg(id))) << "text " << id;
+    }
+}
+
+struct ToolRun {
+    int status = -1;
+    QString errors;
+};
+
+ToolRun runTool(const QStringList& args) {
+    QProcess tool;
+    tool.start(
+        QString::fromLocal8Bit(std::getenv("RV_BIN_DIR")) + QStringLiteral("/rulevion-helpdoc"),
+        args);
+    ToolRun run;
+    if (!tool.waitForFinished(60000)) {
+        tool.kill();
+        tool.waitForFinished();
+        run.errors = QStringLiteral("rulevion-helpdoc did not end in time");
+        return run;
+    }
+    run.status = tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1;
+    run.errors = QString::fromLocal8Bit(tool.readAllStandardError());
+    return run;
+}
+
+// The text layer of a PDF as a reader's search or copy sees it, blanks collapsed.
+std::string pdfText(const fs::path& pdf) {
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"),
+            {QString::fromStdString(pdf.string()), QStringLiteral("-")});
+    if (!p.waitForFinished(30000)) {
+        p.kill();
+        p.waitForFinished();
+        return {};
+    }
+    return QString::fromUtf8(p.readAllStandardOutput())
+        .replace(QRegularExpression(QStringLiteral("\\s+")), QStringLiteral(" "))
+        .toStdString();
+}
+
+class HelpTool : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    }
+    TempDir dir;
+};
+
+// The Cyrillic texts land in the PDF as text, in an embedded font, with the program's wording.
+TEST_F(HelpTool, TypesetsTheSourceWithTheProgramsTexts) {
+    writeFile(dir / "help.html",
+              "<html><head><title>Проба</title></head><body><h1>Справка</h1>"
+              "<p>{{text 15}}</p><p>{{slot 114}}</p></body></html>");
+    const ToolRun run = runTool({QString::fromStdString((dir / "help.html").string()),
+                                 QString::fromStdString((dir / "out/vdm03.pdf").string())});
+    ASSERT_EQ(run.status, 0) << run.errors.toStdString();
+    EXPECT_EQ(readFile(dir / "out/vdm03.pdf").substr(0, 5), "%PDF-");
+    EXPECT_FALSE(fs::exists(dir / "out/vdm03.pdf.part"));
+    const std::string text = pdfText(dir / "out/vdm03.pdf");
+    EXPECT_NE(text.find("Справка"), std::string::npos) << text;
+    EXPECT_NE(text.find("Пароль неправильный"), std::string::npos) << text;
+    EXPECT_NE(text.find("ОШИБКА Программа не может найти таблицу курсантов в базе данных."),
+              std::string::npos)
+        << text;
+}
+
+struct BadSource {
+    const char* name;
+    const char* bytes;  // nullptr: no source file at all
+};
+
+const BadSource kBadSources[] = {
+    {"UnknownPlaceholder", "<p>{{slot 3}}</p>"},
+    {"NotUtf8", "<p>\xcf\xf0\xee\xe1\xe0</p>"},  // CP1251, as an editor on the station may save it
+    {"Missing", nullptr},
+};
+
+// A failed run fails the build and leaves the previous document as it was.
+TEST_F(HelpTool, FaultySourceFailsAndKeepsThePreviousDocument) {
+    for (const BadSource& bad : kBadSources) {
+        SCOPED_TRACE(bad.name);
+        const fs::path source = dir / (std::string(bad.name) + ".html");
+        if (bad.bytes) writeFile(source, bad.bytes);
+        writeFile(dir / "vdm03.pdf", "previous");
+        const ToolRun run = runTool({QString::fromStdString(source.string()),
+                                     QString::fromStdString((dir / "vdm03.pdf").string())});
+        EXPECT_EQ(run.status, 1) << run.errors.toStdString();
+        EXPECT_FALSE(run.errors.isEmpty());
+        EXPECT_EQ(readFile(dir / "vdm03.pdf"), "previous");
+    }
+}
+
+TEST_F(HelpTool, WrongUsageIsStatusTwo) {
+    EXPECT_EQ(runTool({QStringLiteral("only-one")}).status, 2);
+}
+
+// The document the build made: the one the package installs and the demo station copies.
+TEST_F(HelpTool, BuiltDocumentIsSearchableRussianText) {
+    const fs::path pdf = HELP_PDF;
+    ASSERT_TRUE(fs::exists(pdf)) << pdf;
+    const std::string text = pdfText(pdf);
+    EXPECT_NE(text.find("Рулевион: стартовое меню тренажера"), std::string::npos) << text;
+    EXPECT_NE(text.find("Как курсанту войти"), std::string::npos);
+    EXPECT_NE(text.find("Пароль неправильный"), std::string::npos);
+    EXPECT_EQ(text.find("{{"), std::string::npos);
+}
+
+}  // namespace
