@@ -2,6 +2,7 @@
 
 #include "DialogUnits.h"
 #include "HandOff.h"
+#include "Jet.h"
 #include "MessageCatalogue.h"
 #include "Text.h"
 #include "TrainerPasswordDialog.h"

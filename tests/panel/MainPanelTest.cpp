@@ -20,7 +20,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string cp(const char* utf8) { return cp1251::fromUtf8(utf8); }
 
 class PanelTest : public ::testing::Test {
 protected:
@@ -85,8 +84,10 @@ TEST_F(PanelTest, GeometryFillsThePictureAndTopRow) {
 
 TEST_F(PanelTest, TabOrderAndFocusStartInTheEntryField) {
     EXPECT_EQ(QApplication::focusWidget(), entry());
-    EXPECT_EQ(entry()->nextInFocusChain(), control(1012));
-    EXPECT_EQ(control(1012)->nextInFocusChain(), control(1013));
+    for (int next : {1012, 1013, 1004}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), control<QWidget>(next)) << next;
+    }
     for (int id : {2, 1000, 1001, 1002}) EXPECT_EQ(control(id)->focusPolicy(), Qt::ClickFocus);
 }
 
@@ -134,7 +135,8 @@ TEST_F(PanelTest, HelpOpensTheDocumentAndLeavesThePanelAlone) {
 TEST(PanelStart, RemovesAllEightResultFilesAndClearsTheSignIn) {
     TempDir dir;
     ScopedCwd cwd(dir.path());
-    for (const char* name : MainPanelDialog::kResultFiles) writeFile(dir / name, "old");
+    for (const char* name : MainPanelDialog::kResultFiles)
+        if (std::string(name) != "db3b.out") writeFile(dir / name, "old");
     writeFile(dir / "db6.out", "not ours");
     fs::create_directory(dir / "db3b.out");  // cannot be removed: passed over
     writeFile(dir / "db3b.out" / "x", "x");
