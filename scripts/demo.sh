@@ -21,6 +21,8 @@ printf 'Demo monitor\r\n1024x768\r\n1\r\n' > "$station/__monitor.txt"        # t
 [ -f build/doc/vdm03.pdf ] && cp build/doc/vdm03.pdf "$station/"
 
 cd "$station"
+export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$demo/xdg-runtime}
+mkdir -p -m 0700 "$XDG_RUNTIME_DIR"
 export VDM_DRIVES=$drives
 if [ -n "${DISPLAY:-}" ]; then
   "$bin/rulevion-menu" || true

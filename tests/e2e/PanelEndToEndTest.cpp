@@ -111,4 +111,54 @@ TEST_F(EndToEnd, BrokenPasswordFileEndsWithOneAfterTheBox) {
     EXPECT_EQ(handOff(), "1");
 }
 
+// A student signs in with Enter, then goes on to the exercises: "5" and his sign-in record.
+TEST_F(EndToEnd, StudentSignsInThenDrivesWithHisRecord) {
+    const fs::path db = dir / "drives" / "c" / "dat_ulmo" / "as_dbase" / "trener" / "01";
+    fs::create_directories(db);
+    writeFile(dir / "class.csv",
+              "StBook,StName,StNum,GrNum,StCount,GrCount\n"
+              "\"11111\",\"Первый Студент\",\"1\",\"Группа 1\",0,2\n"
+              "\"AB-77\",\"Сидоров Иван\",\"12\",\"Группа 7А\",-3,25\n");
+    QProcess writer;
+    writer.start(QString::fromStdString((programPath().parent_path() / "rulevion-jetwriter").string()),
+                 {QStringLiteral("students"), QString::fromStdString((dir / "class.csv").string()),
+                  QString::fromStdString((db / "dbtrener.mdb").string())});
+    ASSERT_TRUE(writer.waitForFinished(20000));
+    ASSERT_EQ(writer.exitCode(), 0) << writer.readAllStandardError().toStdString();
+
+    ProgramRun run(x, dir.path(),
+                   {QStringLiteral("VDM_DRIVES=") + QString::fromStdString((dir / "drives").string())});
+    const QString window = run.waitForPanel();
+    ASSERT_FALSE(window.isEmpty());
+    focus(window);
+    xdo({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), QStringLiteral("ab-77")});
+    key(QStringLiteral("Return"));
+    QThread::msleep(1500);
+    clickAt(window, kDrivingX, kDrivingY);
+    ASSERT_TRUE(run.waitForEnd());
+    EXPECT_EQ(run.exitCode(), 0);
+    EXPECT_EQ(handOff(), "5");
+    const std::string name = "\xD1\xE8\xE4\xEE\xF0\xEE\xE2 \xC8\xE2\xE0\xED";  // CP1251
+    const std::string group = "\xC3\xF0\xF3\xEF\xEF\xE0 7\xC0";
+    EXPECT_EQ(readFile(dir / "db1.out"), name + "\r\n12\r\n" + group + "\r\nab-77\r\n-3\r\n25\r\n");
+}
+
+// A sign-in on a station with no monitor file: the box, then "1" and status 0.
+TEST_F(EndToEnd, SignInWithoutMonitorFileEndsWithOne) {
+    fs::remove(dir / "__monitor.txt");
+    ProgramRun run(x, dir.path());
+    const QString window = run.waitForPanel();
+    ASSERT_FALSE(window.isEmpty());
+    focus(window);
+    xdo({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), QStringLiteral("12345")});
+    key(QStringLiteral("Return"));
+    QThread::msleep(1000);
+    EXPECT_EQ(handOff(), "<none>");  // the box is still up
+    key(QStringLiteral("Return"));
+    ASSERT_TRUE(run.waitForEnd());
+    EXPECT_FALSE(run.crashed());
+    EXPECT_EQ(run.exitCode(), 0);
+    EXPECT_EQ(handOff(), "1");
+}
+
 }  // namespace
