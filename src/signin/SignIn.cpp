@@ -164,6 +164,8 @@ void showStudent(SignInView& view, const SignInState& state) {
 
 }  // namespace
 
+DatabaseObjects::DatabaseObjects() = default;
+
 DatabaseObjects::~DatabaseObjects() {
     release();
 }

@@ -43,6 +43,8 @@ struct DatabaseObjects {
     std::unique_ptr<jet::Recordset> recordset;
     std::unique_ptr<jet::TableDef> tableDef;
 
+    // Out of line, where the database classes are complete.
+    DatabaseObjects();
     ~DatabaseObjects();
     // Closes what is open and frees it: the table definition, the recordset, then the database
     // they both stand on.

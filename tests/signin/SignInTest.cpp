@@ -399,6 +399,31 @@ TEST_F(SignInTest, FullDiskLeavesNoPartialRecord) {
     EXPECT_EQ(view.label, "label before sign-in");
 }
 
+// A long class list: the scan reads the numbers in batches, and a match past the first batch,
+// or in the very last row, must still be found in table order.
+TEST_F(SignInTest, FindsStudentsDeepInALongClassList) {
+    std::string csv = kCsvHeader;
+    for (int i = 0; i < 10000; ++i) {
+        const std::string n = std::to_string(i);
+        csv += "\"ZK" + n + "\",\"Студент " + n + "\",\"" + n + "\",\"Г" + std::to_string(i / 25) +
+               "\"," + n + ",25\n";
+    }
+    makeDatabase(databaseFile(), csv);
+    for (const char* typed : {"zk4097", "zK9999"}) {
+        SCOPED_TRACE(typed);
+        services = {};
+        state = {};
+        db.release();
+        EXPECT_FALSE(pressOk(typed));
+        EXPECT_TRUE(services.boxes.empty());
+        const std::string n = std::string(typed).substr(2);
+        EXPECT_EQ(fileIn(station / "db1.out"),
+                  cp1251::fromUtf8("Студент " + n + "\r\n" + n + "\r\nГ" +
+                                   std::to_string(std::stoi(n) / 25) + "\r\n" + typed + "\r\n" + n +
+                                   "\r\n25\r\n"));
+    }
+}
+
 // An engine failure after the three opens: here the last data page of the table is wiped, so
 // the rows the table promises cannot all be read.
 TEST_F(SignInTest, EngineFailureDuringTheScanEndsTheRunWithoutARecord) {
