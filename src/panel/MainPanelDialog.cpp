@@ -15,6 +15,7 @@
 #include <QPixmap>
 #include <QPushButton>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -191,6 +192,11 @@ void MainPanelDialog::keyPressEvent(QKeyEvent* event) {
 
 std::string MainPanelDialog::entryText() { return ui::fromQString(entry_->text()); }
 
-void MainPanelDialog::setEntryText(const std::string& text) { entry_->setText(ui::toQString(text)); }
+// The limit holds for typing only: the signed-in student's line may be longer and is shown whole.
+void MainPanelDialog::setEntryText(const std::string& text) {
+    const QString shown = ui::toQString(text);
+    entry_->setMaxLength(std::max<int>(kEntryLimit, static_cast<int>(shown.size())));
+    entry_->setText(shown);
+}
 
 void MainPanelDialog::setLabelText(const std::string& text) { label_->setText(ui::toQString(text)); }

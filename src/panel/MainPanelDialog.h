@@ -18,7 +18,7 @@ class WindowServices;
 
 // The one window the station's users see: four leaving buttons along the top, the picture, and
 // the student's sign-in area on it.
-class MainPanelDialog : public QDialog, private SignInView {
+class MainPanelDialog : public QDialog, public SignInView {
 public:
     // Control ids of the panel's layout.
     enum ControlId {

@@ -99,6 +99,16 @@ TEST_F(PanelTest, EntryTakesAtMostOneHundredCharacters) {
     EXPECT_EQ(entry()->text().size(), 100);
 }
 
+// What the sign-in shows is not cut to the typing limit.
+TEST_F(PanelTest, SignedInLineLongerThanTheLimitIsShownWhole) {
+    SignInView& view = panel;
+    const std::string line(180, 'x');
+    view.setEntryText(line);
+    EXPECT_EQ(ui::fromQString(entry()->text()), line);
+    QTest::keyClicks(entry(), QStringLiteral("yy"));
+    EXPECT_LE(entry()->text().size(), 180);
+}
+
 TEST_F(PanelTest, EachLeavingButtonWritesItsCodeAndEndsThePanel) {
     const struct {
         int control;
