@@ -89,6 +89,10 @@ struct KnownFault {
     Stage stage;
 };
 
+void PrintTo(const KnownFault& c, std::ostream* os) {
+    *os << c.file;
+}
+
 class KnownFaults : public ::testing::TestWithParam<KnownFault> {};
 
 TEST_P(KnownFaults, EndInAnErrorAtOpen) {
@@ -189,6 +193,10 @@ const MadeDamage kMadeDamage[] = {
      Stage::Scan},
     {"directory", [](const fs::path& f) { fs::create_directory(f); }, Stage::OpenDatabase},
 };
+
+void PrintTo(const MadeDamage& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class MadeDamageTest : public ::testing::TestWithParam<MadeDamage> {};
 

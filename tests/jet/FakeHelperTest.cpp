@@ -106,6 +106,10 @@ const FaultCase kFaults[] = {
     {"close-segv", Stage::Nowhere, Code::Other},
 };
 
+void PrintTo(const FaultCase& c, std::ostream* os) {
+    *os << c.mode;
+}
+
 class HelperFaults : public ::testing::TestWithParam<FaultCase> {};
 
 TEST_P(HelperFaults, EndInAnErrorAtTheOperation) {

@@ -17,6 +17,10 @@ struct FixtureCase {
     const char* csv;
 };
 
+void PrintTo(const FixtureCase& c, std::ostream* os) {
+    *os << c.mdb;
+}
+
 class FixtureRead : public ::testing::TestWithParam<FixtureCase> {};
 
 TEST_P(FixtureRead, ReadsEveryRowAsTheCsvSays) {

@@ -81,6 +81,10 @@ const RoundTrip kRoundTrips[] = {
     {"many_rows_across_batches", [] { return manyRows(10001); }},
 };
 
+void PrintTo(const RoundTrip& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class WriterRoundTrip : public ::testing::TestWithParam<RoundTrip> {};
 
 TEST_P(WriterRoundTrip, ReadsBackWhatWasWritten) {
@@ -134,6 +138,10 @@ const SchemaCase kSchemaCases[] = {
      },
      "GrCount"},
 };
+
+void PrintTo(const SchemaCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class SchemaMismatch : public ::testing::TestWithParam<SchemaCase> {};
 
