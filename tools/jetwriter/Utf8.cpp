@@ -59,6 +59,20 @@ std::optional<std::size_t> firstInvalidUtf8(std::string_view bytes) {
     return std::nullopt;
 }
 
+std::u16string toUtf16(const std::vector<char32_t>& codePoints) {
+    std::u16string units;
+    units.reserve(codePoints.size());
+    for (char32_t cp : codePoints) {
+        if (cp >= 0x10000) {
+            units.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
+            units.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+        } else {
+            units.push_back(static_cast<char16_t>(cp));
+        }
+    }
+    return units;
+}
+
 std::size_t utf16Length(const std::vector<char32_t>& codePoints) {
     std::size_t n = 0;
     for (char32_t cp : codePoints) n += cp >= 0x10000 ? 2 : 1;

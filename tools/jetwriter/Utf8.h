@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -13,6 +14,9 @@ std::optional<std::vector<char32_t>> decodeUtf8(std::string_view bytes);
 
 // Offset of the first byte that is not part of valid UTF-8, or nothing when all of it is valid.
 std::optional<std::size_t> firstInvalidUtf8(std::string_view bytes);
+
+// The UTF-16 code units of `codePoints`.
+std::u16string toUtf16(const std::vector<char32_t>& codePoints);
 
 // Length in UTF-16 code units, which is what Jet counts against a text column's size.
 std::size_t utf16Length(const std::vector<char32_t>& codePoints);
