@@ -138,6 +138,7 @@ TEST(ToolStudents, UnreadableListOrUnwritablePlaceFails) {
     } cases[] = {
         {(dir / "none.csv").string(), (dir / "a.mdb").string(), "cannot open"},
         {(dir / "folder").string(), (dir / "a.mdb").string(), "it is a folder"},
+        {"/dev/zero", (dir / "a.mdb").string(), "larger than 256 MiB"},
         {(dir / "list.csv").string(), (dir / "no" / "a.mdb").string(), "cannot create"},
         {(dir / "list.csv").string(), (dir / "folder").string(), "cannot put the new file"},
         {(dir / "list.csv").string(), (dir / "list.csv").string(), "would replace the class list"},

@@ -16,6 +16,8 @@ namespace {
 
 constexpr int kFailed = 1;
 constexpr int kUsage = 2;
+// Millions of students; also stops at once on endless input such as a device.
+constexpr std::size_t kMaxListBytes = std::size_t{256} << 20;
 
 const char kUsageText[] =
     "Usage:\n"
@@ -63,7 +65,15 @@ std::string readWholeFile(const std::string& path) {
     std::string bytes;
     char buf[1 << 16];
     std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, n);
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) {
+        bytes.append(buf, n);
+        if (bytes.size() > kMaxListBytes) {
+            std::fclose(f);
+            throw jetwriter::Error("\"" + path + "\" is larger than " +
+                                   std::to_string(kMaxListBytes >> 20) +
+                                   " MiB; that is no class list");
+        }
+    }
     const bool failed = std::ferror(f);
     const int err = errno;
     std::fclose(f);
