@@ -64,18 +64,21 @@ std::string describeTable(const Table& t) {
     return "table " + quoted(t.name);
 }
 
-std::string storedText(const std::string& text, const Column& column, const std::string& where) {
+// `where` names the value for a message; it is only built when there is something to say.
+using Where = std::function<std::string()>;
+
+std::string storedText(const std::string& text, const Column& column, const Where& where) {
     const auto cps = decodeUtf8(text);
-    if (!cps) throw Error(where + ": the text is not valid UTF-8");
+    if (!cps) throw Error(where() + ": the text is not valid UTF-8");
     const std::size_t length = utf16Length(*cps);
     if (length > static_cast<std::size_t>(column.maxChars))
-        throw Error(where + ": the text is " + std::to_string(length) +
+        throw Error(where() + ": the text is " + std::to_string(length) +
                     " characters long; the column holds " + std::to_string(column.maxChars));
     if (std::find(cps->begin(), cps->end(), U'\0') != cps->end())
-        throw Error(where + ": the text holds a NUL character");
+        throw Error(where() + ": the text holds a NUL character");
     auto bytes = encodeJetText(*cps);
     if (!bytes)
-        throw Error(where +
+        throw Error(where() +
                     ": text that starts with U+FEFF cannot also hold a character "
                     "whose low byte is 0 (such as U+0100)");
     return *bytes;
@@ -116,29 +119,29 @@ jet::EncodedRows encodeRows(const Table& t, const std::vector<jet::ColumnDef>& d
     jet::StoredRow stored(t.columns.size());
     for (std::size_t r = 0; r < t.rows.size(); ++r) {
         const Row& row = t.rows[r];
-        const std::string rowName = describeTable(t) + ", row " + std::to_string(r + 1);
+        const auto rowName = [&] { return describeTable(t) + ", row " + std::to_string(r + 1); };
         if (row.size() != t.columns.size())
-            throw Error(rowName + ": " + std::to_string(row.size()) + " values for " +
+            throw Error(rowName() + ": " + std::to_string(row.size()) + " values for " +
                         std::to_string(t.columns.size()) + " columns");
         for (std::size_t c = 0; c < row.size(); ++c) {
             const Column& column = t.columns[c];
-            const std::string where = rowName + ", column " + quoted(column.name);
+            const Where where = [&] { return rowName() + ", column " + quoted(column.name); };
             stored[c].reset();
             if (!row[c]) continue;
             if (column.type == ColumnType::Long) {
                 const auto* v = std::get_if<std::int32_t>(&*row[c]);
-                if (!v) throw Error(where + ": text given for a LONG column");
+                if (!v) throw Error(where() + ": text given for a LONG column");
                 stored[c] = jet::le32(static_cast<std::uint32_t>(*v));
             } else {
                 const auto* s = std::get_if<std::string>(&*row[c]);
-                if (!s) throw Error(where + ": a number given for a TEXT column");
+                if (!s) throw Error(where() + ": a number given for a TEXT column");
                 stored[c] = storedText(*s, column, where);
             }
         }
         const std::size_t length = jet::appendRow(out, defs, stored);
         if (length > jet::kMaxRowBytes)
-            throw Error(rowName + ": the row takes " + std::to_string(length) + " bytes; at most " +
-                        std::to_string(jet::kMaxRowBytes) + " fit a page");
+            throw Error(rowName() + ": the row takes " + std::to_string(length) +
+                        " bytes; at most " + std::to_string(jet::kMaxRowBytes) + " fit a page");
     }
     return out;
 }
