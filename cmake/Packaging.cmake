@@ -12,6 +12,7 @@ install(FILES ${CMAKE_BINARY_DIR}/doc/vdm03.pdf DESTINATION ${CMAKE_INSTALL_DATA
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/rulevion-menu.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME copyright)
+install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # The icon is rendered with the program's other artwork; the menu finds it by name in the theme.
 if(TARGET rv_res)
@@ -34,11 +35,12 @@ set(CPACK_PACKAGE_VENDOR "Rulevion start menu developers")
 set(CPACK_PACKAGE_CONTACT "${RULEVION_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "start menu of a driving-simulator station")
 set(CPACK_PACKAGE_DESCRIPTION
-    "The station's shell starts rulevion-menu in the station folder and, when it has ended, reads
-its decision from vdm_out.txt. A student signs in with his record-book number, looked up in the
-school's Jet/Access students database; the instructor reaches his tools with a password. The
-package also holds rulevion-jetwriter, which makes the students database from a class list and
-writes the trainer password file, and the help document vdm03.pdf (in Russian).")
+    "The station's shell starts rulevion-menu in the station folder and, when it
+has ended, reads its decision from vdm_out.txt. A student signs in with his
+record-book number, looked up in the school's Jet/Access students database;
+the instructor reaches his tools with a password. The package also holds
+rulevion-jetwriter, which makes the students database from a class list and
+writes the trainer password file, and the help document vdm03.pdf (Russian).")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_GENERATOR DEB)
