@@ -10,27 +10,34 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <ostream>
 
 namespace fs = std::filesystem;
 
 namespace {
 
 struct Expansion {
+    const char* name;
     const char* source;
     const char* html;
 };
 
 // Texts come out as the reader should see them: escaped, line feeds as breaks, no edge blanks.
 const Expansion kExpansions[] = {
-    {"{{caption}}", "Сообщение программы &quot;Рулевион&quot;"},
-    {"«{{text 33}}»", "«Введите № зачетки:»"},
-    {"a {{ text 1 }} b", "a В Ы Х О Д b"},
-    {"{{text 24}}", "ОШИБКА<br>Программа не может прочитать файл &quot;vdmdat01.bin&quot;."},
-    {"{{slot 15}}C:\\x",
+    {"Caption", "{{caption}}", "Сообщение программы &quot;Рулевион&quot;"},
+    {"EdgeBlanksDropped", "«{{text 33}}»", "«Введите № зачетки:»"},
+    {"BlanksInsideBraces", "a {{ text 1 }} b", "a В Ы Х О Д b"},
+    {"LineFeedAndQuotes", "{{text 24}}",
+     "ОШИБКА<br>Программа не может прочитать файл &quot;vdmdat01.bin&quot;."},
+    {"SlotThenPath", "{{slot 15}}C:\\x",
      "ОШИБКА<br><br>Программа не может найти файл базы данных по следующему "
      "пути:      <br><br>C:\\x"},
-    {"no placeholder <b>at all</b>", "no placeholder <b>at all</b>"},
+    {"NoPlaceholder", "no placeholder <b>at all</b>", "no placeholder <b>at all</b>"},
 };
+
+void PrintTo(const Expansion& e, std::ostream* os) {
+    *os << e.name;
+}
 
 class HelpExpansion : public ::testing::TestWithParam<Expansion> {};
 
@@ -42,7 +49,8 @@ TEST_P(HelpExpansion, QuotesTheProgramsText) {
     EXPECT_EQ(html.toStdString(), GetParam().html);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, HelpExpansion, ::testing::ValuesIn(kExpansions));
+INSTANTIATE_TEST_SUITE_P(Cases, HelpExpansion, ::testing::ValuesIn(kExpansions),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // A placeholder that names no text must stop the build, not leave a gap in the document.
 TEST(HelpExpansionFault, NamesThePlaceholderThatHasNoText) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <ostream>
 
 namespace fs = std::filesystem;
 
@@ -39,6 +40,10 @@ const Layout kLayouts[] = {
      "build/bin/rulevion-jetread"},
     {"NoHelperAnywhere", "opt/bin/rulevion-menu", {nullptr, nullptr}, "opt/bin/rulevion-jetread"},
 };
+
+void PrintTo(const Layout& l, std::ostream* os) {
+    *os << l.name;
+}
 
 class HelperLookup : public ::testing::TestWithParam<Layout> {};
 
