@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev
   mdbtools mdbtools-dev libglib2.0-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-liberation2 fontconfig
+  fonts-liberation2 fontconfig qt6-translations-l10n
   xvfb xdotool x11-utils xauth
   clang libclang-rt-14-dev
   valgrind

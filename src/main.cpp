@@ -8,12 +8,20 @@
 #include "SignInState.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include <cstdio>
 
 int main(int argc, char** argv) {
     app::installCrashGuard();
     QApplication qtApp(argc, argv);
+    // The window system's own words (a field's context menu) in Russian, where installed.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
     if (!ui::installFontSubstitutes())
         std::fputs("rulevion-menu: Liberation Sans is not installed; texts may not show\n", stderr);
 

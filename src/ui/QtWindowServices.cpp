@@ -6,6 +6,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QUrl>
 
 #include <cstdio>
@@ -45,6 +46,9 @@ int QtWindowServices::messageBox(QWidget* owner, const std::string& text,
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton((type & kMbDefButton2) ? QMessageBox::No : QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::No);
+        // The station's users read Russian, whatever translations the machine has.
+        box.button(QMessageBox::Yes)->setText(QStringLiteral("Да"));
+        box.button(QMessageBox::No)->setText(QStringLiteral("Нет"));
     } else {
         box.setStandardButtons(QMessageBox::Ok);
         box.setDefaultButton(QMessageBox::Ok);
