@@ -178,7 +178,8 @@ void MainPanelDialog::reject() { onExit(); }
 // a focused button presses it; Enter never ends the panel without a decision for the shell.
 void MainPanelDialog::keyPressEvent(QKeyEvent* event) {
     const int key = event->key();
-    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && event->modifiers() == Qt::NoModifier) {
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && plain) {
         QWidget* focused = focusWidget();
         if (focused == entry_) {
             onSignIn();

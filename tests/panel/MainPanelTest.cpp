@@ -215,7 +215,8 @@ TEST_F(PanelTest, EnterInTheEntryFieldSignsInInsteadOfEndingThePanel) {
 
     entry()->setText("12345");
     // No monitor file here: the sign-in reports it and takes the fatal exit.
-    EXPECT_THROW(QTest::keyClick(entry(), Qt::Key_Enter), ui::ProcessEnded);
+    // The keypad's Enter, as a number is typed on the keypad.
+    EXPECT_THROW(QTest::keyClick(entry(), Qt::Key_Enter, Qt::KeypadModifier), ui::ProcessEnded);
     EXPECT_TRUE(signIn.signInAttempted);
     ASSERT_EQ(services.boxes.size(), 1u);
     EXPECT_EQ(services.boxes[0].text, catalogue().slots[123] + "__monitor.txt");
