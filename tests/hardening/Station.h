@@ -1,0 +1,99 @@
+#pragma once
+
+#include "RecordingServices.h"
+#include "SignIn.h"
+#include "TempDir.h"
+
+#include <QWidget>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace hardening {
+
+// The panel's controls as the sign-in sees them.
+class FakeView : public SignInView {
+public:
+    QWidget widget;
+    std::string entry;
+    std::string label = "label before sign-in";
+
+    QWidget* owner() override { return &widget; }
+    std::string entryText() override { return entry; }
+    void setEntryText(const std::string& text) override { entry = text; }
+    void setLabelText(const std::string& text) override { label = text; }
+};
+
+// The database path of drive C:, as the boxes name it.
+extern const std::string kPathC;
+
+// A station folder and the drives folder its monitor file points into (drive C:). The drives
+// root is handed to the sign-in through VDM_DRIVES for as long as the object lives.
+class Station {
+public:
+    Station();
+    ~Station();
+    Station(const Station&) = delete;
+    Station& operator=(const Station&) = delete;
+
+    const std::filesystem::path& folder() const { return folder_; }
+    const std::filesystem::path& drives() const { return drives_; }
+    std::filesystem::path databaseFile() const;
+
+    void monitor(const std::string& bytes) const;
+    // Puts bytes at the database's place on drive C:.
+    void database(const std::string& bytes) const;
+    // Copies a file of tests/data there.
+    void databaseFrom(const std::string& dataFile) const;
+
+    // The file's bytes, or nullopt when there is nothing at that name.
+    std::optional<std::string> file(const std::string& name) const;
+    // Opens the folders up to the unprivileged user of runInChild(body, true).
+    void openToEveryone() const;
+
+private:
+    TempDir dir_;
+    std::filesystem::path folder_;
+    std::filesystem::path drives_;
+    std::optional<std::string> previousDrives_;
+};
+
+std::string dataBytes(const std::string& relative);
+
+// How a sign-in ended, as the shell and the user see it.
+struct SignInRun {
+    ui::RecordingServices services;
+    FakeView view;
+    SignInState state;
+    DatabaseObjects db;
+    bool ended = false;  // the process would have ended (fatal exit)
+};
+
+// Presses OK on the entry typed (CP1251) in the current directory.
+void pressOk(SignInRun& run, const std::string& typed);
+
+// One box a test expects: slot 0 is the database engine's own description.
+struct Box {
+    int slot = 0;
+    std::string appended;
+};
+
+// Empty when the boxes shown are those expected, else what differs.
+std::string compareBoxes(const SignInRun& run, const std::vector<Box>& expected);
+
+// Runs body in a forked child and gives it a deadline; the child's report is what body
+// returned.
+struct ChildResult {
+    bool finished = false;  // false: killed at the deadline
+    int status = -1;        // exit status, or 128 + signal
+    std::string report;
+    double seconds = 0;
+};
+ChildResult runWithDeadline(const std::function<std::string()>& body,
+                            std::chrono::milliseconds deadline, bool asUnprivileged = false);
+
+}  // namespace hardening
