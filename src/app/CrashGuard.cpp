@@ -40,7 +40,9 @@ void say(const char* text) {
 
 // Async-signal-safe from here on: open, write, close, _exit.
 [[noreturn]] void handOverAndEnd(const char* what) {
-    const int fd = open("vdm_out.txt", O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    // Non-blocking: a named pipe in the file's place must not hold the end.
+    const int fd =
+        open("vdm_out.txt", O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0666);
     bool handedOver = false;
     if (fd >= 0) {
         handedOver = write(fd, "1", 1) == 1;

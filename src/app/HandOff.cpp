@@ -1,6 +1,7 @@
 #include "HandOff.h"
 
 #include "MessageCatalogue.h"
+#include "StationFile.h"
 #include "WindowServices.h"
 
 #include <QDialog>
@@ -17,7 +18,7 @@ enum class WriteResult { Written, CannotOpen, CannotWrite };
 // One byte, then the close, both checked: a full disk must not leave the shell an empty file
 // while the program believes it handed over.
 WriteResult writeCode(char code) {
-    std::FILE* file = std::fopen(kHandOffFile, "w");
+    std::FILE* file = openStationFile(kHandOffFile, "w");
     if (!file) return WriteResult::CannotOpen;
     const bool written = std::fputc(code, file) != EOF;
     const bool closed = std::fclose(file) == 0;

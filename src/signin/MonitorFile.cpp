@@ -1,5 +1,7 @@
 #include "MonitorFile.h"
 
+#include "StationFile.h"
+
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -57,7 +59,8 @@ MonitorReading readMonitorBytes(std::string_view bytes) {
 }
 
 MonitorReading readMonitorFile(const char* fileName) {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(fileName, "rb"), &std::fclose);
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(app::openStationFile(fileName, "rb"),
+                                                         &std::fclose);
     if (!file) return MonitorReading::CannotOpen;
     std::string bytes(kBytesNeeded, '\0');
     bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));

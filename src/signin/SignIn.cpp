@@ -8,6 +8,7 @@
 #include "MessageCatalogue.h"
 #include "MonitorFile.h"
 #include "SignInRecord.h"
+#include "StationFile.h"
 #include "WindowServices.h"
 
 #include <algorithm>
@@ -63,7 +64,7 @@ std::string chooseDatabasePath(ui::WindowServices& services, SignInView& view) {
 
 void checkDatabaseExists(ui::WindowServices& services, SignInView& view,
                          const std::string& databasePath, const fs::path& file) {
-    std::FILE* f = std::fopen(file.c_str(), "rb");
+    std::FILE* f = app::openStationFile(file.c_str(), "rb");
     if (!f) fail(services, view, kNoDatabaseFile, databasePath);
     std::fclose(f);
 }

@@ -1,5 +1,7 @@
 #include "SignInRecord.h"
 
+#include "StationFile.h"
+
 #include <utility>
 
 namespace signin {
@@ -32,7 +34,7 @@ SignInRecordFile::~SignInRecordFile() {
 
 bool SignInRecordFile::create() {
     // Binary mode: the CR LF line ends are written by formatSignInRecord on every system.
-    file_ = std::fopen(fileName_.c_str(), "wb");
+    file_ = app::openStationFile(fileName_.c_str(), "wb");
     return file_ != nullptr;
 }
 

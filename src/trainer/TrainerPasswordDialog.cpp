@@ -4,6 +4,7 @@
 #include "HandOff.h"
 #include "MessageCatalogue.h"
 #include "PasswordFile.h"
+#include "StationFile.h"
 #include "Text.h"
 #include "TypedNumber.h"
 #include "WindowServices.h"
@@ -119,7 +120,7 @@ void TrainerPasswordDialog::initialise() {
 
 // The box of a failure comes up while the file is still open, before anything is handed over.
 void TrainerPasswordDialog::readPasswordFile() {
-    File file(std::fopen(trainer::kPasswordFile, "rb"));
+    File file(app::openStationFile(trainer::kPasswordFile, "rb"));
     if (!file) failInitialisation(kCannotOpenId);
 
     char bytes[trainer::kPasswordFileSize];

@@ -52,8 +52,12 @@ void Station::databaseFrom(const std::string& dataFile) const {
 
 std::optional<std::string> Station::file(const std::string& name) const {
     const fs::path path = folder_ / name;
-    if (!fs::exists(fs::symlink_status(path))) return std::nullopt;
-    if (fs::is_directory(path)) return "<folder>";
+    const fs::file_status status = fs::symlink_status(path);
+    if (!fs::exists(status)) return std::nullopt;
+    // Never read through a link or a pipe: /dev/full and /dev/zero read without end.
+    if (fs::is_symlink(status)) return "-> " + fs::read_symlink(path).string();
+    if (fs::is_fifo(status)) return "<pipe>";
+    if (fs::is_directory(status)) return "<folder>";
     return readFile(path);
 }
 

@@ -50,7 +50,8 @@ public:
     // Copies a file of tests/data there.
     void databaseFrom(const std::string& dataFile) const;
 
-    // The file's bytes, or nullopt when there is nothing at that name.
+    // The file's bytes, or nullopt when there is nothing at that name; a link, a pipe or a
+    // folder is named as such.
     std::optional<std::string> file(const std::string& name) const;
     // Opens the folders up to the unprivileged user of runInChild(body, true).
     void openToEveryone() const;
