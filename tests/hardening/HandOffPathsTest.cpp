@@ -1,0 +1,214 @@
+// Bad files on the other roads out of the program: the trainer's password file, and a hand-off
+// file that cannot be written when a panel button or the crash guard hands over. Each row runs
+// in a child with a deadline.
+#include "CrashGuard.h"
+#include "MainPanelDialog.h"
+#include "MessageCatalogue.h"
+#include "PasswordState.h"
+#include "Station.h"
+#include "TrainerPasswordDialog.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <QTimer>
+
+#include <csignal>
+#include <functional>
+#include <ostream>
+
+namespace fs = std::filesystem;
+using namespace hardening;
+
+namespace {
+
+constexpr auto kDeadline = std::chrono::seconds(20);
+const fs::perms kReadOnlyFile =
+    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+
+// The message ids of the boxes shown, in turn, for the texts these roads use.
+std::string boxIds(const ui::RecordingServices& services) {
+    std::string ids;
+    for (const auto& box : services.boxes) {
+        int id = -1;
+        for (int candidate : {5, 23, 24, 25, 31, 32})
+            if (box.text == messageText(candidate)) id = candidate;
+        ids += " " + std::to_string(id);
+    }
+    return ids;
+}
+
+void pipeAt(const fs::path& path) {
+    fs::remove(path);
+    ASSERT_EQ(mkfifo(path.c_str(), 0666), 0);
+}
+
+std::string passwordFile(std::int32_t password, std::size_t length) {
+    std::string bytes = std::string("\x3E\x89\x00\x00", 4);
+    for (int i = 0; i < 4; ++i)
+        bytes += static_cast<char>((static_cast<std::uint32_t>(password) >> (8 * i)) & 0xFF);
+    bytes.resize(length, '\x5A');
+    return bytes;
+}
+
+// ---- the password file ----
+
+struct PasswordRow {
+    const char* name;
+    std::function<void(const fs::path& folder)> arrange;
+    bool unprivileged;
+    std::string outcome;                 // "waits <stored password>" or "ended"
+    std::string boxes;                   // the ids of the boxes shown
+    std::optional<std::string> handOff;  // vdm_out.txt afterwards
+};
+
+void PrintTo(const PasswordRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
+class PasswordFiles : public ::testing::TestWithParam<PasswordRow> {};
+
+TEST_P(PasswordFiles, EndInTheirBoxesOrWaitForThePassword) {
+    const PasswordRow& row = GetParam();
+    Station station;
+    if (row.unprivileged) station.openToEveryone();
+    row.arrange(station.folder());
+
+    const ChildResult child = runWithDeadline(
+        [&] {
+            ScopedCwd cwd(station.folder());
+            ui::RecordingServices services;
+            trainer::PasswordState state;
+            TrainerPasswordDialog dialog(services, state);
+            QTimer::singleShot(0, &dialog, [&] { dialog.reject(); });
+            std::string outcome;
+            try {
+                dialog.exec();
+                outcome = "waits " + std::to_string(state.storedPassword);
+            } catch (const ui::ProcessEnded& end) {
+                outcome =
+                    end.status == 0 ? "ended" : "ended with status " + std::to_string(end.status);
+            }
+            return outcome + " |" + boxIds(services);
+        },
+        kDeadline, row.unprivileged);
+    ASSERT_TRUE(child.finished) << "the dialog hung";
+    EXPECT_EQ(child.status, 0) << child.report;
+    EXPECT_EQ(child.report, row.outcome + " |" + row.boxes);
+    EXPECT_EQ(station.file("vdm_out.txt"), row.handOff);
+}
+
+const char* const kPassword = "vdmdat01.bin";
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Files, PasswordFiles, ::testing::Values(
+    PasswordRow{"a_folder", [](const fs::path& f) { fs::create_directory(f / kPassword); },
+                false, "ended", " 24", "1"},
+    PasswordRow{"no_read_permission",
+                [](const fs::path& f) {
+                    writeFile(f / kPassword, passwordFile(4711, 8));
+                    fs::permissions(f / kPassword, fs::perms::none);
+                },
+                true, "ended", " 23", "1"},
+    PasswordRow{"ten_megabytes_with_the_magic",
+                [](const fs::path& f) { writeFile(f / kPassword, passwordFile(4711, 10u << 20)); },
+                false, "waits 4711", "", std::nullopt},
+    PasswordRow{"endless_link_to_dev_zero",
+                [](const fs::path& f) { fs::create_symlink("/dev/zero", f / kPassword); },
+                false, "ended", " 25", "1"},
+    PasswordRow{"named_pipe", [](const fs::path& f) { pipeAt(f / kPassword); },
+                false, "ended", " 24", "1"},
+    // The hand-off of "0" fails too: its own box, then the fatal exit, which cannot write either.
+    PasswordRow{"missing_and_hand_off_on_a_full_disk",
+                [](const fs::path& f) { fs::create_symlink("/dev/full", f / "vdm_out.txt"); },
+                false, "ended", " 23 32", "-> /dev/full"},
+    PasswordRow{"missing_and_hand_off_a_named_pipe",
+                [](const fs::path& f) { pipeAt(f / "vdm_out.txt"); },
+                false, "ended", " 23 31", "<pipe>"},
+    PasswordRow{"missing_and_hand_off_read_only",
+                [](const fs::path& f) {
+                    writeFile(f / "vdm_out.txt", "5");
+                    fs::permissions(f / "vdm_out.txt", kReadOnlyFile);
+                },
+                true, "ended", " 23 31", "5"}),
+    [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
+
+// ---- a leaving button, and the crash guard, with a hand-off file that cannot be written ----
+
+struct HandOffRow {
+    const char* name;
+    std::function<void(const fs::path& folder)> arrange;
+    bool unprivileged;
+    std::optional<std::string> handOff;  // vdm_out.txt afterwards, as it was before
+};
+
+void PrintTo(const HandOffRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
+class UnwritableHandOff : public ::testing::TestWithParam<HandOffRow> {};
+
+// The box that tells the user, then the fatal exit with status 0; the old decision stays.
+TEST_P(UnwritableHandOff, LeavingButtonShowsItsBoxAndEnds) {
+    const HandOffRow& row = GetParam();
+    Station station;
+    if (row.unprivileged) station.openToEveryone();
+    row.arrange(station.folder());
+    ui::RecordingServices services;
+    SignInState signIn;
+    trainer::PasswordState password;
+    MainPanelDialog panel(services, signIn, password);
+
+    const ChildResult child = runWithDeadline(
+        [&] {
+            ScopedCwd cwd(station.folder());
+            try {
+                panel.onExit();
+                return std::string("the panel went on");
+            } catch (const ui::ProcessEnded& end) {
+                return "ended " + std::to_string(end.status) + " |" + boxIds(services);
+            }
+        },
+        kDeadline, row.unprivileged);
+    ASSERT_TRUE(child.finished) << "the hand-off hung";
+    EXPECT_EQ(child.report, "ended 0 | 5");
+    EXPECT_EQ(station.file("vdm_out.txt"), row.handOff);
+}
+
+TEST_P(UnwritableHandOff, CrashGuardStillEndsWithStatusZero) {
+    const HandOffRow& row = GetParam();
+    Station station;
+    if (row.unprivileged) station.openToEveryone();
+    row.arrange(station.folder());
+
+    const ChildResult child = runWithDeadline(
+        [&] {
+            if (chdir(station.folder().c_str()) != 0) return std::string("no station");
+            const int quiet = open("/dev/null", O_WRONLY);
+            dup2(quiet, STDERR_FILENO);
+            app::installCrashGuard();
+            std::raise(SIGSEGV);
+            return std::string("the fault went unnoticed");
+        },
+        kDeadline, row.unprivileged);
+    ASSERT_TRUE(child.finished) << "the crash guard hung";
+    EXPECT_EQ(child.status, 0);
+    EXPECT_EQ(station.file("vdm_out.txt"), row.handOff);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Files, UnwritableHandOff, ::testing::Values(
+    HandOffRow{"read_only_file",
+               [](const fs::path& f) {
+                   writeFile(f / "vdm_out.txt", "2");
+                   fs::permissions(f / "vdm_out.txt", kReadOnlyFile);
+               },
+               true, "2"},
+    HandOffRow{"named_pipe", [](const fs::path& f) { pipeAt(f / "vdm_out.txt"); }, false,
+               "<pipe>"}),
+    [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
+
+}  // namespace
