@@ -124,6 +124,9 @@ struct Recordset::State {
     std::int32_t batchStart = 0;
     std::int32_t cachedRow = -1;
     std::map<int, FieldValue> rowValues;
+    // The scan asks for the same column on every row; its name is matched once.
+    std::string lastName;
+    int lastColumn = -1;
 };
 
 Recordset::Recordset(Database& db) : db_(db) {}
@@ -217,7 +220,11 @@ FieldValue Recordset::value(const std::string& column) {
     if (!channel || !channel->alive() || channel->serial() != s.helperSerial)
         throw makeError(Error::Code::NotOpen);
     if (s.bof || s.eof) throw makeError(Error::Code::NoCurrentRecord);
-    const int col = findColumn(s.columns, column);
+    if (s.lastColumn < 0 || column != s.lastName) {
+        s.lastColumn = findColumn(s.columns, column);
+        s.lastName = column;
+    }
+    const int col = s.lastColumn;
     if (col < 0 || s.columns[static_cast<std::size_t>(col)].kind == ColumnKind::Other)
         throw makeError(Error::Code::ColumnNotFound, column);
     const ColumnKind kind = s.columns[static_cast<std::size_t>(col)].kind;

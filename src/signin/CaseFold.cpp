@@ -28,14 +28,27 @@ constexpr Pair kOtherCyrillic[] = {
     {0xBD, 0xBE},  // Ѕ ѕ
 };
 
-}  // namespace
-
-unsigned char foldCase(unsigned char byte) {
+constexpr unsigned char foldByRule(unsigned char byte) {
     if (byte >= 'A' && byte <= 'Z') return static_cast<unsigned char>(byte + ('a' - 'A'));
     if (byte >= 0xC0 && byte <= 0xDF) return static_cast<unsigned char>(byte + 0x20);
     for (const Pair& p : kOtherCyrillic)
         if (byte == p.upper) return p.lower;
     return byte;
+}
+
+// The sign-in folds every byte of every record-book number it scans; a table keeps that to a load.
+struct FoldTable {
+    unsigned char lower[256];
+    constexpr FoldTable() : lower() {
+        for (int b = 0; b < 256; ++b) lower[b] = foldByRule(static_cast<unsigned char>(b));
+    }
+};
+constexpr FoldTable kFold;
+
+}  // namespace
+
+unsigned char foldCase(unsigned char byte) {
+    return kFold.lower[byte];
 }
 
 bool equalIgnoringCase(std::string_view a, std::string_view b) {

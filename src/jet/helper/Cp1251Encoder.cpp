@@ -1,5 +1,6 @@
 #include "Cp1251Encoder.h"
 
+#include <algorithm>
 #include <cerrno>
 
 namespace {
@@ -22,6 +23,11 @@ Cp1251Encoder::~Cp1251Encoder() {
 
 std::string Cp1251Encoder::encode(std::string_view utf8) {
     if (!ready()) return std::string(utf8.size(), '?');
+    // The scan encodes every record-book number, mostly digits and Latin letters: text that is
+    // all ASCII is the same in CP1251, and iconv would cost several times the rest of a row.
+    if (std::all_of(utf8.begin(), utf8.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return std::string(utf8);
     // A CP1251 text is never longer than its UTF-8 form.
     std::string out(utf8.size(), '\0');
     char* in = const_cast<char*>(utf8.data());

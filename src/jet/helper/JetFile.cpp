@@ -1,5 +1,7 @@
 #include "JetFile.h"
 
+#include "StoredText.h"
+
 #include <mdbtools.h>
 
 #include <fcntl.h>
@@ -64,10 +66,7 @@ struct JetCursor {
     std::vector<Position> positions;  // of every row the scan has passed, in table order
     bool scanEnded = false;
     bool endChecked = false;
-    int boundColumn = -1;
-    // libmdb writes a bound value of up to its bind size into this buffer.
-    std::vector<char> value;
-    int length = 0;
+    MdbColumn* column = nullptr;  // the one the last fetch asked for
 
     ~JetCursor() {
         if (table) mdb_free_tabledef(table);
@@ -169,7 +168,6 @@ Reply JetFile::openCursor(const std::string& name) {
     auto c = std::make_unique<JetCursor>();
     c->table = table;
     c->columns = describeColumns(table);
-    c->value.assign(mdb_->mdb->bind_size, '\0');
     mdb_rewind_table(table);
     // A table whose definition says it is empty must really be; the definition's count is what
     // the program goes by.
@@ -232,23 +230,53 @@ bool JetFile::scannedPastEnd(JetCursor& c) {
     return scanNext(c);
 }
 
+// The asked column's value in the row just read, as a bound column would have received it: what
+// the library makes of it, cut at its first NUL and at the bind size; a Null and an empty text
+// are both empty. No column is bound, so reading a row converts none of its values.
 bool JetFile::appendValue(JetCursor& c, Reply& reply, std::size_t& bytes) {
-    const std::size_t length =
-        c.length > 0 ? std::min(static_cast<std::size_t>(c.length), c.value.size() - 1) : 0;
-    const std::string_view bound(c.value.data(), length);
+    MdbHandle* mdb = mdb_->mdb;
+    const MdbColumn* col = c.column;
+    if (reply.kind == ColumnKind::Text && col->col_type == MDB_TEXT && !IS_JET3(mdb)) {
+        // Read from the page itself: the library's conversion to UTF-8, and ours back, cost more
+        // than all the rest of a scanned row.
+        std::string text;
+        if (col->cur_value_len > 0) {
+            const long start = col->cur_value_start;
+            const long end = start + col->cur_value_len;
+            if (start < 0 || end > static_cast<long>(mdb->fmt->pg_size)) return false;
+            text = storedTextToCp1251(
+                std::string_view(reinterpret_cast<const char*>(mdb->pg_buf) + start, end - start));
+        }
+        bytes += jet::protocol::textCost(text.size());
+        reply.texts.push_back(std::move(text));
+        return true;
+    }
+    char* text = nullptr;
+    if (col->cur_value_len > 0) {
+        text = mdb_col_to_string(mdb, mdb->pg_buf, col->cur_value_start, col->col_type,
+                                 col->cur_value_len);
+        if (!text) return false;
+    }
+    std::string_view bound = text ? std::string_view(text) : std::string_view();
+    if (mdb->bind_size > 0 && bound.size() > mdb->bind_size - 1)
+        bound = bound.substr(0, mdb->bind_size - 1);
+    bool ok = true;
     if (reply.kind == ColumnKind::Long) {
-        std::int32_t n = 0;  // a Null binds as an empty text
+        std::int32_t n = 0;  // a Null reads as 0
         if (!bound.empty()) {
             auto [end, ec] = std::from_chars(bound.data(), bound.data() + bound.size(), n);
-            if (ec != std::errc() || end != bound.data() + bound.size()) return false;
+            ok = ec == std::errc() && end == bound.data() + bound.size();
         }
-        reply.numbers.push_back(n);
-        bytes += 4;
+        if (ok) {
+            reply.numbers.push_back(n);
+            bytes += 4;
+        }
     } else {
         reply.texts.push_back(encoder_.encode(bound));
         bytes += jet::protocol::textCost(reply.texts.back().size());
     }
-    return true;
+    g_free(text);
+    return ok;
 }
 
 Reply JetFile::fetch(const Request& rq) {
@@ -261,18 +289,7 @@ Reply JetFile::fetch(const Request& rq) {
     const ColumnKind kind = c.columns[rq.column].kind;
     if (kind == ColumnKind::Other) return failed(Failure::TableUnreadable);
 
-    // Only the asked column is bound: every bound column costs a buffer of the bind size.
-    if (c.boundColumn != static_cast<int>(rq.column)) {
-        for (guint i = 0; i < c.table->columns->len; ++i) {
-            auto* col = static_cast<MdbColumn*>(g_ptr_array_index(c.table->columns, i));
-            col->bind_ptr = nullptr;
-            col->len_ptr = nullptr;
-        }
-        if (mdb_bind_column(c.table, static_cast<int>(rq.column) + 1, c.value.data(), &c.length) <
-            0)
-            return failed(Failure::TableUnreadable);
-        c.boundColumn = static_cast<int>(rq.column);
-    }
+    c.column = static_cast<MdbColumn*>(g_ptr_array_index(c.table->columns, rq.column));
 
     Reply r;
     r.type = ReplyType::Values;
@@ -280,8 +297,6 @@ Reply JetFile::fetch(const Request& rq) {
     std::size_t bytes = 16;
     const std::uint32_t end = rq.start + std::min(rq.count, rows - rq.start);
     for (std::uint32_t row = rq.start; row < end && bytes < kBatchBytes; ++row) {
-        c.value[0] = '\0';
-        c.length = 0;
         if (!readAt(c, row) || !appendValue(c, r, bytes)) return failed(Failure::DamagedData);
         if (row + 1 == rows && scannedPastEnd(c)) return failed(Failure::DamagedData);
     }
