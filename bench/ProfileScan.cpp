@@ -1,0 +1,44 @@
+// One sign-in's database work through the program's reader layer, for profiling under callgrind:
+// helper started, file, table and recordset opened, StBook read to the last row (or to NUMBER),
+// the other columns of that row read. bench/profile.sh runs it with the helper under callgrind too.
+// Usage: rv-bench-scan FILE [NUMBER] [HELPER]   (HELPER: another helper executable or wrapper)
+
+#include "Jet.h"
+
+#include <cstdio>
+#include <string>
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fputs("usage: rv-bench-scan FILE [NUMBER] [HELPER]\n", stderr);
+        return 2;
+    }
+    const std::string number = argc > 2 ? argv[2] : std::string();
+    jet::Limits limits;
+    if (argc > 3) {
+        limits.helperPath = argv[3];
+        limits.replyTimeoutMs = 120000;  // a helper under callgrind runs some fifty times slower
+    }
+    try {
+        jet::Database db(limits);
+        jet::TableDef table(db);
+        jet::Recordset records(db);
+        db.open(argv[1]);
+        table.open("Students");
+        records.open(table);
+        long rows = 0;
+        for (records.moveFirst(); !records.isEof(); records.moveNext()) {
+            ++rows;
+            if (records.value("StBook").text == number) {
+                for (const char* column : {"StName", "StNum", "GrNum", "StCount", "GrCount"})
+                    records.value(column);
+                break;
+            }
+        }
+        std::printf("rows %ld\n", rows);
+    } catch (const jet::Error& e) {
+        std::fprintf(stderr, "rv-bench-scan: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Counts the instructions of one sign-in's database work on the 100,000-row file, program side and
+# reader helper apart, with callgrind (instruction counts hold on a noisy machine). Run
+# bench/run.sh once first: it makes the files. Writes build-bench/profile/callgrind.{program,helper}
+# and prints the top functions of each.
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="$root/build-bench"
+out="$build/profile"
+file="$build/bench-data/drives-100k/c/dat_ulmo/as_dbase/trener/01/dbtrener.mdb"
+[ -f "$file" ] || { echo "profile: run bench/run.sh first (it makes $file)" >&2; exit 1; }
+cmake --build "$build" --target rv-bench-scan rulevion-jetread -j2 >/dev/null
+mkdir -p "$out"
+
+# The helper, under callgrind, with limits that leave valgrind room. The program ends its helper with
+# SIGKILL, which would lose the counts: the wrapper is what it kills, while the helper, started
+# apart (its parent gone before it asks to die with its parent), sees its request pipe close and
+# ends normally, writing its counts.
+rm -f "$out/callgrind.helper" "$out/helper.pid"
+cat >"$out/helper.sh" <<WRAP
+#!/bin/sh
+( valgrind --tool=callgrind --callgrind-out-file="$out/callgrind.helper" \
+    "$build/bin/rulevion-jetread" 68719476736 600 2>>"$out/valgrind.log" &
+  echo \$! >"$out/helper.pid" )
+exec sleep 600
+WRAP
+chmod +x "$out/helper.sh"
+
+valgrind --tool=callgrind --callgrind-out-file="$out/callgrind.program" \
+  "$build/bin/rv-bench-scan" "$file" "no such number" "$out/helper.sh" 2>>"$out/valgrind.log"
+
+# Wait (a minute at most) for the helper to write its counts.
+for _ in $(seq 300); do
+  [ -s "$out/helper.pid" ] && ! kill -0 "$(cat "$out/helper.pid")" 2>/dev/null && break
+  sleep 0.2
+done
+
+for side in program helper; do
+  echo "== $side"
+  callgrind_annotate --inclusive=no "$out/callgrind.$side" 2>/dev/null | sed -n '1,40p' |
+    grep -E '^ *[0-9,]+ ' | head -25
+done
