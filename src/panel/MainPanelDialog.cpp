@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
+#include <QValidator>
 
 #include <algorithm>
 #include <cstdio>
@@ -34,6 +35,25 @@ QPushButton* makeButton(QWidget* parent, int id, bool tabStop) {
     button->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::ClickFocus);
     return button;
 }
+
+// A one-line field of the station's window system takes a pasted text up to its first line end:
+// a number copied with its line end is still the number, not one that is never found.
+class OneLineValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+
+    State validate(QString& text, int& cursor) const override {
+        qsizetype lineEnd = 0;
+        while (lineEnd < text.size() && text[lineEnd] != u'\r' && text[lineEnd] != u'\n')
+            ++lineEnd;
+        if (lineEnd == text.size()) return Acceptable;
+        // A paste leaves the cursor at its end; whatever it brought from the line end on goes.
+        const qsizetype cutTo = cursor > lineEnd ? cursor : text.size();
+        text.remove(lineEnd, cutTo - lineEnd);
+        cursor = static_cast<int>(lineEnd);
+        return Acceptable;
+    }
+};
 
 bool hasContent(const std::string& text) {
     for (const char c : text)
@@ -86,6 +106,7 @@ void MainPanelDialog::buildLayout() {
     entry_ = new QLineEdit(this);
     entry_->setObjectName(QStringLiteral("control%1").arg(kEntry));
     entry_->setGeometry(kUnits.rect(7, 82, 84, 10));
+    entry_->setValidator(new OneLineValidator(entry_));
 
     label_ = new QLabel(this);
     label_->setObjectName(QStringLiteral("control%1").arg(kLabel));
