@@ -23,7 +23,9 @@ struct Fault {
     const char* said;  // part of the line on stderr
 };
 
-volatile int* volatile nowhere = nullptr;
+// Not null but in the first page, which no process maps: the store faults like a null one, yet a
+// sanitizer build does not stop it first as a null store (it would end the process itself).
+volatile int* volatile nowhere = reinterpret_cast<volatile int*>(64);
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Winfinite-recursion"
