@@ -122,7 +122,10 @@ public:
                                : judged == Judge::Wall ? "wall"
                                                        : "peak RSS";
             note = std::string("target ≤ ") + times(target) + " " + what + ": **" +
-                   (v <= target ? "met" : "NOT met") + "** (" + times(v) + ")";
+                   (v <= target ? "met" : "NOT met") + "** (" + times(v) + " " + what;
+            if (judged == Judge::Cpu) note += "; " + times(wall) + " wall";
+            if (judged == Judge::Wall) note += "; " + times(cpu) + " CPU";
+            note += ")";
             verdicts_.push_back({label, note});
         }
         if (judged == Judge::Memory)
@@ -207,6 +210,14 @@ std::string makeTable(const BenchData& data, const std::map<std::string, Result>
     t.ratio("Panel / bare dialog", kPanelStart, kDialogStart, Table::Judge::Wall, 1.5);
     t.ratio("Panel / bare dialog, peak memory", kPanelStart, kDialogStart, Table::Judge::Memory,
             1.5);
+    t.section("Where the panel's start-up goes: the bare dialog with parts of the panel");
+    for (const DialogParts& parts : kDialogParts) {
+        t.figure(parts.label, parts.name);
+        t.ratio(std::string(parts.label) + " / bare dialog", parts.name, kDialogStart);
+    }
+    t.ratio("Panel / bare dialog + picture + text", kPanelStart, kDialogParts[2].name);
+    t.ratio("Bare dialog + PNG picture + text / the same with a BMP", kDialogParts[2].name,
+            kDialogParts[3].name);
     for (const StudentsFile& f : data.files) {
         if (f.label != "100k") continue;
         const std::string name = panelSignInName(f);

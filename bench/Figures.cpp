@@ -14,6 +14,7 @@
 #include <time.h>
 #include <unistd.h>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <stdexcept>
 
@@ -341,6 +342,18 @@ void registerFigures(const BenchData& data) {
     dialog.argv = {bin + "/rv-bench-dialog", sized.report.at("width"), sized.report.at("height")};
     add(benchmark::RegisterBenchmark(kDialogStart,
                                      [dialog](benchmark::State& st) { startup(st, dialog); }));
+    const std::string bmp = (data.dir / "panel.bmp").string();
+    ChildSpec save = dialog;
+    save.argv = {bin + "/rv-bench-dialog-parts", "0", "0", "--save-picture", bmp};
+    if (!runChild(save).ok()) throw std::runtime_error("cannot save the picture as " + bmp);
+    for (const DialogParts& parts : kDialogParts) {
+        ChildSpec withParts = dialog;
+        withParts.argv[0] = bin + "/rv-bench-dialog-parts";
+        for (const char* arg : parts.args)
+            if (arg) withParts.argv.push_back(std::strcmp(arg, "@BMP") == 0 ? bmp : arg);
+        add(benchmark::RegisterBenchmark(
+            parts.name, [withParts](benchmark::State& st) { startup(st, withParts); }));
+    }
 
     for (const StudentsFile& f : data.files) {
         if (f.label != "100k") continue;
