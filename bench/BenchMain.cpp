@@ -158,6 +158,8 @@ private:
 
 std::string perRow(const Result* first, const Result* last, int rows) {
     if (!first || !last || rows < 2) return {};
+    if (last->cpuMs <= first->cpuMs || last->wallMs <= first->wallMs)
+        return "scan cost within the noise at this size";
     return "≈ " + fixed((last->wallMs - first->wallMs) * 1000 / (rows - 1), 2) + " µs wall, " +
            fixed((last->cpuMs - first->cpuMs) * 1000 / (rows - 1), 2) + " µs CPU per row scanned";
 }
