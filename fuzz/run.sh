@@ -14,6 +14,8 @@ targets=("$@")
   targets=(fuzz_jet_reply fuzz_monitor_file fuzz_password_file fuzz_students_csv)
 
 status=0
+passed=0
+failed=0
 for t in "${targets[@]}"; do
   case "$t" in
     fuzz_password_file) max_len=64 ;;     # nothing past the eighth byte is read
@@ -31,10 +33,13 @@ for t in "${targets[@]}"; do
     speed=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log")
     last=$(grep -E '^#[0-9]+' "$log" | tail -n 1)
     echo "fuzz: $t ${seconds}s, $runs runs, $speed exec/s; $last"
+    passed=$((passed + 1))
   else
     status=1
+    failed=$((failed + 1))
     echo "fuzz: $t FAILED; its log ($log) ends:" >&2
     tail -n 40 "$log" >&2
   fi
 done
+echo "fuzz: $passed passed, $failed failed"
 exit $status
