@@ -65,7 +65,7 @@ StudentsFile makeGenerated(const fs::path& dir, const std::string& label, int ro
     }
     const fs::path list = dir / ("students-" + label + ".csv");
     writeText(list, csv.str());
-    ChildSpec writer;
+    ChildCommand writer;
     writer.argv = {binDir() + "/rulevion-jetwriter", "students", list.string(), f.file.string()};
     writer.stderrFile = (dir / "writer.log").string();
     if (!runChild(writer).ok())

@@ -183,12 +183,12 @@ void helperStart(benchmark::State& state) {
 // Another program, start to end; `check` looks at what it reported. Its memory is not taken: the
 // kernel's figure for a spawned child includes this process's own, and only the probes read theirs.
 template <class Check>
-void program(benchmark::State& state, const ChildSpec& spec, Check check) {
+void program(benchmark::State& state, const ChildCommand& command, Check check) {
     double cpu = 0;
     for (auto _ : state) {
-        const ChildRun run = runChild(spec);
+        const ChildRun run = runChild(command);
         if (!run.ok()) {
-            state.SkipWithError((spec.argv[0] + " failed").c_str());
+            state.SkipWithError((command.argv[0] + " failed").c_str());
             break;
         }
         if (const char* problem = check(run)) {
@@ -202,14 +202,14 @@ void program(benchmark::State& state, const ChildSpec& spec, Check check) {
 }
 
 // A start-up: process start to the first frame, the CPU spent by then, the peak of the whole run.
-void startup(benchmark::State& state, const ChildSpec& spec) {
+void startup(benchmark::State& state, const ChildCommand& command) {
     double cpu = 0;
     double rss = 0;
     for (auto _ : state) {
-        const ChildRun run = runChild(spec);
+        const ChildRun run = runChild(command);
         const long long frame = run.number("frame_ns");
         if (!run.ok() || frame <= run.spawnNs) {
-            state.SkipWithError((spec.argv[0] + " showed no frame").c_str());
+            state.SkipWithError((command.argv[0] + " showed no frame").c_str());
             break;
         }
         state.SetIterationTime(static_cast<double>(frame - run.spawnNs) / 1e9);
@@ -221,12 +221,12 @@ void startup(benchmark::State& state, const ChildSpec& spec) {
 
 // The whole program signing a student in: start, first frame, OK pressed, name drawn, end. Its
 // own peak and the helper's are kept apart.
-void panelSignIn(benchmark::State& state, const ChildSpec& spec, const std::string& name) {
+void panelSignIn(benchmark::State& state, const ChildCommand& command, const std::string& name) {
     double cpu = 0;
     double rss = 0;
     double helperRss = 0;
     for (auto _ : state) {
-        const ChildRun run = runChild(spec);
+        const ChildRun run = runChild(command);
         if (!run.ok()) {
             state.SkipWithError("the panel failed");
             break;
@@ -292,7 +292,7 @@ void registerFigures(const BenchData& data) {
         add(benchmark::RegisterBenchmark(scanName(f).c_str(),
                                          [&f](benchmark::State& st) { scanAlone(st, f); }));
 
-        ChildSpec exportAll;
+        ChildCommand exportAll;
         exportAll.argv = {onPath("mdb-export"), f.file.string(), "Students"};
         exportAll.stderrFile = log;
         add(benchmark::RegisterBenchmark(
@@ -300,7 +300,7 @@ void registerFigures(const BenchData& data) {
                 program(st, exportAll, [](const ChildRun&) -> const char* { return nullptr; });
             }));
 
-        ChildSpec scan;
+        ChildCommand scan;
         scan.argv = {bin + "/rv-bench-mdbscan", f.file.string(), "Students", "StBook", f.last.book};
         scan.captureReport = true;
         scan.stderrFile = log;
@@ -314,7 +314,7 @@ void registerFigures(const BenchData& data) {
                 });
             }));
 
-        ChildSpec cat;
+        ChildCommand cat;
         cat.argv = {onPath("cat"), f.file.string()};
         cat.stderrFile = log;
         add(benchmark::RegisterBenchmark(peerName("cat", f).c_str(), [cat](benchmark::State& st) {
@@ -324,7 +324,7 @@ void registerFigures(const BenchData& data) {
 
     add(benchmark::RegisterBenchmark(kHelperStart, helperStart));
 
-    ChildSpec panel;
+    ChildCommand panel;
     panel.argv = {bin + "/rv-bench-panel"};
     panel.cwd = data.station.string();
     panel.env = offscreen;
@@ -338,16 +338,16 @@ void registerFigures(const BenchData& data) {
     add(benchmark::RegisterBenchmark(kPanelStart,
                                      [panel](benchmark::State& st) { startup(st, panel); }));
 
-    ChildSpec dialog = panel;
+    ChildCommand dialog = panel;
     dialog.argv = {bin + "/rv-bench-dialog", sized.report.at("width"), sized.report.at("height")};
     add(benchmark::RegisterBenchmark(kDialogStart,
                                      [dialog](benchmark::State& st) { startup(st, dialog); }));
     const std::string bmp = (data.dir / "panel.bmp").string();
-    ChildSpec save = dialog;
+    ChildCommand save = dialog;
     save.argv = {bin + "/rv-bench-dialog-parts", "0", "0", "--save-picture", bmp};
     if (!runChild(save).ok()) throw std::runtime_error("cannot save the picture as " + bmp);
     for (const DialogParts& parts : kDialogParts) {
-        ChildSpec withParts = dialog;
+        ChildCommand withParts = dialog;
         withParts.argv[0] = bin + "/rv-bench-dialog-parts";
         for (const char* arg : parts.args)
             if (arg) withParts.argv.push_back(std::strcmp(arg, "@BMP") == 0 ? bmp : arg);
@@ -357,7 +357,7 @@ void registerFigures(const BenchData& data) {
 
     for (const StudentsFile& f : data.files) {
         if (f.label != "100k") continue;
-        ChildSpec signingIn = panel;
+        ChildCommand signingIn = panel;
         signingIn.argv = {bin + "/rv-bench-panel", "--sign-in", f.last.book};
         signingIn.env.emplace_back("VDM_DRIVES", f.drives.string());
         const std::string name = f.last.name;

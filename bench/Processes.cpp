@@ -81,26 +81,26 @@ long long ChildRun::number(const std::string& key) const {
     return std::strtoll(it->second.c_str(), nullptr, 10);
 }
 
-ChildRun runChild(const ChildSpec& spec) {
+ChildRun runChild(const ChildCommand& command) {
     int out[2] = {-1, -1};
-    if (spec.captureReport && pipe2(out, O_CLOEXEC) != 0)
+    if (command.captureReport && pipe2(out, O_CLOEXEC) != 0)
         throw std::runtime_error("pipe: " + std::string(std::strerror(errno)));
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    if (spec.captureReport)
+    if (command.captureReport)
         posix_spawn_file_actions_adddup2(&actions, out[1], 1);
     else
         posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, spec.stderrFile.c_str(),
+    posix_spawn_file_actions_addopen(&actions, 2, command.stderrFile.c_str(),
                                      O_WRONLY | O_CREAT | O_APPEND, 0644);
-    if (!spec.cwd.empty()) posix_spawn_file_actions_addchdir_np(&actions, spec.cwd.c_str());
+    if (!command.cwd.empty()) posix_spawn_file_actions_addchdir_np(&actions, command.cwd.c_str());
 
     std::vector<char*> argv;
-    for (const std::string& a : spec.argv) argv.push_back(const_cast<char*>(a.c_str()));
+    for (const std::string& a : command.argv) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
-    std::vector<std::string> env = environmentWith(spec.env);
+    std::vector<std::string> env = environmentWith(command.env);
     std::vector<char*> envp;
     for (std::string& e : env) envp.push_back(e.data());
     envp.push_back(nullptr);
@@ -113,13 +113,13 @@ ChildRun runChild(const ChildSpec& spec) {
     if (out[1] >= 0) close(out[1]);
     if (rc != 0) {
         if (out[0] >= 0) close(out[0]);
-        throw std::runtime_error("cannot start " + spec.argv[0] + ": " + std::strerror(rc));
+        throw std::runtime_error("cannot start " + command.argv[0] + ": " + std::strerror(rc));
     }
 
     // Woken by the child's end through a pidfd; where there is none (under valgrind), the wait
     // looks every millisecond.
     const int pidFd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
-    const long long deadline = run.spawnNs + static_cast<long long>(spec.deadlineMs) * 1000000LL;
+    const long long deadline = run.spawnNs + static_cast<long long>(command.deadlineMs) * 1000000LL;
     std::string text;
     bool exited = false;
     int readFd = out[0];

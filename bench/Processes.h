@@ -15,7 +15,7 @@ long long processCpuNs();
 // CPU time of the children this process has reaped.
 long long reapedChildrenCpuNs();
 
-struct ChildSpec {
+struct ChildCommand {
     std::vector<std::string> argv;                         // argv[0] is a path
     std::string cwd;                                       // empty: this process's
     std::vector<std::pair<std::string, std::string>> env;  // set on top of this process's
@@ -37,7 +37,7 @@ struct ChildRun {
 };
 
 // Never hangs: a child past its deadline is killed and reaped.
-ChildRun runChild(const ChildSpec& spec);
+ChildRun runChild(const ChildCommand& command);
 
 // The folder this executable lies in; the project's programs are built beside it.
 std::string binDir();
