@@ -23,9 +23,6 @@ using namespace hardening;
 
 namespace {
 
-constexpr auto kDeadline = std::chrono::seconds(20);
-const fs::perms kReadOnlyFile =
-    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
 
 // The message ids of the boxes shown, in turn, for the texts these roads use.
 std::string boxIds(const ui::RecordingServices& services) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FakeSignInView.h"
 #include "RecordingServices.h"
 #include "SignIn.h"
 #include "TempDir.h"
@@ -15,18 +16,11 @@
 
 namespace hardening {
 
-// The panel's controls as the sign-in sees them.
-class FakeView : public SignInView {
-public:
-    QWidget widget;
-    std::string entry;
-    std::string label = "label before sign-in";
-
-    QWidget* owner() override { return &widget; }
-    std::string entryText() override { return entry; }
-    void setEntryText(const std::string& text) override { entry = text; }
-    void setLabelText(const std::string& text) override { label = text; }
-};
+// How long one bad station may take before it counts as a hang.
+inline constexpr auto kDeadline = std::chrono::seconds(20);
+inline const std::filesystem::perms kReadOnlyFile = std::filesystem::perms::owner_read |
+                                                    std::filesystem::perms::group_read |
+                                                    std::filesystem::perms::others_read;
 
 // The database path of drive C:, as the boxes name it.
 extern const std::string kPathC;
@@ -68,7 +62,7 @@ std::string dataBytes(const std::string& relative);
 // How a sign-in ended, as the shell and the user see it.
 struct SignInRun {
     ui::RecordingServices services;
-    FakeView view;
+    FakeSignInView view;
     SignInState state;
     DatabaseObjects db;
     bool ended = false;  // the process would have ended (fatal exit)

@@ -15,9 +15,6 @@ using namespace hardening;
 
 namespace {
 
-constexpr auto kDeadline = std::chrono::seconds(20);
-const fs::perms kReadOnlyFile =
-    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
 const fs::perms kReadOnlyFolder =
     kReadOnlyFile | fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec;
 

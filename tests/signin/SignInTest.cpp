@@ -1,3 +1,4 @@
+#include "FakeSignInView.h"
 #include "Cp1251.h"
 #include "Jet.h"
 #include "JetWriter.h"
@@ -22,18 +23,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The panel's controls as the sign-in sees them.
-class FakeView : public SignInView {
-public:
-    QWidget widget;
-    std::string entry;
-    std::string label = "label before sign-in";
-
-    QWidget* owner() override { return &widget; }
-    std::string entryText() override { return entry; }
-    void setEntryText(const std::string& text) override { entry = text; }
-    void setLabelText(const std::string& text) override { label = text; }
-};
 
 // One box as a test expects it: a system message (slot text plus what follows it) or the
 // engine's own description, whose wording belongs to the database layer.
@@ -72,7 +61,7 @@ protected:
     ScopedEnv drivesEnv{"VDM_DRIVES", drives.string()};
     std::optional<ScopedCwd> cwd;
     ui::RecordingServices services;
-    FakeView view;
+    FakeSignInView view;
     SignInState state;
     DatabaseObjects db;
 
