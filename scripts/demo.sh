@@ -40,6 +40,12 @@ else
   sleep 0.5
   "$bin/rulevion-xshot" "$demo/panel.png"
   echo "Screenshot of the panel: $demo/panel.png"
+  # A student signs in, as one would at the station, then leaves with Esc.
+  xdotool type --delay 40 12345
+  xdotool key Return
+  sleep 1
+  "$bin/rulevion-xshot" "$demo/signed-in.png"
+  echo "Screenshot after student 12345 signed in: $demo/signed-in.png"
   xdotool key Escape
   wait "$pid" || true
   pkill -f "Xvfb -displayfd 1 -screen 0 1280x1024x24" 2>/dev/null || true

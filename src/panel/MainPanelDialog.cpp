@@ -219,6 +219,7 @@ void MainPanelDialog::setEntryText(const std::string& text) {
     const QString shown = ui::toQString(text);
     entry_->setMaxLength(std::max<int>(kEntryLimit, static_cast<int>(shown.size())));
     entry_->setText(shown);
+    entry_->setCursorPosition(0);  // the student's name first, as the field shows a new text
 }
 
 void MainPanelDialog::setLabelText(const std::string& text) { label_->setText(ui::toQString(text)); }

@@ -105,6 +105,7 @@ TEST_F(PanelTest, SignedInLineLongerThanTheLimitIsShownWhole) {
     const std::string line(180, 'x');
     view.setEntryText(line);
     EXPECT_EQ(ui::fromQString(entry()->text()), line);
+    EXPECT_EQ(entry()->cursorPosition(), 0);  // the name, at its start, is what shows
     QTest::keyClicks(entry(), QStringLiteral("yy"));
     EXPECT_LE(entry()->text().size(), 180);
 }
