@@ -101,12 +101,6 @@ pid_t onlyChild() {
     return found;
 }
 
-long long cpuNsOf(clockid_t clock) {
-    timespec t{};
-    clock_gettime(clock, &t);
-    return t.tv_sec * 1000000000LL + t.tv_nsec;
-}
-
 // The scan alone: the helper already runs with the file and table open; a recordset is opened and
 // the record-book numbers read to the last row.
 void scanAlone(benchmark::State& state, const StudentsFile& f) {
@@ -128,7 +122,7 @@ void scanAlone(benchmark::State& state, const StudentsFile& f) {
     long long cpu = 0;
     for (auto _ : state) {
         const long long c0 = processCpuNs();
-        const long long h0 = cpuNsOf(helperClock);
+        const long long h0 = clockNs(helperClock);
         const long long t0 = monotonicNs();
         int rows = 0;
         jet::Recordset records(db);
@@ -143,7 +137,7 @@ void scanAlone(benchmark::State& state, const StudentsFile& f) {
             break;
         }
         const long long t1 = monotonicNs();
-        cpu += (processCpuNs() - c0) + (cpuNsOf(helperClock) - h0);
+        cpu += (processCpuNs() - c0) + (clockNs(helperClock) - h0);
         state.SetIterationTime(static_cast<double>(t1 - t0) / 1e9);
         records.close();
         if (rows != f.rows) {

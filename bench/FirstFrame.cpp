@@ -38,18 +38,6 @@ void report(const char* key, const char* text) {
     std::fflush(stdout);
 }
 
-long long monotonicNs() {
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return t.tv_sec * 1000000000LL + t.tv_nsec;
-}
-
-long long processCpuNs() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return t.tv_sec * 1000000000LL + t.tv_nsec;
-}
-
 namespace {
 
 long long peakOf(const std::string& pid) {

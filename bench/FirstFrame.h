@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Clock.h"
+
 #include <QObject>
 
 #include <functional>
@@ -22,8 +24,8 @@ private:
 namespace probe {
 void report(const char* key, long long value);
 void report(const char* key, const char* text);
-long long monotonicNs();
-long long processCpuNs();
+using bench::monotonicNs;
+using bench::processCpuNs;
 // Peak resident memory of this process since its exec, from /proc (the kernel's maxrss counts the
 // spawning parent's memory too, shared until the exec).
 long long peakKb();

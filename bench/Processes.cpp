@@ -21,10 +21,6 @@ extern char** environ;
 namespace bench {
 namespace {
 
-long long ns(const timespec& t) {
-    return static_cast<long long>(t.tv_sec) * 1000000000LL + t.tv_nsec;
-}
-
 long long ns(const timeval& t) {
     return static_cast<long long>(t.tv_sec) * 1000000000LL + t.tv_usec * 1000LL;
 }
@@ -56,18 +52,6 @@ void parseReport(const std::string& text, std::map<std::string, std::string>& ou
 }
 
 }  // namespace
-
-long long monotonicNs() {
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return ns(t);
-}
-
-long long processCpuNs() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return ns(t);
-}
 
 long long reapedChildrenCpuNs() {
     rusage ru{};

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Clock.h"
+
 #include <map>
 #include <string>
 #include <utility>
@@ -9,9 +11,6 @@
 // kernel's accounting at reaping, and the "key value" lines it printed.
 namespace bench {
 
-long long monotonicNs();
-// CPU time of this process, all threads.
-long long processCpuNs();
 // CPU time of the children this process has reaped.
 long long reapedChildrenCpuNs();
 

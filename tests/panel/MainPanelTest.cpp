@@ -202,7 +202,9 @@ TEST_F(PanelTest, DrivingWarningTable) {
             EXPECT_TRUE(services.boxes.empty());
         }
         EXPECT_EQ(handOff(), c.handOff);
-        if (!c.signInPressed) EXPECT_EQ(signIn.recordBookText, ui::fromQString(c.typed));
+        if (!c.signInPressed) {
+            EXPECT_EQ(signIn.recordBookText, ui::fromQString(c.typed));
+        }
     }
 }
 
