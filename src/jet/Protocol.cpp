@@ -1,5 +1,7 @@
 #include "Protocol.h"
 
+#include "CaseFold.h"
+
 namespace jet::protocol {
 namespace {
 
@@ -84,22 +86,10 @@ bool validKind(std::uint8_t v) {
            v <= static_cast<std::uint8_t>(ColumnKind::Other);
 }
 
-unsigned char foldCase(unsigned char c) {
-    if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 32);
-    if (c >= 0xC0 && c <= 0xDF) return static_cast<unsigned char>(c + 32);
-    if (c == 0xA8) return 0xB8;  // Ё
-    return c;
-}
-
 }  // namespace
 
 bool sameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (foldCase(static_cast<unsigned char>(a[i])) !=
-            foldCase(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
+    return cp1251::equalIgnoringCase(a, b);
 }
 
 std::string encode(const Request& r) {

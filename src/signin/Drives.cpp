@@ -18,7 +18,7 @@ bool isDriveLetter(char c) {
 }
 
 fs::path driveFolder(char letter) {
-    const char lower = static_cast<char>(foldCase(static_cast<unsigned char>(letter)));
+    const char lower = static_cast<char>(cp1251::foldCase(static_cast<unsigned char>(letter)));
     const fs::path plain = drivesRoot() / std::string(1, lower);
     const fs::path wine = drivesRoot() / (std::string(1, lower) + ":");
     std::error_code ec;
@@ -48,7 +48,7 @@ std::optional<std::string> findIgnoringCase(const fs::path& folder, const std::s
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string entry = it->path().filename().string();
-        if (!equalIgnoringCase(cp1251::fromUtf8(entry), name)) continue;
+        if (!cp1251::equalIgnoringCase(cp1251::fromUtf8(entry), name)) continue;
         if (!found || entry < *found) found = entry;
     }
     return found;

@@ -119,7 +119,7 @@ bool scanForStudent(jet::Recordset& records, SignInState& state) {
     if (records.isEof() || records.isBof()) return false;
     for (;;) {
         state.StBook = text(records, "StBook");
-        if (equalIgnoringCase(state.StBook, state.recordBookText)) return true;
+        if (cp1251::equalIgnoringCase(state.StBook, state.recordBookText)) return true;
         records.moveNext();
         if (records.isEof()) return false;
     }

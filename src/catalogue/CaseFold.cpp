@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace signin {
+namespace cp1251 {
 
 namespace {
 
@@ -57,4 +57,4 @@ bool equalIgnoringCase(std::string_view a, std::string_view b) {
     });
 }
 
-}  // namespace signin
+}  // namespace cp1251

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-using signin::equalIgnoringCase;
-using signin::foldCase;
+using cp1251::equalIgnoringCase;
+using cp1251::foldCase;
 
 namespace {
 
