@@ -1,0 +1,370 @@
+#include "StationCheck.h"
+
+#include "Cp1251.h"
+#include "Drives.h"
+#include "HelperChannel.h"
+#include "MonitorFile.h"
+#include "PasswordFile.h"
+#include "StudentsDatabase.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace station {
+namespace {
+
+struct Check {
+    Q_DECLARE_TR_FUNCTIONS(Check)
+};
+
+using Result = CheckLine::Result;
+
+// The same two places as the sign-in's, "0" picking D:.
+constexpr const char* kDatabasePathD = "D:\\dat_ulmo\\as_dbase\\trener\\01\\dbtrener.mdb";
+constexpr const char* kDatabasePathC = "C:\\dat_ulmo\\as_dbase\\trener\\01\\dbtrener.mdb";
+
+constexpr const char* kHelpDocument = "vdm03.pdf";
+// Viewers a station may have when no desktop association names one.
+constexpr const char* kKnownViewers[] = {"evince", "okular", "atril",    "qpdfview", "zathura",
+                                         "mupdf",  "xpdf",   "epdfview", "xreader"};
+
+QString fromPath(const fs::path& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path.string()));
+}
+
+QString fromCp1251(const std::string& text) {
+    return QString::fromStdString(cp1251::toUtf8(text));
+}
+
+class Checker {
+public:
+    explicit Checker(const QString& folder) : folder_(QDir(folder).absolutePath()) {}
+
+    std::vector<CheckLine> run() {
+        if (!checkFolder()) return lines_;
+        const std::string windowsPath = checkMonitorFile();
+        if (!windowsPath.empty() && checkDrive(windowsPath) && checkDatabaseFile(windowsPath) &&
+            checkHelper())
+            checkStudents(windowsPath);
+        checkPasswordFile();
+        checkHelpDocument();
+        checkWritable();
+        return lines_;
+    }
+
+private:
+    void add(Result result, const QString& text) { lines_.push_back({result, text}); }
+
+    QString file(const char* name) const { return QDir(folder_).filePath(QLatin1String(name)); }
+
+    bool checkFolder() {
+        const QFileInfo info(folder_);
+        if (!info.isDir()) {
+            add(Result::Failed, Check::tr("station folder %1 does not exist: create it, or "
+                                          "name the right one")
+                                    .arg(folder_));
+            return false;
+        }
+        add(Result::Passed, Check::tr("station folder %1").arg(folder_));
+        return true;
+    }
+
+    std::string checkMonitorFile() {
+        const QByteArray path = QFile::encodeName(file(signin::kMonitorFile));
+        const char* name = signin::kMonitorFile;
+        switch (signin::readMonitorFile(path.constData())) {
+            case signin::MonitorReading::DriveC:
+                add(Result::Passed, Check::tr("%1: the database is on drive C:").arg(name));
+                return kDatabasePathC;
+            case signin::MonitorReading::DriveD:
+                add(Result::Passed, Check::tr("%1: the database is on drive D:").arg(name));
+                return kDatabasePathD;
+            case signin::MonitorReading::CannotOpen:
+                add(Result::Failed, Check::tr("%1 is missing or cannot be read: copy it from the "
+                                              "station's set-up into the station folder")
+                                        .arg(name));
+                break;
+            case signin::MonitorReading::CannotRead:
+                add(Result::Failed, Check::tr("%1 has fewer than three lines: its third line "
+                                              "must begin with 1 (drive C:) or 0 (drive D:)")
+                                        .arg(name));
+                break;
+            case signin::MonitorReading::WrongStructure:
+                add(Result::Failed, Check::tr("%1: the third line does not begin with 1 (drive "
+                                              "C:) or 0 (drive D:): correct it")
+                                        .arg(name));
+                break;
+        }
+        return {};
+    }
+
+    static QString drivesNote() {
+        const char* root = std::getenv("VDM_DRIVES");
+        return root && *root ? Check::tr("VDM_DRIVES=%1").arg(QString::fromLocal8Bit(root))
+                             : Check::tr("VDM_DRIVES is not set, so drives lie under /mnt");
+    }
+
+    bool checkDrive(const std::string& windowsPath) {
+        const QString drive = QString::fromLatin1(windowsPath.substr(0, 2).c_str());
+        const fs::path folder = signin::hostPath(windowsPath.substr(0, 3));
+        std::error_code ec;
+        if (!fs::is_directory(folder, ec)) {
+            add(Result::Failed,
+                Check::tr("drive %1 is the folder %2, which does not exist (%3): create it, or "
+                          "set drives= in the station's configuration")
+                    .arg(drive, fromPath(folder), drivesNote()));
+            return false;
+        }
+        add(Result::Passed, Check::tr("drive %1 is the folder %2").arg(drive, fromPath(folder)));
+        return true;
+    }
+
+    bool checkDatabaseFile(const std::string& windowsPath) {
+        const fs::path path = signin::hostPath(windowsPath);
+        const QString shown = fromPath(path);
+        std::error_code ec;
+        if (!fs::exists(path, ec)) {
+            fs::path missing = path;
+            while (missing.has_parent_path() && !fs::exists(missing.parent_path(), ec))
+                missing = missing.parent_path();
+            add(Result::Failed, Check::tr("the database %1 is not there (%2 is missing): write it "
+                                          "with rulevion-jetwriter students")
+                                    .arg(shown, fromPath(missing)));
+            return false;
+        }
+        if (!fs::is_regular_file(path, ec) || access(path.c_str(), R_OK) != 0) {
+            add(Result::Failed, Check::tr("the database %1 is not a file that can be read: "
+                                          "replace it, or let the station's user read it")
+                                    .arg(shown));
+            return false;
+        }
+        add(Result::Passed, Check::tr("database file %1").arg(shown));
+        return true;
+    }
+
+    bool checkHelper() {
+        const std::string helper = jet::HelperChannel::defaultHelperPath();
+        if (helper.empty() || access(helper.c_str(), X_OK) != 0) {
+            add(Result::Failed, Check::tr("the database reader %1 is missing: reinstall the "
+                                          "package")
+                                    .arg(QString::fromStdString(helper)));
+            return false;
+        }
+        return true;
+    }
+
+    void checkStudents(const std::string& windowsPath) {
+        const StudentsReport report = inspectStudents(signin::hostPath(windowsPath).string());
+        using Stage = StudentsReport::Stage;
+        const QString why =
+            report.error ? fromCp1251(report.error->description()).simplified() : QString();
+        switch (report.failedAt) {
+            case Stage::Database:
+                add(Result::Failed, Check::tr("the database cannot be opened (%1): write it anew "
+                                              "with rulevion-jetwriter students")
+                                        .arg(why));
+                return;
+            case Stage::Table:
+                add(Result::Failed, Check::tr("the database has no table %1 (%2): write it anew "
+                                              "with rulevion-jetwriter students")
+                                        .arg(QLatin1String(kStudentsTable), why));
+                return;
+            case Stage::Columns:
+                add(Result::Failed,
+                    report.badColumn.empty()
+                        ? Check::tr("table %1 cannot be read (%2): write the database anew")
+                              .arg(QLatin1String(kStudentsTable), why)
+                        : Check::tr("table %1: column %2 is missing or not of the kind %3: write "
+                                    "the database anew with rulevion-jetwriter students")
+                              .arg(QLatin1String(kStudentsTable),
+                                   QString::fromLatin1(report.badColumn),
+                                   kindOf(report.badColumn)));
+                return;
+            case Stage::Rows:
+                add(Result::Failed, Check::tr("the students cannot be read (%1): write the "
+                                              "database anew")
+                                        .arg(why));
+                return;
+            case Stage::Opened: break;
+        }
+        add(Result::Passed,
+            Check::tr("table %1 with its six columns").arg(QLatin1String(kStudentsTable)));
+        reportStudents(report);
+    }
+
+    static QString kindOf(const std::string& column) {
+        for (const StudentColumn& c : kStudentColumns)
+            if (column == c.name && c.kind == jet::FieldValue::Kind::Long)
+                return Check::tr("Long Integer");
+        return Check::tr("Text");
+    }
+
+    static QString listed(const std::vector<std::string>& numbers) {
+        QStringList shown;
+        for (std::size_t i = 0; i < numbers.size() && i < 10; ++i)
+            shown << QLatin1Char('"') + fromCp1251(numbers[i]) + QLatin1Char('"');
+        if (numbers.size() > 10) shown << QStringLiteral("…");
+        return shown.join(QStringLiteral(", "));
+    }
+
+    void reportStudents(const StudentsReport& report) {
+        if (report.count < 1) {
+            add(Result::Failed, Check::tr("table %1 holds no students: write the class list into "
+                                          "it with rulevion-jetwriter students")
+                                    .arg(QLatin1String(kStudentsTable)));
+            return;
+        }
+        add(Result::Passed, Check::tr("%n student(s)", nullptr, report.count));
+        if (!report.duplicates.empty())
+            add(Result::Problem, Check::tr("record-book numbers that occur more than once (letter "
+                                           "case aside), only the first of each can sign in: %1; "
+                                           "correct the class list")
+                                     .arg(listed(report.duplicates)));
+        if (!report.padded.empty())
+            add(Result::Problem, Check::tr("record-book numbers with blanks at the start or end, "
+                                           "which nobody types: %1; correct the class list")
+                                     .arg(listed(report.padded)));
+        if (report.blank > 0)
+            add(Result::Problem, Check::tr("%n student(s) without a record-book number, who "
+                                           "cannot sign in: correct the class list",
+                                           nullptr, report.blank));
+    }
+
+    void checkPasswordFile() {
+        const char* name = trainer::kPasswordFile;
+        QFile in(file(name));
+        if (!in.open(QIODevice::ReadOnly)) {
+            add(Result::Problem, Check::tr("%1 is missing or cannot be read, so the trainer's "
+                                           "button ends the program: write it with "
+                                           "rulevion-jetwriter password")
+                                     .arg(name));
+            return;
+        }
+        const trainer::PasswordRecord record =
+            trainer::parsePasswordFile(in.read(trainer::kPasswordFileSize).toStdString());
+        QString fault;
+        if (record.status == trainer::PasswordFileStatus::NoMagic ||
+            record.status == trainer::PasswordFileStatus::NoPassword)
+            fault = Check::tr("%1 is shorter than 8 bytes").arg(name);
+        else if (record.status == trainer::PasswordFileStatus::WrongMagic)
+            fault =
+                Check::tr("%1 is not a password file (its first 4 bytes are not 35134)").arg(name);
+        else if (record.password < 0)
+            fault = Check::tr(
+                        "%1 holds the password %2, which the password field cannot take "
+                        "(digits only)")
+                        .arg(name)
+                        .arg(record.password);
+        if (!fault.isEmpty()) {
+            add(Result::Problem,
+                Check::tr("%1: write it anew with rulevion-jetwriter password").arg(fault));
+            return;
+        }
+        add(Result::Passed, Check::tr("password file %1").arg(name));
+    }
+
+    void checkHelpDocument() {
+        if (!QFileInfo(file(kHelpDocument)).isReadable()) {
+            add(Result::Problem, Check::tr("%1 is missing, so the help button shows nothing: "
+                                           "cp /usr/share/rulevion/%1 into the station folder")
+                                     .arg(QLatin1String(kHelpDocument)));
+        } else {
+            add(Result::Passed, Check::tr("help document %1").arg(QLatin1String(kHelpDocument)));
+        }
+        checkViewer();
+    }
+
+    void checkViewer() {
+        if (QStandardPaths::findExecutable(QStringLiteral("xdg-open")).isEmpty()) {
+            add(Result::Problem, Check::tr("xdg-open is missing, so the help document cannot be "
+                                           "opened: install xdg-utils"));
+            return;
+        }
+        QString viewer = defaultPdfApplication();
+        if (viewer.isEmpty()) {
+            for (const char* known : kKnownViewers)
+                if (!QStandardPaths::findExecutable(QLatin1String(known)).isEmpty()) {
+                    viewer = QLatin1String(known);
+                    break;
+                }
+        }
+        if (viewer.isEmpty())
+            add(Result::Problem, Check::tr("no PDF viewer found: install one (any package that "
+                                           "provides pdf-viewer, e.g. evince)"));
+        else
+            add(Result::Passed, Check::tr("PDF viewer %1").arg(viewer));
+    }
+
+    static QString defaultPdfApplication() {
+        QProcess query;
+        query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"),
+                                                 QStringLiteral("application/pdf")});
+        if (!query.waitForFinished(10000)) {
+            query.kill();
+            query.waitForFinished();
+            return {};
+        }
+        if (query.exitStatus() != QProcess::NormalExit || query.exitCode() != 0) return {};
+        return QString::fromLocal8Bit(query.readAllStandardOutput()).trimmed();
+    }
+
+    void checkWritable() {
+        const QByteArray folder = QFile::encodeName(folder_);
+        if (geteuid() == 0)
+            add(Result::Problem, Check::tr("run as root, the check cannot tell whether the "
+                                           "station's user may write: run it as that user"));
+        if (access(folder.constData(), W_OK | X_OK) != 0) {
+            add(Result::Failed, Check::tr("the station folder is not writable, so no decision "
+                                          "and no sign-in can be written: let the station's "
+                                          "user write in it"));
+            return;
+        }
+        bool all = true;
+        for (const char* name : {"vdm_out.txt", "db1.out"}) {
+            const QByteArray path = QFile::encodeName(file(name));
+            if (access(path.constData(), F_OK) == 0 && access(path.constData(), W_OK) != 0) {
+                add(Result::Failed, Check::tr("%1 cannot be written: remove it, or let the "
+                                              "station's user write it")
+                                        .arg(QLatin1String(name)));
+                all = false;
+            }
+        }
+        if (all) add(Result::Passed, Check::tr("the station folder is writable"));
+    }
+
+    QString folder_;
+    std::vector<CheckLine> lines_;
+};
+
+}  // namespace
+
+std::vector<CheckLine> checkStation(const QString& folder) {
+    return Checker(folder).run();
+}
+
+QString formatLine(const CheckLine& line) {
+    switch (line.result) {
+        case Result::Passed: return Check::tr("passed:  %1").arg(line.text);
+        case Result::Problem: return Check::tr("PROBLEM: %1").arg(line.text);
+        case Result::Failed: break;
+    }
+    return Check::tr("FAILED:  %1").arg(line.text);
+}
+
+bool signInCanSucceed(const std::vector<CheckLine>& lines) {
+    return std::none_of(lines.begin(), lines.end(),
+                        [](const CheckLine& l) { return l.result == Result::Failed; });
+}
+
+}  // namespace station

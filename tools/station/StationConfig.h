@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The station's configuration: a plain KEY=VALUE file, "#" starts a comment line.
+namespace station {
+
+struct StationConfig {
+    QString folder;       // the station folder; empty: the folder given or the current one
+    QString drives;       // VDM_DRIVES for the menu and the commands; empty: left as it is
+    QString menu;         // the command that starts the menu; empty: rulevion-menu found as usual
+    QString trainer;      // code 2
+    QString exercises;    // code 5
+    QString back;         // code 1 ("return="); empty: the menu comes straight back
+    int pauseLimit = 30;  // seconds; the longest pause after a menu that keeps failing at once
+};
+
+// Reads file into config, over what it holds already. Unknown keys and lines that are not
+// KEY=VALUE are named in problems (file and line) and passed over; a missing file is false.
+bool readConfigFile(const QString& file, StationConfig& config, QStringList& problems);
+
+// The file a station uses when none is given: the system's, then the user's own over it.
+QStringList defaultConfigFiles();
+
+}  // namespace station

@@ -1,0 +1,73 @@
+#include "StudentsDatabase.h"
+
+#include "CaseFold.h"
+#include "ErrorText.h"
+
+#include <algorithm>
+#include <set>
+
+namespace station {
+namespace {
+
+using Stage = StudentsReport::Stage;
+
+// The recordset names a column it cannot read only in its description.
+std::string columnOf(const jet::Error& error) {
+    for (const StudentColumn& column : kStudentColumns)
+        if (error.description() == jet::errorText(jet::Error::Code::ColumnNotFound, column.name))
+            return column.name;
+    return {};
+}
+
+std::string folded(const std::string& text) {
+    std::string out = text;
+    for (char& c : out) c = static_cast<char>(cp1251::foldCase(static_cast<unsigned char>(c)));
+    return out;
+}
+
+bool isBlank(const std::string& text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return c == ' ' || c == '\0'; });
+}
+
+void readNumbers(jet::Recordset& records, StudentsReport& report) {
+    report.count = records.recordCount();
+    if (report.count < 1) return;
+    std::set<std::string> seen;
+    records.moveFirst();
+    for (; !records.isEof(); records.moveNext()) {
+        const jet::FieldValue value = records.value(kStudentColumns[0].name);
+        const std::string& number = value.text;
+        if (isBlank(number)) {
+            ++report.blank;
+            continue;
+        }
+        if (number.front() == ' ' || number.back() == ' ') report.padded.push_back(number);
+        if (!seen.insert(folded(number)).second) report.duplicates.push_back(number);
+    }
+}
+
+}  // namespace
+
+StudentsReport inspectStudents(const std::string& hostPath, const jet::Limits& limits) {
+    StudentsReport report;
+    jet::Database database(limits);
+    jet::TableDef table(database);
+    jet::Recordset records(database);
+    Stage stage = Stage::Database;
+    try {
+        database.open(hostPath);
+        stage = Stage::Table;
+        table.open(kStudentsTable);
+        stage = Stage::Columns;
+        records.open(table);
+        stage = Stage::Rows;
+        readNumbers(records, report);
+    } catch (const jet::Error& error) {
+        report.failedAt = stage;
+        report.error = error;
+        if (stage == Stage::Columns) report.badColumn = columnOf(error);
+    }
+    return report;
+}
+
+}  // namespace station
