@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstring>
 #include <optional>
 #include <thread>
@@ -50,7 +51,10 @@ Ending runInFolder(const QString& command, const QString& folder) {
         if (errno != EINTR) return Ending{false, false, errno};
     }
     if (WIFSIGNALED(status)) return Ending{true, true, WTERMSIG(status)};
-    return Ending{true, false, WEXITSTATUS(status)};
+    // /bin/sh tells a command killed by signal n as the status 128 + n.
+    const int code = WEXITSTATUS(status);
+    if (code > 128 && code < 128 + NSIG) return Ending{true, true, code - 128};
+    return Ending{true, false, code};
 }
 
 QString describe(const Ending& end) {
