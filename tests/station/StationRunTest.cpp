@@ -130,6 +130,8 @@ TEST(StationCommandLine, HelpVersionAndUsageErrorsLeaveTheFolderAlone) {
         {{"run", "a", "b"}, 2, "", "one station folder at most"},
         {{"run", "--config"}, 2, "", "--config needs a file"},
         {{"run", "--config", "/nonexistent/station.conf"}, 2, "", "cannot be read"},
+        // No folder given or configured: the menu would remove result files wherever it started.
+        {{"run", "--config", "/dev/null"}, 2, "", "no station folder"},
     };
     TempDir station;
     writeFile(station / "vdm_out.txt", "5");

@@ -41,9 +41,9 @@ QString usage() {
                "       line per check. Exit status 0 when a student can sign in, 1 otherwise.\n"
                "       Nothing in the folder is changed.\n"
                "run    the station's shell: starts the menu in FOLDER (default: folder= of the\n"
-               "       configuration, else the current folder), runs the command the\n"
-               "       configuration names for its decision and starts the menu again, until\n"
-               "       the menu decides to leave. Problems go to stderr and the system log.\n"
+               "       configuration), runs the command the configuration names for its\n"
+               "       decision and starts the menu again, until the menu decides to leave.\n"
+               "       Problems go to stderr and the system log.\n"
                "\n"
                "--config FILE  read FILE instead of %2\n"
                "               and ~/.config/rulevion/station.conf\n"
@@ -155,8 +155,12 @@ int check(const Arguments& args) {
 }
 
 int run(const Arguments& args, const station::StationConfig& config) {
-    QString folder = args.folder.isEmpty() ? config.folder : args.folder;
-    if (folder.isEmpty()) folder = QDir::currentPath();
+    // The menu removes result files where it starts: never in a folder nobody chose, such as
+    // the home folder a desktop starts programs in.
+    const QString folder = args.folder.isEmpty() ? config.folder : args.folder;
+    if (folder.isEmpty())
+        return usageError(Main::tr("no station folder: name one, or set folder= in %1")
+                              .arg(QStringLiteral(RULEVION_SYSCONFDIR "/rulevion/station.conf")));
     const QString menu = config.menu.isEmpty() ? defaultMenuCommand() : config.menu;
     SystemLogReporter reporter;
     return station::runShell(config, QDir(folder).absolutePath(), menu, reporter);

@@ -101,7 +101,11 @@
     </message>
     <message numerus="yes">
         <source>%n student(s)</source>
-        <translation><numerusform>%n курсант</numerusform><numerusform>%n курсанта</numerusform><numerusform>%n курсантов</numerusform></translation>
+        <translation>
+            <numerusform>%n курсант</numerusform>
+            <numerusform>%n курсанта</numerusform>
+            <numerusform>%n курсантов</numerusform>
+        </translation>
     </message>
     <message>
         <source>record-book numbers that occur more than once (letter case aside), only the first of each can sign in: %1; correct the class list</source>
@@ -113,7 +117,11 @@
     </message>
     <message numerus="yes">
         <source>%n student(s) without a record-book number, who cannot sign in: correct the class list</source>
-        <translation><numerusform>%n курсант без номера зачетной книжки не сможет войти: исправьте список группы</numerusform><numerusform>%n курсанта без номера зачетной книжки не смогут войти: исправьте список группы</numerusform><numerusform>%n курсантов без номера зачетной книжки не смогут войти: исправьте список группы</numerusform></translation>
+        <translation>
+            <numerusform>%n курсант без номера зачетной книжки не сможет войти: исправьте список группы</numerusform>
+            <numerusform>%n курсанта без номера зачетной книжки не смогут войти: исправьте список группы</numerusform>
+            <numerusform>%n курсантов без номера зачетной книжки не смогут войти: исправьте список группы</numerusform>
+        </translation>
     </message>
     <message>
         <source>%1 is missing or cannot be read, so the trainer's button ends the program: write it with rulevion-jetwriter password</source>
@@ -210,46 +218,6 @@
 <context>
     <name>Main</name>
     <message>
-        <source>Usage: %1 [--config FILE] check [FOLDER]
-       %1 [--config FILE] run [FOLDER]
-       %1 --help | --version
-
-check  tests the station in FOLDER (default: the current folder) along the
-       program's own road: monitor file, drive, database, table Students,
-       password file, help document and its viewer, a writable folder. One
-       line per check. Exit status 0 when a student can sign in, 1 otherwise.
-       Nothing in the folder is changed.
-run    the station's shell: starts the menu in FOLDER (default: folder= of the
-       configuration, else the current folder), runs the command the
-       configuration names for its decision and starts the menu again, until
-       the menu decides to leave. Problems go to stderr and the system log.
-
---config FILE  read FILE instead of %2
-               and ~/.config/rulevion/station.conf
-
-Exit status 2: a usage error.
-</source>
-        <translation>Использование: %1 [--config ФАЙЛ] check [ПАПКА]
-       %1 [--config ФАЙЛ] run [ПАПКА]
-       %1 --help | --version
-
-check  проверяет станцию в ПАПКЕ (по умолчанию текущей) по пути самой
-       программы: файл монитора, диск, база данных, таблица Students, файл
-       пароля, справка и программа ее просмотра, право записи в папку. По
-       строке на проверку. Код выхода 0, если курсант может войти, иначе 1.
-       В папке ничего не меняется.
-run    оболочка станции: запускает меню в ПАПКЕ (по умолчанию folder= из
-       настроек, иначе текущей), выполняет команду, которую настройки называют
-       для его решения, и снова запускает меню, пока в меню не выбран выход.
-       Неполадки выводятся в stderr и в системный журнал.
-
---config ФАЙЛ  читать ФАЙЛ вместо %2
-               и ~/.config/rulevion/station.conf
-
-Код выхода 2: ошибка в командной строке.
-</translation>
-    </message>
-    <message>
         <source>%1: %2
 Try '%1 --help'.
 </source>
@@ -294,6 +262,50 @@ Try '%1 --help'.
 </source>
         <translation>На этой станции ни один курсант не сможет войти, пока не исправлены ошибки выше.
 </translation>
+    </message>
+    <message>
+        <source>Usage: %1 [--config FILE] check [FOLDER]
+       %1 [--config FILE] run [FOLDER]
+       %1 --help | --version
+
+check  tests the station in FOLDER (default: the current folder) along the
+       program's own road: monitor file, drive, database, table Students,
+       password file, help document and its viewer, a writable folder. One
+       line per check. Exit status 0 when a student can sign in, 1 otherwise.
+       Nothing in the folder is changed.
+run    the station's shell: starts the menu in FOLDER (default: folder= of the
+       configuration), runs the command the configuration names for its
+       decision and starts the menu again, until the menu decides to leave.
+       Problems go to stderr and the system log.
+
+--config FILE  read FILE instead of %2
+               and ~/.config/rulevion/station.conf
+
+Exit status 2: a usage error.
+</source>
+        <translation>Использование: %1 [--config ФАЙЛ] check [ПАПКА]
+       %1 [--config ФАЙЛ] run [ПАПКА]
+       %1 --help | --version
+
+check  проверяет станцию в ПАПКЕ (по умолчанию текущей) по пути самой
+       программы: файл монитора, диск, база данных, таблица Students, файл
+       пароля, справка и программа ее просмотра, право записи в папку. По
+       строке на проверку. Код выхода 0, если курсант может войти, иначе 1.
+       В папке ничего не меняется.
+run    оболочка станции: запускает меню в ПАПКЕ (по умолчанию folder= из
+       настроек), выполняет команду, которую настройки называют для его
+       решения, и снова запускает меню, пока в меню не выбран выход.
+       Неполадки выводятся в stderr и в системный журнал.
+
+--config ФАЙЛ  читать ФАЙЛ вместо %2
+               и ~/.config/rulevion/station.conf
+
+Код выхода 2: ошибка в командной строке.
+</translation>
+    </message>
+    <message>
+        <source>no station folder: name one, or set folder= in %1</source>
+        <translation>нет папки станции: укажите ее или задайте folder= в %1</translation>
     </message>
 </context>
 <context>
