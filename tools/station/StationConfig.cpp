@@ -66,7 +66,7 @@ bool readConfigFile(const QString& file, StationConfig& config, QStringList& pro
 }
 
 QStringList defaultConfigFiles() {
-    QStringList files{QStringLiteral(RULEVION_SYSCONFDIR "/rulevion/station.conf")};
+    QStringList files{QStringLiteral(RULEVION_CONFIG_DIR "/station.conf")};
     const QString user = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     if (!user.isEmpty()) files << QDir(user).filePath(QStringLiteral("rulevion/station.conf"));
     return files;

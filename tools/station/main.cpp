@@ -49,7 +49,7 @@ QString usage() {
                "               and ~/.config/rulevion/station.conf\n"
                "\n"
                "Exit status 2: a usage error.\n")
-        .arg(QLatin1String(kName), QStringLiteral(RULEVION_SYSCONFDIR "/rulevion/station.conf"));
+        .arg(QLatin1String(kName), QStringLiteral(RULEVION_CONFIG_DIR "/station.conf"));
 }
 
 int usageError(const QString& what) {
@@ -160,7 +160,7 @@ int run(const Arguments& args, const station::StationConfig& config) {
     const QString folder = args.folder.isEmpty() ? config.folder : args.folder;
     if (folder.isEmpty())
         return usageError(Main::tr("no station folder: name one, or set folder= in %1")
-                              .arg(QStringLiteral(RULEVION_SYSCONFDIR "/rulevion/station.conf")));
+                              .arg(QStringLiteral(RULEVION_CONFIG_DIR "/station.conf")));
     const QString menu = config.menu.isEmpty() ? defaultMenuCommand() : config.menu;
     SystemLogReporter reporter;
     return station::runShell(config, QDir(folder).absolutePath(), menu, reporter);
