@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <ostream>
+#include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -178,6 +180,46 @@ TEST_F(HelpTool, FaultySourceFailsAndKeepsThePreviousDocument) {
 
 TEST_F(HelpTool, WrongUsageIsStatusTwo) {
     EXPECT_EQ(runTool({QStringLiteral("only-one")}).status, 2);
+}
+
+// The text of each page of a PDF, one line of the page a string, blank lines and the page number
+// left out.
+std::vector<std::vector<std::string>> pdfPages(const fs::path& pdf) {
+    std::vector<std::vector<std::string>> pages;
+    for (int page = 1;; ++page) {
+        QProcess p;
+        p.start(QStringLiteral("pdftotext"),
+                {QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
+                 QString::number(page), QString::fromStdString(pdf.string()), QStringLiteral("-")});
+        if (!p.waitForFinished(30000) || p.exitCode() != 0) break;
+        std::vector<std::string> lines;
+        for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split('\n')) {
+            const QString t = line.simplified();
+            if (t.isEmpty() || t == QString::number(page)) continue;
+            lines.push_back(t.toStdString());
+        }
+        if (lines.empty()) break;
+        pages.push_back(std::move(lines));
+    }
+    return pages;
+}
+
+// A heading at the foot of a page with its text on the next reads as a fault. When an edit of
+// the source leaves one there, give that heading `style="page-break-before: always"`.
+TEST_F(HelpTool, BuiltDocumentKeepsEveryHeadingWithItsText) {
+    QFile source(QStringLiteral(HELP_SOURCE));
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+    std::vector<std::string> headings;
+    const QRegularExpression heading(QStringLiteral("<h[1-6][^>]*>(.*?)</h[1-6]>"),
+                                     QRegularExpression::DotMatchesEverythingOption);
+    for (auto m = heading.globalMatch(QString::fromUtf8(source.readAll())); m.hasNext();)
+        headings.push_back(m.next().captured(1).simplified().toStdString());
+    ASSERT_GT(headings.size(), 3u);
+    const auto pages = pdfPages(HELP_PDF);
+    ASSERT_GT(pages.size(), 1u);
+    for (std::size_t i = 0; i < pages.size(); ++i)
+        for (const std::string& h : headings)
+            EXPECT_NE(pages[i].back(), h) << "page " << i + 1 << " ends with the heading «" << h << "»";
 }
 
 // The document the build made: the one the package installs and the demo station copies.
