@@ -9,6 +9,7 @@ add_custom_target(rulevion-helpdoc)
 add_dependencies(rulevion-helpdoc rv_helpdoc_pdf)
 
 install(FILES ${CMAKE_BINARY_DIR}/doc/vdm03.pdf DESTINATION ${CMAKE_INSTALL_DATADIR}/rulevion)
+install(FILES ${CMAKE_BINARY_DIR}/doc/rulevion-guide.pdf DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/rulevion-menu.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME copyright)

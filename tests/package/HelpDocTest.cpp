@@ -204,10 +204,34 @@ std::vector<std::vector<std::string>> pdfPages(const fs::path& pdf) {
     return pages;
 }
 
+struct BuiltDocument {
+    const char* name;
+    const char* source;
+    const char* pdf;
+    const char* title;
+};
+
+void PrintTo(const BuiltDocument& d, std::ostream* os) {
+    *os << d.name;
+}
+
+const BuiltDocument kBuiltDocuments[] = {
+    {"Help", HELP_SOURCE, HELP_PDF, "Рулевион: стартовое меню тренажера"},
+    {"TechniciansGuide", GUIDE_SOURCE, GUIDE_PDF, "Рулевион: руководство техника"},
+};
+
+class BuiltDocumentTest : public ::testing::TestWithParam<BuiltDocument> {
+protected:
+    void SetUp() override {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    }
+};
+
 // A heading at the foot of a page with its text on the next reads as a fault. When an edit of
 // the source leaves one there, give that heading `style="page-break-before: always"`.
-TEST_F(HelpTool, BuiltDocumentKeepsEveryHeadingWithItsText) {
-    QFile source(QStringLiteral(HELP_SOURCE));
+TEST_P(BuiltDocumentTest, KeepsEveryHeadingWithItsText) {
+    QFile source(QString::fromUtf8(GetParam().source));
     ASSERT_TRUE(source.open(QIODevice::ReadOnly));
     std::vector<std::string> headings;
     const QRegularExpression heading(QStringLiteral("<h[1-6][^>]*>(.*?)</h[1-6]>"),
@@ -215,12 +239,22 @@ TEST_F(HelpTool, BuiltDocumentKeepsEveryHeadingWithItsText) {
     for (auto m = heading.globalMatch(QString::fromUtf8(source.readAll())); m.hasNext();)
         headings.push_back(m.next().captured(1).simplified().toStdString());
     ASSERT_GT(headings.size(), 3u);
-    const auto pages = pdfPages(HELP_PDF);
+    const auto pages = pdfPages(GetParam().pdf);
     ASSERT_GT(pages.size(), 1u);
     for (std::size_t i = 0; i < pages.size(); ++i)
         for (const std::string& h : headings)
             EXPECT_NE(pages[i].back(), h) << "page " << i + 1 << " ends with the heading «" << h << "»";
 }
+
+// Searchable Russian text with every placeholder filled in.
+TEST_P(BuiltDocumentTest, IsSearchableRussianTextWithTheProgramsWords) {
+    const std::string text = pdfText(GetParam().pdf);
+    EXPECT_NE(text.find(GetParam().title), std::string::npos) << text;
+    EXPECT_EQ(text.find("{{"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Docs, BuiltDocumentTest, ::testing::ValuesIn(kBuiltDocuments),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // The document the build made: the one the package installs and the demo station copies.
 TEST_F(HelpTool, BuiltDocumentIsSearchableRussianText) {
