@@ -49,8 +49,8 @@ const char* typeName(ColumnType t) {
 
 const char* carrierName(const Value& v) {
     static const char* const kNames[] = {
-        "text",      "a whole number", "a fractional number", "a currency amount",
-        "a decimal", "a date",         "a yes/no value"};
+        "text",      "a number", "a fractional number", "a currency amount",
+        "a decimal", "a date",   "a yes/no value"};
     return kNames[v->index()];
 }
 
