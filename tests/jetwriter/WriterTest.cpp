@@ -155,6 +155,7 @@ struct BadInput {
     const char* name;
     std::function<std::vector<Table>()> tables;
     const char* message;  // part of the error text
+    jetwriter::Format format = jetwriter::Format::Jet4;
 };
 
 std::string cyrillic(int n) {
@@ -268,6 +269,51 @@ const BadInput kBadInputs[] = {
          return std::vector<Table>{oneColumn("T", {"A", ColumnType::Text, 256})};
      },
      "not 256"},
+    {"IntegerOutOfRange",
+     [] {
+         return std::vector<Table>{oneColumn("T", {"I", ColumnType::Integer}, {{40000}})};
+     },
+     "40000 is outside the INTEGER range -32768 to 32767"},
+    {"NegativeByte",
+     [] {
+         return std::vector<Table>{oneColumn("T", {"B", ColumnType::Byte}, {{-1}})};
+     },
+     "-1 is outside the BYTE range 0 to 255"},
+    {"FractionInLongColumn",
+     [] {
+         return std::vector<Table>{oneColumn("T", {"L", ColumnType::Long}, {{1.5}})};
+     },
+     "a fractional number given for a LONG column"},
+    {"DecimalTooWide",
+     [] {
+         return std::vector<Table>{
+             oneColumn("T", {"N", ColumnType::Decimal, 0, 5, 2}, {{jetwriter::Decimal{"1234.5"}}})};
+     },
+     "1234.5 does not fit DECIMAL(5, 2)"},
+    {"DecimalWithComma",
+     [] {
+         return std::vector<Table>{
+             oneColumn("T", {"N", ColumnType::Decimal, 0, 5, 2}, {{jetwriter::Decimal{"1,5"}}})};
+     },
+     "\"1,5\" is not a decimal number"},
+    {"StaleCopyOfARowNotMovedTwice",
+     [] {
+         Table t = oneColumn("T", {"L", ColumnType::Long}, {{1}});
+         t.placements = {jetwriter::RowPlacement::Moved};
+         t.staleCopies[0] = {2};
+         return std::vector<Table>{t};
+     },
+     "row 1: a stale copy is given, but the row is not moved twice"},
+    {"CharacterOutsideTheCodePage",
+     [] {
+         return std::vector<Table>{oneColumn("T", {"A", ColumnType::Text, 10}, {{"日本"}})};
+     },
+     "code page 1251 does not have", jetwriter::Format::Jet3},
+    {"DecimalInAccess97",
+     [] {
+         return std::vector<Table>{oneColumn("T", {"N", ColumnType::Decimal})};
+     },
+     "Access 97 files have no DECIMAL columns", jetwriter::Format::Jet3},
 };
 
 void PrintTo(const BadInput& c, std::ostream* os) {
@@ -280,7 +326,9 @@ TEST_P(WriterRefuses, WithAClearMessageAndLeavesTheOldFile) {
     TempDir dir;
     writeFile(dir / "out.mdb", "old contents");
     try {
-        jetwriter::writeDatabase(dir / "out.mdb", GetParam().tables());
+        jetwriter::Options options;
+        options.format = GetParam().format;
+        jetwriter::writeDatabase(dir / "out.mdb", GetParam().tables(), options);
         FAIL() << "no error";
     } catch (const jetwriter::Error& e) {
         EXPECT_NE(std::string(e.what()).find(GetParam().message), std::string::npos) << e.what();
