@@ -391,6 +391,19 @@ ClassList readClassList(std::string_view bytes) {
                                   "%2; give the extra column a title or check the separators "
                                   "on this line"),
                             {std::to_string(fields.size()), std::to_string(width)}});
+        // Only passed-over columns filled: no student, and writing one would add a row that
+        // no one can sign in with.
+        if (std::all_of(map.begin(), map.end(),
+                        [&](const auto& j) { return !j || trimBlanks(fields[*j].text).empty(); })) {
+            notes.push_back(
+                {ClassListNote::Kind::EmptyLine,
+                 line,
+                 0,
+                 "",
+                 {JW_TR("jetwriter", "only columns that are passed over are filled, passed over"),
+                  {}}});
+            continue;
+        }
         Row row(columns.size());
         for (std::size_t c = 0; c < columns.size(); ++c) {
             if (!map[c]) continue;

@@ -325,5 +325,9 @@ password N OUT.bin
         <source>To check (these students are written all the same):</source>
         <translation>Проверьте (эти курсанты всё же записаны):</translation>
     </message>
+    <message>
+        <source>only columns that are passed over are filled, passed over</source>
+        <translation>заполнены только пропускаемые столбцы; строка пропущена</translation>
+    </message>
 </context>
 </TS>
