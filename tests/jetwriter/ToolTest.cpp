@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "Cp1251.h"
 #include "Readers.h"
 #include "StudentsCsv.h"
 #include "TempDir.h"
@@ -21,8 +22,108 @@ std::size_t entries(const fs::path& dir) {
         std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
 }
 
-ProcessResult tool(const std::vector<std::string>& args) {
-    return runProcess(jetwriterTool(), args);
+// The tool under a locale of the technician's: "C" or "ru_RU.UTF-8"; `dir` as working folder.
+ProcessResult tool(const std::vector<std::string>& args, const std::string& lang = "C",
+                   const std::string& dir = ".") {
+    std::vector<std::string> all = {"-u",       "LC_ALL", "-u", "LC_MESSAGES",  "-u",
+                                    "LANGUAGE", "-C",     dir,  "LANG=" + lang, jetwriterTool()};
+    all.insert(all.end(), args.begin(), args.end());
+    return runProcess("env", all);
+}
+
+std::string utf16le(std::u16string_view text) {
+    std::string out = "\xFF\xFE";
+    for (const char16_t u : text) {
+        out += static_cast<char>(u & 0xFF);
+        out += static_cast<char>(u >> 8);
+    }
+    return out;
+}
+
+std::string cp1251(const std::string& utf8) {
+    return cp1251::fromUtf8(utf8);
+}
+
+using jetwriter::Row;
+
+struct Sheet {
+    const char* name;
+    std::string bytes;
+    std::vector<Row> rows;
+    std::vector<std::string> report;  // parts of the report, in English
+};
+
+const Sheet kSheets[] = {
+    {"ExcelSemicolonCp1251",
+     cp1251("№ зачетки;ФИО;№;Группа\r\nЗК-1;Иванов Иван;1;1А\r\nЗК-2;Ёлкина Алёна;2;1А\r\n"),
+     {{"ЗК-1", "Иванов Иван", "1", "1А", std::nullopt, std::nullopt},
+      {"ЗК-2", "Ёлкина Алёна", "2", "1А", std::nullopt, std::nullopt}},
+     {"Wrote 2 students", "encoding CP1251 (Windows Cyrillic), separator semicolon",
+      "line 1: there is no column StCount; it is left empty"}},
+    {"CalcUtf8CommaOtherOrder",
+     "группа,фио,НОМЕР ЗАЧЁТКИ,StCount,GrCount,номер\n\"2, вечер\",Петров,77,3,12,5\n",
+     {{"77", "Петров", "5", "2, вечер", 3, 12}},
+     {"Wrote 1 students", "encoding UTF-8, separator comma"}},
+    {"ExcelCsvUtf8WithBom",
+     "\xEF\xBB\xBFstbook;stname;stnum;grnum;stcount;grcount\r\n1;a;2;b;3;4\r\n",
+     {{"1", "a", "2", "b", 3, 4}},
+     {"encoding UTF-8 with byte-order mark, separator semicolon"}},
+    {"UnicodeTextWithExtraColumn",
+     utf16le(u"Зачетная книжка\tКурсант\tДата рождения\tГруппа\r\nA1\tСидоров\t01.02.2003\t2Б\r\n"),
+     {{"A1", "Сидоров", std::nullopt, "2Б", std::nullopt, std::nullopt}},
+     {"encoding UTF-16 LE (Unicode text), separator tab", "Passed over: columns: 1, lines: 0.",
+      "line 1, column 3: \"Дата рождения\" is not a column of the class list"}},
+    {"BlankPaddedAndEmptyLines",
+     "StBook;StName\n 12 ;a\n\n;\n\"13\xC2\xA0\";b\n;;\n",
+     {{"12", "a", std::nullopt, std::nullopt, std::nullopt, std::nullopt},
+      {"13", "b", std::nullopt, std::nullopt, std::nullopt, std::nullopt}},
+     {"Wrote 2 students", "Passed over: columns: 0, lines: 2.", "line 4: only empty fields",
+      "line 2, column 1 (StBook): blanks around the record-book number \" 12 \" removed"}},
+    {"DuplicatesWrittenAsToday",
+     "StBook,StName\nзк1,a\nb2,b\nЗК1,c\n",
+     {{"зк1", "a", std::nullopt, std::nullopt, std::nullopt, std::nullopt},
+      {"b2", "b", std::nullopt, std::nullopt, std::nullopt, std::nullopt},
+      {"ЗК1", "c", std::nullopt, std::nullopt, std::nullopt, std::nullopt}},
+     {"Wrote 3 students",
+      "line 4, column 1 (StBook): the record-book number \"ЗК1\" is on line 2 already (letter "
+      "case aside); only the student on line 2 can sign in"}},
+};
+
+void PrintTo(const Sheet& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class ToolReadsSheet : public testing::TestWithParam<Sheet> {};
+
+TEST_P(ToolReadsSheet, WritesEveryStudentAndReportsIt) {
+    TempDir dir;
+    writeFile(dir / "list.csv", GetParam().bytes);
+    const std::string out = (dir / "db.mdb").string();
+    const ProcessResult r = tool({"students", (dir / "list.csv").string(), out});
+    ASSERT_TRUE(r.finished && r.exitCode == 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    jetwriter::Table expected = jetwriter::studentsTable();
+    expected.rows = GetParam().rows;
+    EXPECT_EQ(mdbTool("mdb-export", {out, "Students"}), expectedMdbExport(expected));
+    for (const std::string& part : GetParam().report)
+        EXPECT_NE(r.out.find(part), std::string::npos) << part << "\nin:\n" << r.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Tool, ToolReadsSheet, testing::ValuesIn(kSheets),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The report in Russian keeps the facts: what was written, how it was read, what to check.
+TEST(ToolStudents, ReportInRussian) {
+    TempDir dir;
+    writeFile(dir / "list.csv", kSheets[0].bytes + cp1251("ЗК-1;Дубль;3;1А\r\n"));
+    const ProcessResult r =
+        tool({"students", (dir / "list.csv").string(), (dir / "db.mdb").string()}, "ru_RU.UTF-8");
+    ASSERT_TRUE(r.finished && r.exitCode == 0) << r.err;
+    for (const char* part : {"записано курсантов: 3", "кодировка CP1251 (кириллица Windows)",
+                             "разделитель — точка с запятой",
+                             "строка 4, столбец 1 (StBook): номер зачётной книжки \"ЗК-1\" уже "
+                             "есть в строке 2"})
+        EXPECT_NE(r.out.find(part), std::string::npos) << part << "\nin:\n" << r.out;
 }
 
 // A database made from the reference class list shows in mdbtools exactly as the reference
@@ -85,18 +186,26 @@ TEST(ToolStudents, HundredThousandRowsReadBack) {
 struct BadList {
     const char* name;
     std::string csv;
-    const char* where;  // "line L, column C (Name)" as the message must give it
+    const char* where;    // "line L, column C (Name)" as the message must give it
+    const char* whereRu;  // the same in Russian
+    const char* toDo;     // part of what to do, in English
 };
 
 const BadList kBadLists[] = {
-    {"WrongHeader", "StBook;StName;StNum;GrNum;StCount;GrCount\n", "line 1, column 1 (StBook)"},
-    {"MissingField", kHeader + "1,2,3,4,5,6\n1,2,3,4,5\n", "line 3, column 6 (GrCount)"},
-    {"UnterminatedQuote", kHeader + "1,\"2,3,4,5,6\n", "line 2, column 2 (StName)"},
-    {"CountNotANumber", kHeader + "1,2,3,4,пять,6\n", "line 2, column 5 (StCount)"},
-    {"CountOutOfRange", kHeader + "1,2,3,4,5,4294967296\n", "line 2, column 6 (GrCount)"},
-    {"TextTooLong", kHeader + "1,2," + std::string(51, '7') + ",4,5,6\n",
-     "line 2, column 3 (StNum)"},
-    {"NotUtf8", kHeader + "1,2,3,\xC3\x28,5,6\n", "line 2, column 4 (GrNum)"},
+    {"NoRecordBookColumn", "Фамилия;Имя\n", "line 1: there is no column StBook",
+     "строка 1: нет столбца StBook", "one of the titles \"StBook\", \"Номер зачетки\""},
+    {"MissingField", kHeader + "1,2,3,4,5,6\n1,2,3,4,5\n", "line 3, column 6 (GrCount)",
+     "строка 3, столбец 6 (GrCount)", "check the separators on this line"},
+    {"UnterminatedQuote", kHeader + "1,\"2,3,4,5,6\n", "line 2, column 2 (StName)",
+     "строка 2, столбец 2 (StName)", "add it after the text"},
+    {"CountNotANumber", kHeader + "1,2,3,4,пять,6\n", "line 2, column 5 (StCount)",
+     "строка 2, столбец 5 (StCount)", "write digits only, or leave it empty"},
+    {"CountOutOfRange", kHeader + "1,2,3,4,5,4294967296\n", "line 2, column 6 (GrCount)",
+     "строка 2, столбец 6 (GrCount)", "outside the range"},
+    {"TextTooLong", "StNum;StName;StBook\n" + std::string(51, '7') + ";2;3\n",
+     "line 2, column 1 (StNum)", "строка 2, столбец 1 (StNum)", "shorten it"},
+    {"NotUtf8AfterByteOrderMark", "\xEF\xBB\xBF" + kHeader + "1,2,3,\xC3\x28,5,6\n",
+     "line 2, column 4 (GrNum)", "строка 2, столбец 4 (GrNum)", "save the file as UTF-8 again"},
 };
 
 void PrintTo(const BadList& c, std::ostream* os) {
@@ -115,6 +224,7 @@ TEST_P(ToolRefusesList, NamesLineAndColumnAndWritesNothing) {
         ASSERT_TRUE(r.finished);
         EXPECT_EQ(r.exitCode, 1);
         EXPECT_NE(r.err.find(GetParam().where), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(GetParam().toDo), std::string::npos) << r.err;
         EXPECT_NE(r.err.find("nothing written"), std::string::npos) << r.err;
         EXPECT_EQ(r.out, "");
         if (oldFile)
@@ -123,6 +233,11 @@ TEST_P(ToolRefusesList, NamesLineAndColumnAndWritesNothing) {
             EXPECT_FALSE(fs::exists(dir / "db.mdb"));
         EXPECT_EQ(entries(dir.path()), oldFile ? 2u : 1u);
     }
+    const ProcessResult ru =
+        tool({"students", (dir / "list.csv").string(), (dir / "db.mdb").string()}, "ru_RU.UTF-8");
+    EXPECT_EQ(ru.exitCode, 1);
+    EXPECT_NE(ru.err.find(GetParam().whereRu), std::string::npos) << ru.err;
+    EXPECT_NE(ru.err.find("ничего не записано"), std::string::npos) << ru.err;
 }
 
 INSTANTIATE_TEST_SUITE_P(Tool, ToolRefusesList, testing::ValuesIn(kBadLists),
@@ -165,46 +280,78 @@ std::string le(std::initializer_list<int> list) {
     return out;
 }
 
+struct Refusal {
+    std::string n;
+    const char* why;  // part of the message
+};
+
+// The trainer's field takes digits only, up to 199 of them; the stored number must be one that
+// typing can give.
 const PasswordCase kPasswords[] = {
     {"0", le({0x3E, 0x89, 0, 0, 0, 0, 0, 0})},
     {"12345", le({0x3E, 0x89, 0, 0, 0x39, 0x30, 0, 0})},
-    {"-1", le({0x3E, 0x89, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF})},
     {"2147483647", le({0x3E, 0x89, 0, 0, 0xFF, 0xFF, 0xFF, 0x7F})},
-    {"-2147483648", le({0x3E, 0x89, 0, 0, 0, 0, 0, 0x80})},
-    {"+7", le({0x3E, 0x89, 0, 0, 7, 0, 0, 0})},
-    {"2147483648", ""},
-    {"-2147483649", ""},
-    {"12x", ""},
-    {" 1", ""},
-    {"", ""},
-    {"0x10", ""},
+    {"0012", le({0x3E, 0x89, 0, 0, 12, 0, 0, 0})},
 };
 
-TEST(ToolPassword, WritesMagicAndNumberOrRefuses) {
-    for (const PasswordCase& c : kPasswords) {
+const Refusal kRefusals[] = {
+    {"-1", "digits only"},
+    {"-2147483648", "digits only"},
+    {"+7", "digits only"},
+    {" 1", "digits only"},
+    {"12x", "digits only"},
+    {"0x10", "digits only"},
+    {"١٢", "digits only"},
+    {"", "the password is empty"},
+    {"2147483648", "larger than 2147483647"},
+    {std::string(200, '1'), "more than 199 digits"},
+};
+
+TEST(ToolPassword, WritesWhatTheFieldCanTake) {
+    std::vector<PasswordCase> cases(std::begin(kPasswords), std::end(kPasswords));
+    cases.push_back({nullptr, le({0x3E, 0x89, 0, 0, 7, 0, 0, 0})});  // 199 digits still fit
+    const std::string longest = std::string(198, '0') + "7";
+    for (const PasswordCase& c : cases) {
+        TempDir dir;
+        const fs::path out = dir / "vdmdat01.bin";
+        writeFile(out, "old");
+        const std::string n = c.n ? c.n : longest;
+        const ProcessResult r = tool({"password", n, out.string()});
+        ASSERT_TRUE(r.finished);
+        EXPECT_EQ(r.exitCode, 0) << n << ": " << r.err;
+        EXPECT_EQ(readFile(out), c.bytes) << n;
+        EXPECT_NE(r.out.find("Wrote the trainer password file"), std::string::npos) << r.out;
+        EXPECT_EQ(entries(dir.path()), 1u);
+    }
+}
+
+TEST(ToolPassword, RefusesWhatTheFieldCannotTake) {
+    for (const Refusal& c : kRefusals) {
         TempDir dir;
         const fs::path out = dir / "vdmdat01.bin";
         writeFile(out, "old");
         const ProcessResult r = tool({"password", c.n, out.string()});
         ASSERT_TRUE(r.finished);
-        if (c.bytes.empty()) {
-            EXPECT_EQ(r.exitCode, 1) << c.n;
-            EXPECT_NE(r.err.find("whole number from -2147483648 to 2147483647"), std::string::npos);
-            EXPECT_EQ(readFile(out), "old") << c.n;
-        } else {
-            EXPECT_EQ(r.exitCode, 0) << c.n << ": " << r.err;
-            EXPECT_EQ(readFile(out), c.bytes) << c.n;
-        }
+        EXPECT_EQ(r.exitCode, 1) << c.n;
+        EXPECT_NE(r.err.find(c.why), std::string::npos) << c.n << ": " << r.err;
+        EXPECT_NE(r.err.find("nothing written"), std::string::npos) << r.err;
+        EXPECT_EQ(readFile(out), "old") << c.n;
         EXPECT_EQ(entries(dir.path()), 1u);
     }
+    const ProcessResult ru = tool({"password", "-1234", "x.bin"}, "ru_RU.UTF-8");
+    EXPECT_EQ(ru.exitCode, 1);
+    EXPECT_NE(ru.err.find("поле пароля принимает только цифры"), std::string::npos) << ru.err;
 }
 
 TEST(ToolUsage, HelpAndWrongUse) {
     const ProcessResult help = tool({"--help"});
     ASSERT_TRUE(help.finished);
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_NE(help.out.find("rulevion-jetwriter students CSV OUT.mdb"), std::string::npos);
+    EXPECT_NE(help.out.find("rulevion-jetwriter students LIST OUT.mdb"), std::string::npos);
     EXPECT_NE(help.out.find("rulevion-jetwriter password N OUT.bin"), std::string::npos);
+    EXPECT_NE(help.out.find("Also: \"Номер зачетки\""), std::string::npos) << help.out;
+    const ProcessResult ru = tool({"--help"}, "ru_RU.UTF-8");
+    EXPECT_NE(ru.out.find("Использование:"), std::string::npos) << ru.out;
 
     const std::vector<std::vector<std::string>> wrong = {
         {}, {"pupils", "a", "b"}, {"students", "a.csv"}, {"password", "1", "a", "b"}};
@@ -213,6 +360,44 @@ TEST(ToolUsage, HelpAndWrongUse) {
         ASSERT_TRUE(r.finished);
         EXPECT_EQ(r.exitCode, 2);
         EXPECT_NE(r.err.find("Usage:"), std::string::npos);
+    }
+}
+
+// --help and --version anywhere answer and touch nothing; an unknown option is wrong usage
+// before anything is read or written.
+TEST(ToolUsage, OptionsLeaveTheFolderUntouched) {
+    TempDir dir;
+    writeFile(dir / "list.csv", dataFile("students_small.csv"));
+    writeFile(dir / "dbtrener.mdb", "old database");
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        const char* out;
+        const char* err;
+    } cases[] = {
+        {{"--help"}, 0, "Usage:", ""},
+        {{"-h"}, 0, "Usage:", ""},
+        {{"--version"}, 0, "rulevion-jetwriter 1.", ""},
+        {{"students", "list.csv", "dbtrener.mdb", "--help"}, 0, "Usage:", ""},
+        {{"password", "1", "vdmdat01.bin", "--version"}, 0, "rulevion-jetwriter 1.", ""},
+        {{"--force"}, 2, "", "unknown option \"--force\""},
+        {{"students", "list.csv", "dbtrener.mdb", "-v"}, 2, "", "unknown option \"-v\""},
+        {{"password", "1", "--out"}, 2, "", "unknown option \"--out\""},
+    };
+    for (const auto& c : cases) {
+        const ProcessResult r = tool(c.args, "C", dir.path().string());
+        ASSERT_TRUE(r.finished);
+        EXPECT_EQ(r.exitCode, c.status) << c.args[0] << r.err;
+        if (c.status == 0) {
+            EXPECT_EQ(r.out.rfind(c.out, 0), 0u) << r.out;
+            EXPECT_EQ(r.err, "");
+        } else {
+            EXPECT_EQ(r.out, "");
+            EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+        }
+        EXPECT_EQ(entries(dir.path()), 2u);
+        EXPECT_EQ(readFile(dir / "dbtrener.mdb"), "old database");
+        EXPECT_EQ(readFile(dir / "list.csv"), dataFile("students_small.csv"));
     }
 }
 

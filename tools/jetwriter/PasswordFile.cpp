@@ -1,5 +1,9 @@
 #include "PasswordFile.h"
 
+#include <algorithm>
+
+#include "TypedNumber.h"
+
 namespace jetwriter {
 namespace {
 
@@ -15,6 +19,22 @@ std::string passwordFileBytes(std::int32_t password) {
     appendLe32(out, kMagic);
     appendLe32(out, static_cast<std::uint32_t>(password));
     return out;
+}
+
+std::size_t passwordFieldLength() {
+    return trainer::kWorkingCopyLength;
+}
+
+TypedPassword checkTypedPassword(std::string_view text, std::int32_t& value) {
+    if (text.empty()) return TypedPassword::Empty;
+    if (!std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return TypedPassword::NotDigits;
+    if (text.size() > passwordFieldLength()) return TypedPassword::TooLong;
+    // Read as the trainer reads what is typed, so that what is stored is what matches.
+    const auto typed = trainer::typedNumber(text);
+    if (!typed) return TypedPassword::TooLarge;
+    value = *typed;
+    return TypedPassword::Ok;
 }
 
 }  // namespace jetwriter

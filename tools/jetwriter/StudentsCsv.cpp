@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <vector>
+#include <optional>
+#include <unordered_map>
 
+#include "CaseFold.h"
+#include "ColumnTitles.h"
+#include "Cp1251.h"
 #include "Int32Text.h"
 #include "JetText.h"
 #include "Utf8.h"
@@ -11,21 +15,13 @@
 namespace jetwriter {
 namespace {
 
+constexpr std::size_t kStBook = 0;
+
 struct Field {
     std::string text;
     bool quoted = false;
     std::size_t line = 0;
 };
-
-std::string describe(std::size_t line, std::size_t column, const std::string& name,
-                     const std::string& problem) {
-    std::string s = "line " + std::to_string(line);
-    if (column > 0) {
-        s += ", column " + std::to_string(column);
-        if (!name.empty()) s += " (" + name + ")";
-    }
-    return s + ": " + problem;
-}
 
 // A field's text for a message: printable ASCII and valid UTF-8 as they are, other bytes as
 // \xNN, cut after 40 characters.
@@ -54,15 +50,58 @@ std::string shown(std::string_view text) {
     return out + "\"";
 }
 
-// Splits the file into records of fields. Line numbers count every line end, also those
+// Space, tab and the no-break space that spreadsheets carry over from formatted cells.
+std::string_view trimBlanks(std::string_view s) {
+    const auto blankAt = [&](std::size_t i) -> std::size_t {
+        if (s[i] == ' ' || s[i] == '\t') return 1;
+        if (s.substr(i, 2) == "\xC2\xA0") return 2;
+        return 0;
+    };
+    while (!s.empty()) {
+        const std::size_t n = blankAt(0);
+        if (n == 0) break;
+        s.remove_prefix(n);
+    }
+    while (!s.empty()) {
+        if (s.back() == ' ' || s.back() == '\t') {
+            s.remove_suffix(1);
+        } else if (s.size() >= 2 && s.substr(s.size() - 2) == "\xC2\xA0") {
+            s.remove_suffix(2);
+        } else {
+            break;
+        }
+    }
+    return s;
+}
+
+// The separator the header line uses most, outside quotes.
+char findSeparator(std::string_view s) {
+    std::size_t pos = 0;
+    while (pos < s.size() && (s[pos] == '\n' || s[pos] == '\r')) ++pos;
+    std::size_t counts[3] = {0, 0, 0};
+    const char kSeparators[3] = {',', ';', '\t'};
+    bool inQuotes = false;
+    for (; pos < s.size(); ++pos) {
+        const char c = s[pos];
+        if (c == '"') inQuotes = !inQuotes;
+        if (inQuotes) continue;
+        if (c == '\n' || c == '\r') break;
+        for (int i = 0; i < 3; ++i)
+            if (c == kSeparators[i]) ++counts[i];
+    }
+    int best = 0;
+    for (int i = 1; i < 3; ++i)
+        if (counts[i] > counts[best]) best = i;
+    return kSeparators[best];
+}
+
+// Splits the text into records of fields. Line numbers count every line end, also those
 // inside quoted fields.
 class Scanner {
 public:
-    explicit Scanner(std::string_view s) : s_(s) {
-        if (s_.substr(0, 3) == "\xEF\xBB\xBF") pos_ = 3;
-    }
+    Scanner(std::string_view s, char separator) : s_(s), sep_(separator) {}
 
-    // The next record, skipping empty lines; false at the end of the file.
+    // The next record, skipping empty lines; false at the end of the text.
     bool next(std::vector<Field>& fields, std::size_t& recordLine) {
         while (pos_ < s_.size() && isLineEnd(s_[pos_])) skipLineEnd();
         if (pos_ >= s_.size()) return false;
@@ -70,7 +109,7 @@ public:
         recordLine = line_;
         for (;;) {
             fields.push_back(readField(fields.size() + 1));
-            if (pos_ < s_.size() && s_[pos_] == ',') {
+            if (pos_ < s_.size() && s_[pos_] == sep_) {
                 ++pos_;
                 continue;
             }
@@ -79,7 +118,7 @@ public:
         }
     }
 
-    // Column names are only known to the caller; it fills them in.
+    // Names of the file's columns, for messages; filled in once the header is read.
     std::vector<std::string> columnNames;
 
 private:
@@ -95,6 +134,11 @@ private:
         return column <= columnNames.size() ? columnNames[column - 1] : std::string();
     }
 
+    CsvError error(std::size_t line, std::size_t column, const char* text,
+                   std::vector<std::string> args = {}) const {
+        return CsvError(line, column, nameOf(column), {text, std::move(args)});
+    }
+
     Field readField(std::size_t column) {
         Field f;
         f.line = line_;
@@ -103,8 +147,10 @@ private:
             ++pos_;
             for (;;) {
                 if (pos_ >= s_.size())
-                    throw CsvError(f.line, column, nameOf(column),
-                                   "the closing double quote is missing");
+                    throw error(f.line, column,
+                                JW_TR("jetwriter",
+                                      "the closing double quote is missing; add it after the "
+                                      "text"));
                 const char c = s_[pos_];
                 if (c == '"') {
                     if (pos_ + 1 < s_.size() && s_[pos_ + 1] == '"') {
@@ -120,26 +166,30 @@ private:
                 f.text.push_back(c);
                 ++pos_;
             }
-            if (pos_ < s_.size() && s_[pos_] != ',' && !isLineEnd(s_[pos_])) {
+            if (pos_ < s_.size() && s_[pos_] != sep_ && !isLineEnd(s_[pos_])) {
                 // Quoted text over several lines is most often a closing quote forgotten
                 // where it began.
                 if (f.line != line_)
-                    throw CsvError(f.line, column, nameOf(column),
-                                   "the closing double quote seems to be missing: the quoted "
-                                   "text runs on to line " +
-                                       std::to_string(line_) + " and goes on after a quote there");
-                throw CsvError(line_, column, nameOf(column),
-                               "text after the closing double quote (a quote inside quoted "
-                               "text is written twice: \"\")");
+                    throw error(f.line, column,
+                                JW_TR("jetwriter",
+                                      "the closing double quote seems to be missing: the quoted "
+                                      "text runs on to line %1 and goes on after a quote there; "
+                                      "add the quote where the text ends"),
+                                {std::to_string(line_)});
+                throw error(line_, column,
+                            JW_TR("jetwriter",
+                                  "text after the closing double quote (a quote inside quoted "
+                                  "text is written twice: \"\")"));
             }
             return f;
         }
         const std::size_t start = pos_;
-        while (pos_ < s_.size() && s_[pos_] != ',' && !isLineEnd(s_[pos_])) {
+        while (pos_ < s_.size() && s_[pos_] != sep_ && !isLineEnd(s_[pos_])) {
             if (s_[pos_] == '"')
-                throw CsvError(line_, column, nameOf(column),
-                               "a double quote in a field that does not start with one (put "
-                               "the whole field in double quotes and write the quote twice)");
+                throw error(line_, column,
+                            JW_TR("jetwriter",
+                                  "a double quote in a field that does not start with one (put "
+                                  "the whole field in double quotes and write the quote twice)"));
             ++pos_;
         }
         f.text.assign(s_.substr(start, pos_ - start));
@@ -147,43 +197,100 @@ private:
     }
 
     std::string_view s_;
+    char sep_;
     std::size_t pos_ = 0;
     std::size_t line_ = 1;
 };
 
-void checkHeader(const std::vector<Field>& fields, std::size_t line, const Table& table) {
-    const auto& columns = table.columns;
-    for (std::size_t i = 0; i < fields.size() && i < columns.size(); ++i) {
-        if (fields[i].text != columns[i].name)
-            throw CsvError(line, i + 1, columns[i].name,
-                           "the header has " + shown(fields[i].text) + " where " + columns[i].name +
-                               " belongs");
+std::string joinedTitles(std::size_t column) {
+    std::string out;
+    for (const std::string_view t : titlesFor(column)) {
+        if (!out.empty()) out += ", ";
+        out += "\"";
+        out += t;
+        out += "\"";
     }
-    if (fields.size() != columns.size())
-        throw CsvError(line, 0, "",
-                       "the header has " + std::to_string(fields.size()) +
-                           " columns; it must be StBook,StName,StNum,GrNum,StCount,GrCount");
+    return out;
+}
+
+// For each column of the table, the index of the file's field that holds it.
+using ColumnMap = std::vector<std::optional<std::size_t>>;
+
+ColumnMap readHeader(const std::vector<Field>& fields, std::size_t line, const Table& table,
+                     std::vector<ClassListNote>& notes) {
+    ColumnMap map(table.columns.size());
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const std::string title(trimBlanks(fields[i].text));
+        const auto column = columnForTitle(title);
+        if (!column) {
+            if (title.empty())
+                notes.push_back(
+                    {ClassListNote::Kind::ColumnPassedOver,
+                     line,
+                     i + 1,
+                     "",
+                     {JW_TR("jetwriter", "a column without a title, passed over"), {}}});
+            else
+                notes.push_back({ClassListNote::Kind::ColumnPassedOver,
+                                 line,
+                                 i + 1,
+                                 "",
+                                 {JW_TR("jetwriter",
+                                        "%1 is not a column of the class list, "
+                                        "passed over"),
+                                  {shown(title)}}});
+            continue;
+        }
+        const std::string& name = table.columns[*column].name;
+        if (map[*column])
+            throw CsvError(line, i + 1, name,
+                           {JW_TR("jetwriter",
+                                  "column %1 is %2 too; give only one column a title of %2 "
+                                  "(%3)"),
+                            {std::to_string(*map[*column] + 1), name, joinedTitles(*column)}});
+        map[*column] = i;
+    }
+    for (std::size_t c = 0; c < map.size(); ++c) {
+        if (map[c]) continue;
+        const std::string& name = table.columns[c].name;
+        if (columnIsRequired(c))
+            throw CsvError(line, 0, "",
+                           {JW_TR("jetwriter",
+                                  "there is no column %1; the first line must name the columns, "
+                                  "and one of them must have one of the titles %2"),
+                            {name, joinedTitles(c)}});
+        notes.push_back({ClassListNote::Kind::ColumnMissing,
+                         line,
+                         0,
+                         "",
+                         {JW_TR("jetwriter", "there is no column %1; it is left empty"), {name}}});
+    }
+    return map;
 }
 
 Value textValue(const Field& f, const Column& column, std::size_t index) {
     if (f.text.empty() && !f.quoted) return std::nullopt;
-    auto fail = [&](const std::string& problem) {
-        return CsvError(f.line, index, column.name, problem);
+    auto fail = [&](const char* text, std::vector<std::string> args = {}) {
+        return CsvError(f.line, index, column.name, {text, std::move(args)});
     };
     if (const auto bad = firstInvalidUtf8(f.text))
-        throw fail("not valid UTF-8 (byte " + std::to_string(*bad + 1) + " of the field); " +
-                   "save the file as UTF-8");
+        throw fail(JW_TR("jetwriter",
+                         "not valid UTF-8 (byte %1 of the field), although the file starts as "
+                         "UTF-8 does; save the file as UTF-8 again"),
+                   {std::to_string(*bad + 1)});
     const auto cps = *decodeUtf8(f.text);
     const std::size_t length = utf16Length(cps);
     if (length > static_cast<std::size_t>(column.maxChars))
-        throw fail("the text is " + std::to_string(length) + " characters long; at most " +
-                   std::to_string(column.maxChars) + " fit");
+        throw fail(JW_TR("jetwriter", "the text is %1 characters long; at most %2 fit, shorten it"),
+                   {std::to_string(length), std::to_string(column.maxChars)});
     if (std::find(cps.begin(), cps.end(), U'\0') != cps.end())
-        throw fail("the text holds a NUL character");
+        throw fail(JW_TR("jetwriter",
+                         "the text holds a NUL character; a file saved as Unicode text needs "
+                         "its byte-order mark, save it again from the spreadsheet"));
     if (!encodeJetText(cps))
-        throw fail(
-            "text that starts with U+FEFF cannot also hold a character whose low byte is "
-            "0 (such as U+0100)");
+        throw fail(JW_TR("jetwriter",
+                         "text that starts with U+FEFF cannot also hold a character whose low "
+                         "byte is 0 (such as U+0100); remove the U+FEFF"));
     return f.text;
 }
 
@@ -193,23 +300,32 @@ Value countValue(const Field& f, const Column& column, std::size_t index) {
     switch (parseInt32(f.text, v)) {
         case Int32Parse::Ok: return v;
         case Int32Parse::NotANumber:
-            throw CsvError(f.line, index, column.name, "not a whole number: " + shown(f.text));
+            throw CsvError(
+                f.line, index, column.name,
+                {JW_TR("jetwriter", "not a whole number: %1; write digits only, or leave it empty"),
+                 {shown(f.text)}});
         case Int32Parse::OutOfRange: break;
     }
-    throw CsvError(
-        f.line, index, column.name,
-        "the number " + shown(f.text) + " is outside the range -2147483648 to 2147483647");
+    throw CsvError(f.line, index, column.name,
+                   {JW_TR("jetwriter",
+                          "the number %1 is outside the range -2147483648 to "
+                          "2147483647"),
+                    {shown(f.text)}});
+}
+
+bool allBlank(const std::vector<Field>& fields) {
+    return std::all_of(fields.begin(), fields.end(),
+                       [](const Field& f) { return trimBlanks(f.text).empty(); });
+}
+
+// The record-book number as the sign-in compares it: CP1251, letters folded.
+std::string signInKey(const std::string& utf8) {
+    std::string key = cp1251::fromUtf8(utf8);
+    for (char& c : key) c = static_cast<char>(cp1251::foldCase(static_cast<unsigned char>(c)));
+    return key;
 }
 
 }  // namespace
-
-CsvError::CsvError(std::size_t line, std::size_t column, std::string columnName,
-                   std::string problem)
-    : Error(describe(line, column, columnName, problem)),
-      line_(line),
-      column_(column),
-      columnName_(std::move(columnName)),
-      problem_(std::move(problem)) {}
 
 Table studentsTable() {
     return Table{"Students",
@@ -224,36 +340,120 @@ Table studentsTable() {
                  {}};
 }
 
-Table readStudentsCsv(std::string_view csv) {
-    Table table = studentsTable();
-    const auto& columns = table.columns;
-    Scanner scanner(csv);
+ClassList readClassList(std::string_view bytes) {
+    ClassList list;
+    DecodedText decoded = decodeClassList(bytes);
+    list.encoding = decoded.encoding;
+    const std::string& text = decoded.utf8;
+    list.separator = findSeparator(text);
+    list.table = studentsTable();
+    const auto& columns = list.table.columns;
+    auto& notes = list.notes;
+
+    Scanner scanner(text, list.separator);
     std::vector<Field> fields;
     std::size_t line = 1;
     if (!scanner.next(fields, line))
         throw CsvError(1, 0, "",
-                       "the file is empty; its first line must be the header "
-                       "StBook,StName,StNum,GrNum,StCount,GrCount");
-    checkHeader(fields, line, table);
-    for (const Column& c : columns) scanner.columnNames.push_back(c.name);
+                       {JW_TR("jetwriter",
+                              "the file is empty; its first line must name the columns, such "
+                              "as StBook,StName,StNum,GrNum,StCount,GrCount"),
+                        {}});
+    const ColumnMap map = readHeader(fields, line, list.table, notes);
+    const std::size_t width = fields.size();
+    scanner.columnNames.assign(width, "");
+    for (std::size_t c = 0; c < map.size(); ++c)
+        if (map[c]) scanner.columnNames[*map[c]] = columns[c].name;
 
+    std::unordered_map<std::string, std::size_t> firstLineOf;
     while (scanner.next(fields, line)) {
-        if (fields.size() < columns.size())
-            throw CsvError(line, fields.size() + 1, columns[fields.size()].name,
-                           "missing: the line has " + std::to_string(fields.size()) + " fields, " +
-                               std::to_string(columns.size()) + " expected");
-        if (fields.size() > columns.size())
-            throw CsvError(line, columns.size() + 1, "",
-                           "too many fields: the line has " + std::to_string(fields.size()) +
-                               " fields, " + std::to_string(columns.size()) + " expected");
-        Row row(columns.size());
-        for (std::size_t i = 0; i < columns.size(); ++i) {
-            row[i] = columns[i].type == ColumnType::Text ? textValue(fields[i], columns[i], i + 1)
-                                                         : countValue(fields[i], columns[i], i + 1);
+        if (allBlank(fields)) {
+            notes.push_back({ClassListNote::Kind::EmptyLine,
+                             line,
+                             0,
+                             "",
+                             {JW_TR("jetwriter", "only empty fields, passed over"), {}}});
+            continue;
         }
-        table.rows.push_back(std::move(row));
+        if (fields.size() < width)
+            throw CsvError(line, fields.size() + 1, scanner.columnNames[fields.size()],
+                           {JW_TR("jetwriter",
+                                  "missing: the line has %1 fields where the header has %2; "
+                                  "check the separators on this line (a text that holds the "
+                                  "separator must be in double quotes)"),
+                            {std::to_string(fields.size()), std::to_string(width)}});
+        if (fields.size() > width &&
+            !std::all_of(fields.begin() + static_cast<std::ptrdiff_t>(width), fields.end(),
+                         [](const Field& f) { return trimBlanks(f.text).empty(); }))
+            throw CsvError(line, width + 1, "",
+                           {JW_TR("jetwriter",
+                                  "too many fields: the line has %1 fields where the header has "
+                                  "%2; give the extra column a title or check the separators "
+                                  "on this line"),
+                            {std::to_string(fields.size()), std::to_string(width)}});
+        // Only passed-over columns filled: no student, and writing one would add a row that
+        // no one can sign in with.
+        if (std::all_of(map.begin(), map.end(),
+                        [&](const auto& j) { return !j || trimBlanks(fields[*j].text).empty(); })) {
+            notes.push_back(
+                {ClassListNote::Kind::EmptyLine,
+                 line,
+                 0,
+                 "",
+                 {JW_TR("jetwriter", "only columns that are passed over are filled, passed over"),
+                  {}}});
+            continue;
+        }
+        Row row(columns.size());
+        for (std::size_t c = 0; c < columns.size(); ++c) {
+            if (!map[c]) continue;
+            Field& f = fields[*map[c]];
+            if (c == kStBook) {
+                const std::string_view trimmed = trimBlanks(f.text);
+                if (trimmed.size() != f.text.size()) {
+                    notes.push_back(
+                        {ClassListNote::Kind::BlanksTrimmed,
+                         line,
+                         *map[c] + 1,
+                         columns[c].name,
+                         {JW_TR("jetwriter",
+                                "blanks around the record-book number %1 removed (a typed "
+                                "number never has them)"),
+                          {shown(f.text)}}});
+                    f.text = std::string(trimmed);
+                }
+            }
+            row[c] = columns[c].type == ColumnType::Text ? textValue(f, columns[c], *map[c] + 1)
+                                                         : countValue(f, columns[c], *map[c] + 1);
+        }
+        const std::size_t bookColumn = *map[kStBook] + 1;
+        const std::string* book = row[kStBook] ? std::get_if<std::string>(&*row[kStBook]) : nullptr;
+        if (!book || book->empty()) {
+            notes.push_back(
+                {ClassListNote::Kind::NoRecordBook,
+                 line,
+                 bookColumn,
+                 "StBook",
+                 {JW_TR("jetwriter", "no record-book number; this student cannot sign in"), {}}});
+        } else {
+            const auto [at, isNew] = firstLineOf.emplace(signInKey(*book), line);
+            if (!isNew)
+                notes.push_back({ClassListNote::Kind::Duplicate,
+                                 line,
+                                 bookColumn,
+                                 "StBook",
+                                 {JW_TR("jetwriter",
+                                        "the record-book number %1 is on line %2 already (letter "
+                                        "case aside); only the student on line %2 can sign in"),
+                                  {shown(*book), std::to_string(at->second)}}});
+        }
+        list.table.rows.push_back(std::move(row));
     }
-    return table;
+    return list;
+}
+
+Table readStudentsCsv(std::string_view bytes) {
+    return readClassList(bytes).table;
 }
 
 }  // namespace jetwriter

@@ -1,5 +1,9 @@
 // rulevion-jetwriter: makes the station's student database from a class list, and the
 // trainer password file.
+#include <QCoreApplication>
+#include <QTranslator>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -7,10 +11,14 @@
 #include <system_error>
 
 #include "AtomicFile.h"
-#include "Int32Text.h"
+#include "ColumnTitles.h"
 #include "JetWriter.h"
 #include "PasswordFile.h"
+#include "Report.h"
 #include "StudentsCsv.h"
+#include "Translate.h"
+
+using jetwriter::translated;
 
 namespace {
 
@@ -19,34 +27,72 @@ constexpr int kUsage = 2;
 // Millions of students; also stops at once on endless input such as a device.
 constexpr std::size_t kMaxListBytes = std::size_t{256} << 20;
 
-const char kUsageText[] =
-    "Usage:\n"
-    "  rulevion-jetwriter students CSV OUT.mdb\n"
-    "      Makes the Access 2000 database OUT.mdb with the one table Students from the class\n"
-    "      list CSV.\n"
-    "  rulevion-jetwriter password N OUT.bin\n"
-    "      Writes the trainer password file (vdmdat01.bin) holding the password N, a whole\n"
-    "      number from -2147483648 to 2147483647.\n"
-    "  rulevion-jetwriter --help\n"
+const char kUsageText[] = JW_TR("jetwriter",
+                                "Usage:\n"
+                                "  rulevion-jetwriter students LIST OUT.mdb\n"
+                                "  rulevion-jetwriter password N OUT.bin\n"
+                                "  rulevion-jetwriter --help | --version\n");
+
+const char kHelpText[] = JW_TR(
+    "jetwriter",
     "\n"
-    "The CSV file is UTF-8 (with or without a byte-order mark), with LF or CR LF line ends.\n"
-    "Its first line is the header\n"
-    "  StBook,StName,StNum,GrNum,StCount,GrCount\n"
-    "and every further line is one student, six fields separated by commas:\n"
-    "  StBook  record-book number, up to 50 characters\n"
-    "  StName  name, up to 255 characters\n"
-    "  StNum   number in the group, up to 50 characters\n"
-    "  GrNum   group, up to 100 characters\n"
+    "students LIST OUT.mdb\n"
+    "    Makes the Access 2000 database OUT.mdb, with the one table Students, from the class\n"
+    "    list LIST, and says what it wrote and what it passed over.\n"
+    "password N OUT.bin\n"
+    "    Writes the trainer password file (vdmdat01.bin) holding the password N: digits only,\n"
+    "    as the instructor types them into the password field, at most %1 of them, the number\n"
+    "    at most 2147483647.\n"
+    "\n"
+    "The class list is a spreadsheet saved as CSV or as Unicode text. The encoding is found\n"
+    "from the bytes: UTF-8 with or without byte-order mark, UTF-16 with byte-order mark\n"
+    "(Unicode text), otherwise CP1251. The separator, comma, semicolon or tab, is found from\n"
+    "the first line.\n"
+    "\n"
+    "The first line names the columns, in any order and any letter case (ё may be written\n"
+    "е; blanks and full stops do not count):\n"
+    "  StBook   record-book number, up to 50 characters; required.\n"
+    "           Also: %2\n"
+    "  StName   name, up to 255 characters; required.\n"
+    "           Also: %3\n"
+    "  StNum    number in the group, up to 50 characters.\n"
+    "           Also: %4\n"
+    "  GrNum    group, up to 100 characters.\n"
+    "           Also: %5\n"
     "  StCount, GrCount  whole numbers (32-bit)\n"
-    "A text may be written in double quotes, with a quote inside written twice (\"\"), which a\n"
-    "text holding a comma or a quote needs; or without quotes. An empty field without quotes\n"
-    "leaves the value empty (Null); \"\" is an empty text. Empty lines are skipped.\n"
+    "Other columns are passed over; a missing column other than StBook and StName is left\n"
+    "empty.\n"
+    "\n"
+    "Every further line is one student. A text may be written in double quotes, with a quote\n"
+    "inside written twice (\"\"); a text that holds the separator needs them. An empty field\n"
+    "without quotes leaves the value empty (Null); \"\" is an empty text. Blanks around a\n"
+    "record-book number are removed; empty lines and lines of empty fields are passed over.\n"
+    "Record-book numbers that differ only in letter case are reported: only the first of\n"
+    "them can sign in.\n"
     "\n"
     "Files are written completely or not at all: on any error nothing is written, a file\n"
-    "already there stays as it was, and the exit status is 1 (2 for wrong usage).\n";
+    "already there stays as it was, and the exit status is 1 (2 for wrong usage).\n");
+
+std::string titles(std::size_t column) {
+    std::string out;
+    const auto all = jetwriter::titlesFor(column);
+    for (std::size_t i = 1; i < all.size(); ++i) {  // the first is our own name
+        if (i > 1) out += ", ";
+        out += "\"" + std::string(all[i]) + "\"";
+    }
+    return out;
+}
+
+std::string helpText() {
+    return translated(kUsageText) +
+           translated(kHelpText, {std::to_string(jetwriter::passwordFieldLength()), titles(0),
+                                  titles(1), titles(2), titles(3)});
+}
 
 int usageError(const std::string& problem) {
-    std::fprintf(stderr, "rulevion-jetwriter: %s\n\n%s", problem.c_str(), kUsageText);
+    std::fprintf(stderr, "rulevion-jetwriter: %s\n%s%s\n", problem.c_str(),
+                 translated(kUsageText).c_str(),
+                 translated(JW_TR("jetwriter", "More in: rulevion-jetwriter --help")).c_str());
     return kUsage;
 }
 
@@ -55,13 +101,25 @@ int failure(const std::string& problem) {
     return kFailed;
 }
 
-// Reads a whole file; throws jetwriter::Error naming it.
+std::string nothingWritten() {
+    return translated(JW_TR("jetwriter", "; nothing written"));
+}
+
+class ReadError {
+public:
+    std::string text;
+};
+
+// Reads a whole file; throws ReadError naming it.
 std::string readWholeFile(const std::string& path) {
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec))
-        throw jetwriter::Error("cannot read \"" + path + "\": it is a folder");
+        throw ReadError{
+            translated(JW_TR("jetwriter", "cannot read \"%1\": it is a folder"), {path})};
     std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) throw jetwriter::Error("cannot open \"" + path + "\": " + std::strerror(errno));
+    if (!f)
+        throw ReadError{
+            translated(JW_TR("jetwriter", "cannot open \"%1\": %2"), {path, std::strerror(errno)})};
     std::string bytes;
     char buf[1 << 16];
     std::size_t n;
@@ -69,63 +127,121 @@ std::string readWholeFile(const std::string& path) {
         bytes.append(buf, n);
         if (bytes.size() > kMaxListBytes) {
             std::fclose(f);
-            throw jetwriter::Error("\"" + path + "\" is larger than " +
-                                   std::to_string(kMaxListBytes >> 20) +
-                                   " MiB; that is no class list");
+            throw ReadError{translated(
+                JW_TR("jetwriter", "\"%1\" is larger than %2 MiB; that is no class list"),
+                {path, std::to_string(kMaxListBytes >> 20)})};
         }
     }
     const bool failed = std::ferror(f);
     const int err = errno;
     std::fclose(f);
-    if (failed) throw jetwriter::Error("cannot read \"" + path + "\": " + std::strerror(err));
+    if (failed)
+        throw ReadError{
+            translated(JW_TR("jetwriter", "cannot read \"%1\": %2"), {path, std::strerror(err)})};
     return bytes;
 }
 
 int students(const std::string& csvPath, const std::string& outPath) {
     std::error_code ec;
     if (std::filesystem::equivalent(csvPath, outPath, ec))
-        return failure("the database would replace the class list \"" + csvPath +
-                       "\"; give another output file");
-    jetwriter::Table table;
+        return failure(
+            translated(JW_TR("jetwriter",
+                             "the database would replace the class list \"%1\"; give another "
+                             "output file"),
+                       {csvPath}));
+    jetwriter::ClassList list;
     try {
-        table = jetwriter::readStudentsCsv(readWholeFile(csvPath));
+        list = jetwriter::readClassList(readWholeFile(csvPath));
+    } catch (const ReadError& e) {
+        return failure(e.text + nothingWritten());
     } catch (const jetwriter::CsvError& e) {
-        return failure(csvPath + ": " + e.what() + "; nothing written");
+        return failure(csvPath + ": " + translated(e.where()) + ": " + translated(e.problemText()) +
+                       nothingWritten());
     }
-    jetwriter::writeDatabase(outPath, {table});
-    std::printf("Wrote table Students with %zu rows to \"%s\".\n", table.rows.size(),
-                outPath.c_str());
+    jetwriter::writeDatabase(outPath, {list.table});
+    std::fputs(jetwriter::classListReport(list, csvPath, outPath).c_str(), stdout);
     return 0;
 }
 
 int password(const std::string& number, const std::string& outPath) {
     std::int32_t value = 0;
-    if (jetwriter::parseInt32(number, value) != jetwriter::Int32Parse::Ok)
+    const char* problem = nullptr;
+    switch (jetwriter::checkTypedPassword(number, value)) {
+        case jetwriter::TypedPassword::Ok: break;
+        case jetwriter::TypedPassword::Empty:
+            problem = JW_TR("jetwriter",
+                            "the password is empty; give the digits the instructor "
+                            "will type");
+            break;
+        case jetwriter::TypedPassword::NotDigits:
+            problem = JW_TR("jetwriter",
+                            "the password \"%1\" holds more than digits, and the password field "
+                            "takes digits only (no sign, no blanks); give digits only");
+            break;
+        case jetwriter::TypedPassword::TooLong:
+            problem = JW_TR("jetwriter",
+                            "the password has more than %2 digits, more than the password field "
+                            "takes; give a shorter one");
+            break;
+        case jetwriter::TypedPassword::TooLarge:
+            problem = JW_TR("jetwriter",
+                            "the password \"%1\" is larger than 2147483647 and could never be "
+                            "typed to match; give a smaller number");
+            break;
+    }
+    if (problem)
         return failure(
-            "the password must be a whole number from -2147483648 to 2147483647, "
-            "not \"" +
-            number + "\"; nothing written");
+            translated(problem, {number, std::to_string(jetwriter::passwordFieldLength())}) +
+            nothingWritten());
     jetwriter::writeFileAtomically(outPath, jetwriter::passwordFileBytes(value));
+    std::fputs(
+        (translated(JW_TR("jetwriter",
+                          "Wrote the trainer password file \"%1\"; the password to type is %2."),
+                    {outPath, std::to_string(value)}) +
+         "\n")
+            .c_str(),
+        stdout);
     return 0;
+}
+
+bool isOption(const std::string& arg) {
+    return arg.size() > 1 && arg[0] == '-';
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        std::fputs(kUsageText, stdout);
-        return 0;
+    QCoreApplication app(argc, argv);
+    const auto translator = jetwriter::installTranslations();
+
+    std::vector<std::string> args(argv + 1, argv + argc);
+    for (const std::string& a : args) {
+        if (a == "--help" || a == "-h") {
+            std::fputs(helpText().c_str(), stdout);
+            return 0;
+        }
+        if (a == "--version") {
+            std::printf("rulevion-jetwriter %s\n", RULEVION_VERSION);
+            return 0;
+        }
     }
-    if (argc < 2) return usageError("what to write is missing");
-    const std::string command = argv[1];
+    if (args.empty()) return usageError(translated(JW_TR("jetwriter", "what to write is missing")));
+    const std::string& command = args[0];
+    // The password's place is checked by the password rules: "-1234" is a password refused.
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (isOption(args[i]) && !(command == "password" && i == 1))
+            return usageError(translated(JW_TR("jetwriter", "unknown option \"%1\""), {args[i]}));
+    }
     if (command != "students" && command != "password")
-        return usageError("unknown command \"" + command + "\"");
-    if (argc != 4) return usageError(command + " takes two arguments");
+        return usageError(translated(JW_TR("jetwriter", "unknown command \"%1\""), {command}));
+    if (args.size() != 3)
+        return usageError(translated(JW_TR("jetwriter", "%1 takes two arguments"), {command}));
     try {
-        return command == "students" ? students(argv[2], argv[3]) : password(argv[2], argv[3]);
+        return command == "students" ? students(args[1], args[2]) : password(args[1], args[2]);
     } catch (const jetwriter::Error& e) {
-        return failure(std::string(e.what()) + "; nothing written");
+        return failure(e.what() + nothingWritten());
     } catch (const std::exception& e) {
-        return failure(std::string("unexpected failure: ") + e.what() + "; nothing written");
+        return failure(translated(JW_TR("jetwriter", "unexpected failure: %1"), {e.what()}) +
+                       nothingWritten());
     }
 }

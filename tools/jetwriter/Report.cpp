@@ -1,0 +1,80 @@
+#include "Report.h"
+
+#include <algorithm>
+#include <map>
+
+#include "Translate.h"
+
+namespace jetwriter {
+namespace {
+
+// A long list with the same fault on every line still gives a report one can read.
+constexpr std::size_t kLinesPerKind = 10;
+
+using Kind = ClassListNote::Kind;
+
+std::string separatorName(char c) {
+    switch (c) {
+        case ';': return translated(JW_TR("jetwriter", "semicolon"));
+        case '\t': return translated(JW_TR("jetwriter", "tab"));
+        default: return translated(JW_TR("jetwriter", "comma"));
+    }
+}
+
+std::string noteLine(const ClassListNote& n) {
+    const CsvError where(n.line, n.column, n.columnName, {});
+    return "  " + translated(where.where()) + ": " + translated(n.text) + "\n";
+}
+
+std::string section(const ClassList& list, std::initializer_list<Kind> kinds) {
+    std::string out;
+    std::map<Kind, std::size_t> shown;
+    std::map<Kind, std::size_t> left;
+    for (const ClassListNote& n : list.notes) {
+        if (std::find(kinds.begin(), kinds.end(), n.kind) == kinds.end()) continue;
+        if (shown[n.kind]++ < kLinesPerKind)
+            out += noteLine(n);
+        else
+            ++left[n.kind];
+    }
+    for (const auto& [kind, count] : left)
+        out += "  " +
+               translated(JW_TR("jetwriter", "... and %1 more lines like these"),
+                          {std::to_string(count)}) +
+               "\n";
+    return out;
+}
+
+std::size_t count(const ClassList& list, Kind kind) {
+    return static_cast<std::size_t>(std::count_if(list.notes.begin(), list.notes.end(),
+                                                  [&](const auto& n) { return n.kind == kind; }));
+}
+
+}  // namespace
+
+std::string classListReport(const ClassList& list, const std::string& csvPath,
+                            const std::string& outPath) {
+    std::string out =
+        translated(JW_TR("jetwriter", "Wrote %1 students to \"%2\" (table Students)."),
+                   {std::to_string(list.table.rows.size()), outPath}) +
+        "\n" +
+        translated(
+            JW_TR("jetwriter", "Read the class list \"%1\": encoding %2, separator %3."),
+            {csvPath, translated(encodingName(list.encoding)), separatorName(list.separator)}) +
+        "\n";
+    const std::size_t columns = count(list, Kind::ColumnPassedOver);
+    const std::size_t lines = count(list, Kind::EmptyLine);
+    if (columns + lines > 0)
+        out += translated(JW_TR("jetwriter", "Passed over: columns: %1, lines: %2."),
+                          {std::to_string(columns), std::to_string(lines)}) +
+               "\n" + section(list, {Kind::ColumnPassedOver, Kind::EmptyLine});
+    const std::string check = section(
+        list, {Kind::ColumnMissing, Kind::BlanksTrimmed, Kind::NoRecordBook, Kind::Duplicate});
+    if (!check.empty())
+        out +=
+            translated(JW_TR("jetwriter", "To check (these students are written all the same):")) +
+            "\n" + check;
+    return out;
+}
+
+}  // namespace jetwriter

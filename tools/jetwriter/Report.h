@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+
+#include "StudentsCsv.h"
+
+namespace jetwriter {
+
+// What the tool says once a class list is written: what was written and how the list was read,
+// then what was passed over and what is worth a look, a few lines of each kind.
+std::string classListReport(const ClassList& list, const std::string& csvPath,
+                            const std::string& outPath);
+
+}  // namespace jetwriter

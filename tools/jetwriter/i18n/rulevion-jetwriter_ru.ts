@@ -1,0 +1,333 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ru_RU">
+<context>
+    <name>jetwriter</name>
+    <message>
+        <source>Usage:
+  rulevion-jetwriter students LIST OUT.mdb
+  rulevion-jetwriter password N OUT.bin
+  rulevion-jetwriter --help | --version
+</source>
+        <translation>Использование:
+  rulevion-jetwriter students СПИСОК OUT.mdb
+  rulevion-jetwriter password N OUT.bin
+  rulevion-jetwriter --help | --version
+</translation>
+    </message>
+    <message>
+        <source>
+students LIST OUT.mdb
+    Makes the Access 2000 database OUT.mdb, with the one table Students, from the class
+    list LIST, and says what it wrote and what it passed over.
+password N OUT.bin
+    Writes the trainer password file (vdmdat01.bin) holding the password N: digits only,
+    as the instructor types them into the password field, at most %1 of them, the number
+    at most 2147483647.
+
+The class list is a spreadsheet saved as CSV or as Unicode text. The encoding is found
+from the bytes: UTF-8 with or without byte-order mark, UTF-16 with byte-order mark
+(Unicode text), otherwise CP1251. The separator, comma, semicolon or tab, is found from
+the first line.
+
+The first line names the columns, in any order and any letter case (ё may be written
+е; blanks and full stops do not count):
+  StBook   record-book number, up to 50 characters; required.
+           Also: %2
+  StName   name, up to 255 characters; required.
+           Also: %3
+  StNum    number in the group, up to 50 characters.
+           Also: %4
+  GrNum    group, up to 100 characters.
+           Also: %5
+  StCount, GrCount  whole numbers (32-bit)
+Other columns are passed over; a missing column other than StBook and StName is left
+empty.
+
+Every further line is one student. A text may be written in double quotes, with a quote
+inside written twice (&quot;&quot;); a text that holds the separator needs them. An empty field
+without quotes leaves the value empty (Null); &quot;&quot; is an empty text. Blanks around a
+record-book number are removed; empty lines and lines of empty fields are passed over.
+Record-book numbers that differ only in letter case are reported: only the first of
+them can sign in.
+
+Files are written completely or not at all: on any error nothing is written, a file
+already there stays as it was, and the exit status is 1 (2 for wrong usage).
+</source>
+        <translation>
+students СПИСОК OUT.mdb
+    Создаёт базу данных Access 2000 OUT.mdb с единственной таблицей Students из списка
+    группы СПИСОК и сообщает, что записано и что пропущено.
+password N OUT.bin
+    Записывает файл пароля тренера (vdmdat01.bin) с паролем N: только цифры, как
+    инструктор набирает их в поле пароля, не больше %1 цифр, число не больше 2147483647.
+
+Список группы — это таблица, сохранённая как CSV или как «Текст в Юникоде». Кодировка
+определяется по байтам: UTF-8 с меткой порядка байтов или без неё, UTF-16 с меткой
+порядка байтов («Текст в Юникоде»), иначе CP1251. Разделитель — запятая, точка с запятой
+или табуляция — определяется по первой строке.
+
+Первая строка называет столбцы, в любом порядке и любом регистре букв (ё можно писать
+как е; пробелы и точки не учитываются):
+  StBook   номер зачётной книжки, до 50 символов; обязателен.
+           Также: %2
+  StName   фамилия, имя, отчество, до 255 символов; обязателен.
+           Также: %3
+  StNum    номер в группе, до 50 символов.
+           Также: %4
+  GrNum    группа, до 100 символов.
+           Также: %5
+  StCount, GrCount  целые числа (32 бита)
+Прочие столбцы пропускаются; недостающий столбец, кроме StBook и StName, остаётся
+пустым.
+
+Каждая следующая строка — один курсант. Текст можно заключить в двойные кавычки, а
+кавычку внутри него писать дважды (&quot;&quot;); текст, содержащий разделитель, должен быть в
+кавычках. Пустое поле без кавычек оставляет значение пустым (Null); &quot;&quot; — пустой текст.
+Пробелы по краям номера зачётной книжки удаляются; пустые строки и строки из пустых
+полей пропускаются. О номерах зачётных книжек, отличающихся только регистром букв,
+сообщается: войти сможет только первый из этих курсантов.
+
+Файлы записываются целиком или не записываются вовсе: при любой ошибке ничего не
+записывается, уже существующий файл остаётся прежним, а код завершения равен 1 (2 при
+неверном вызове).
+</translation>
+    </message>
+    <message>
+        <source>the password is empty; give the digits the instructor will type</source>
+        <translation>пароль пуст; укажите цифры, которые будет набирать инструктор</translation>
+    </message>
+    <message>
+        <source>the password &quot;%1&quot; holds more than digits, and the password field takes digits only (no sign, no blanks); give digits only</source>
+        <translation>пароль «%1» содержит не только цифры, а поле пароля принимает только цифры (без знака и пробелов); укажите только цифры</translation>
+    </message>
+    <message>
+        <source>the password has more than %2 digits, more than the password field takes; give a shorter one</source>
+        <translation>в пароле больше %2 цифр — больше, чем принимает поле пароля; укажите пароль короче</translation>
+    </message>
+    <message>
+        <source>the password &quot;%1&quot; is larger than 2147483647 and could never be typed to match; give a smaller number</source>
+        <translation>пароль «%1» больше 2147483647, и набрать его так, чтобы он совпал, невозможно; укажите число меньше</translation>
+    </message>
+    <message>
+        <source>line %1</source>
+        <translation>строка %1</translation>
+    </message>
+    <message>
+        <source>line %1, column %2</source>
+        <translation>строка %1, столбец %2</translation>
+    </message>
+    <message>
+        <source>line %1, column %2 (%3)</source>
+        <translation>строка %1, столбец %2 (%3)</translation>
+    </message>
+    <message>
+        <source>the closing double quote is missing; add it after the text</source>
+        <translation>нет закрывающей двойной кавычки; добавьте её после текста</translation>
+    </message>
+    <message>
+        <source>the closing double quote seems to be missing: the quoted text runs on to line %1 and goes on after a quote there; add the quote where the text ends</source>
+        <translation>похоже, нет закрывающей двойной кавычки: текст в кавычках продолжается до строки %1 и идёт дальше после кавычки там; поставьте кавычку там, где текст кончается</translation>
+    </message>
+    <message>
+        <source>text after the closing double quote (a quote inside quoted text is written twice: &quot;&quot;)</source>
+        <translation>текст после закрывающей двойной кавычки (кавычка внутри текста в кавычках пишется дважды: &quot;&quot;)</translation>
+    </message>
+    <message>
+        <source>a double quote in a field that does not start with one (put the whole field in double quotes and write the quote twice)</source>
+        <translation>двойная кавычка в поле, которое не начинается с кавычки (заключите всё поле в двойные кавычки, а кавычку напишите дважды)</translation>
+    </message>
+    <message>
+        <source>a column without a title, passed over</source>
+        <translation>столбец без заголовка пропущен</translation>
+    </message>
+    <message>
+        <source>%1 is not a column of the class list, passed over</source>
+        <translation>%1 — не столбец списка группы; пропущен</translation>
+    </message>
+    <message>
+        <source>column %1 is %2 too; give only one column a title of %2 (%3)</source>
+        <translation>столбец %1 — тоже %2; дайте заголовок %2 (%3) только одному столбцу</translation>
+    </message>
+    <message>
+        <source>there is no column %1; the first line must name the columns, and one of them must have one of the titles %2</source>
+        <translation>нет столбца %1; первая строка должна называть столбцы, и один из них должен иметь один из заголовков %2</translation>
+    </message>
+    <message>
+        <source>there is no column %1; it is left empty</source>
+        <translation>нет столбца %1; он остаётся пустым</translation>
+    </message>
+    <message>
+        <source>not valid UTF-8 (byte %1 of the field), although the file starts as UTF-8 does; save the file as UTF-8 again</source>
+        <translation>неверная последовательность UTF-8 (байт %1 поля), хотя файл начинается как UTF-8; сохраните файл в UTF-8 заново</translation>
+    </message>
+    <message>
+        <source>the text is %1 characters long; at most %2 fit, shorten it</source>
+        <translation>текст длиной %1 символов, а помещается не больше %2; сократите его</translation>
+    </message>
+    <message>
+        <source>the text holds a NUL character; a file saved as Unicode text needs its byte-order mark, save it again from the spreadsheet</source>
+        <translation>текст содержит символ NUL; файлу в виде «Текст в Юникоде» нужна метка порядка байтов, сохраните его из таблицы заново</translation>
+    </message>
+    <message>
+        <source>text that starts with U+FEFF cannot also hold a character whose low byte is 0 (such as U+0100); remove the U+FEFF</source>
+        <translation>текст, начинающийся с U+FEFF, не может содержать символ с младшим байтом 0 (например, U+0100); удалите U+FEFF</translation>
+    </message>
+    <message>
+        <source>not a whole number: %1; write digits only, or leave it empty</source>
+        <translation>не целое число: %1; пишите только цифры или оставьте поле пустым</translation>
+    </message>
+    <message>
+        <source>the number %1 is outside the range -2147483648 to 2147483647</source>
+        <translation>число %1 вне диапазона от -2147483648 до 2147483647</translation>
+    </message>
+    <message>
+        <source>the file is empty; its first line must name the columns, such as StBook,StName,StNum,GrNum,StCount,GrCount</source>
+        <translation>файл пуст; его первая строка должна называть столбцы, например StBook,StName,StNum,GrNum,StCount,GrCount</translation>
+    </message>
+    <message>
+        <source>only empty fields, passed over</source>
+        <translation>только пустые поля; строка пропущена</translation>
+    </message>
+    <message>
+        <source>missing: the line has %1 fields where the header has %2; check the separators on this line (a text that holds the separator must be in double quotes)</source>
+        <translation>не хватает полей: в строке %1 полей, а в заголовке %2; проверьте разделители в этой строке (текст, содержащий разделитель, должен быть в двойных кавычках)</translation>
+    </message>
+    <message>
+        <source>too many fields: the line has %1 fields where the header has %2; give the extra column a title or check the separators on this line</source>
+        <translation>лишние поля: в строке %1 полей, а в заголовке %2; дайте лишнему столбцу заголовок или проверьте разделители в этой строке</translation>
+    </message>
+    <message>
+        <source>blanks around the record-book number %1 removed (a typed number never has them)</source>
+        <translation>пробелы по краям номера зачётной книжки %1 удалены (в набранном номере их не бывает)</translation>
+    </message>
+    <message>
+        <source>no record-book number; this student cannot sign in</source>
+        <translation>нет номера зачётной книжки; этот курсант не сможет войти</translation>
+    </message>
+    <message>
+        <source>the record-book number %1 is on line %2 already (letter case aside); only the student on line %2 can sign in</source>
+        <translation>номер зачётной книжки %1 уже есть в строке %2 (без учёта регистра букв); войти сможет только курсант из строки %2</translation>
+    </message>
+    <message>
+        <source>the Unicode text holds a broken character (a lone UTF-16 surrogate); save the file again from the spreadsheet</source>
+        <translation>в тексте в Юникоде испорченный символ (одиночный суррогат UTF-16); сохраните файл из таблицы заново</translation>
+    </message>
+    <message>
+        <source>the Unicode text ends in the middle of a character; the file is cut short, save it again from the spreadsheet</source>
+        <translation>текст в Юникоде обрывается посреди символа; файл обрезан, сохраните его из таблицы заново</translation>
+    </message>
+    <message>
+        <source>the file is neither UTF-8 nor CP1251 (byte 0x98 is no character there); save it as &quot;CSV UTF-8&quot; or as Unicode text</source>
+        <translation>файл ни в UTF-8, ни в CP1251 (байт 0x98 там не символ); сохраните его как «CSV UTF-8» или как «Текст в Юникоде»</translation>
+    </message>
+    <message>
+        <source>UTF-8</source>
+        <translation>UTF-8</translation>
+    </message>
+    <message>
+        <source>UTF-8 with byte-order mark</source>
+        <translation>UTF-8 с меткой порядка байтов</translation>
+    </message>
+    <message>
+        <source>UTF-16 LE (Unicode text)</source>
+        <translation>UTF-16 LE («Текст в Юникоде»)</translation>
+    </message>
+    <message>
+        <source>UTF-16 BE (Unicode text)</source>
+        <translation>UTF-16 BE («Текст в Юникоде»)</translation>
+    </message>
+    <message>
+        <source>CP1251 (Windows Cyrillic)</source>
+        <translation>CP1251 (кириллица Windows)</translation>
+    </message>
+    <message>
+        <source>More in: rulevion-jetwriter --help</source>
+        <translation>Подробнее: rulevion-jetwriter --help</translation>
+    </message>
+    <message>
+        <source>; nothing written</source>
+        <translation>; ничего не записано</translation>
+    </message>
+    <message>
+        <source>cannot read &quot;%1&quot;: it is a folder</source>
+        <translation>не удаётся прочитать «%1»: это папка</translation>
+    </message>
+    <message>
+        <source>cannot open &quot;%1&quot;: %2</source>
+        <translation>не удаётся открыть «%1»: %2</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is larger than %2 MiB; that is no class list</source>
+        <translation>«%1» больше %2 МиБ; это не список группы</translation>
+    </message>
+    <message>
+        <source>cannot read &quot;%1&quot;: %2</source>
+        <translation>не удаётся прочитать «%1»: %2</translation>
+    </message>
+    <message>
+        <source>the database would replace the class list &quot;%1&quot;; give another output file</source>
+        <translation>база данных заменила бы список группы «%1»; укажите другой выходной файл</translation>
+    </message>
+    <message>
+        <source>Wrote the trainer password file &quot;%1&quot;; the password to type is %2.</source>
+        <translation>Записан файл пароля тренера «%1»; набирать пароль %2.</translation>
+    </message>
+    <message>
+        <source>what to write is missing</source>
+        <translation>не указано, что записать</translation>
+    </message>
+    <message>
+        <source>unknown option &quot;%1&quot;</source>
+        <translation>неизвестный параметр «%1»</translation>
+    </message>
+    <message>
+        <source>unknown command &quot;%1&quot;</source>
+        <translation>неизвестная команда «%1»</translation>
+    </message>
+    <message>
+        <source>%1 takes two arguments</source>
+        <translation>команде %1 нужны два аргумента</translation>
+    </message>
+    <message>
+        <source>unexpected failure: %1</source>
+        <translation>непредвиденный сбой: %1</translation>
+    </message>
+    <message>
+        <source>semicolon</source>
+        <translation>точка с запятой</translation>
+    </message>
+    <message>
+        <source>tab</source>
+        <translation>табуляция</translation>
+    </message>
+    <message>
+        <source>comma</source>
+        <translation>запятая</translation>
+    </message>
+    <message>
+        <source>... and %1 more lines like these</source>
+        <translation>... и ещё строк такого рода: %1</translation>
+    </message>
+    <message>
+        <source>Wrote %1 students to &quot;%2&quot; (table Students).</source>
+        <translation>В «%2» (таблица Students) записано курсантов: %1.</translation>
+    </message>
+    <message>
+        <source>Read the class list &quot;%1&quot;: encoding %2, separator %3.</source>
+        <translation>Прочитан список группы «%1»: кодировка %2, разделитель — %3.</translation>
+    </message>
+    <message>
+        <source>Passed over: columns: %1, lines: %2.</source>
+        <translation>Пропущено: столбцов — %1, строк — %2.</translation>
+    </message>
+    <message>
+        <source>To check (these students are written all the same):</source>
+        <translation>Проверьте (эти курсанты всё же записаны):</translation>
+    </message>
+    <message>
+        <source>only columns that are passed over are filled, passed over</source>
+        <translation>заполнены только пропускаемые столбцы; строка пропущена</translation>
+    </message>
+</context>
+</TS>
