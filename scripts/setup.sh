@@ -9,7 +9,6 @@ packages=(
   mdbtools mdbtools-dev libglib2.0-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 fontconfig qt6-translations-l10n
-  qt6-tools-dev qt6-l10n-tools qt6-tools-dev-tools
   xvfb xdotool x11-utils xauth
   clang libclang-rt-14-dev
   valgrind
