@@ -77,7 +77,7 @@ TEST(HelpSourceCoverage, QuotesEveryTextOfTheProgram) {
     ASSERT_FALSE(source.isEmpty());
     EXPECT_TRUE(source.contains(QStringLiteral("{{caption}}")));
     for (int slot = 0; slot < MessageCatalogue::kSlotCount; ++slot) {
-        if (catalogue().slots[static_cast<std::size_t>(slot)].empty()) continue;
+        if (catalogue().slotTexts[static_cast<std::size_t>(slot)].empty()) continue;
         EXPECT_TRUE(source.contains(QStringLiteral("{{slot %1}}").arg(slot))) << "slot " << slot;
     }
     for (int id = 1; id < 1000; ++id) {

@@ -31,7 +31,7 @@ bool lookUp(const QString& name, std::string* text) {
         *text = messageText(n);
     } else {
         if (n >= MessageCatalogue::kSlotCount) return false;
-        *text = catalogue().slots[static_cast<std::size_t>(n)];
+        *text = catalogue().slotTexts[static_cast<std::size_t>(n)];
     }
     return !text->empty();
 }
