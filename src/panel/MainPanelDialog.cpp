@@ -5,6 +5,7 @@
 #include "Jet.h"
 #include "MessageCatalogue.h"
 #include "Text.h"
+#include "TextFit.h"
 #include "TrainerPasswordDialog.h"
 #include "WindowServices.h"
 
@@ -26,6 +27,9 @@ namespace {
 const ui::DialogUnits kUnits(14, 29);
 constexpr int kFontPoints = 18;
 constexpr int kEntryLimit = 100;
+// The signed-in line shrinks no further than this, 7.5 points at 96 dots per inch; narrowed, a
+// line of 65 wide letters still fits the field whole at this size.
+constexpr int kSmallestLinePixels = 10;
 
 // The panel's layout in dialog units, in the order of creation, which is also the tab order.
 // The ids are the layout's own; code and tests know each control by its name.
@@ -125,6 +129,7 @@ void MainPanelDialog::buildLayout() {
 
     entry_ = makeControl<QLineEdit>(this, kEntryPlace);
     entry_->setValidator(new OneLineValidator(entry_));
+    connect(entry_, &QLineEdit::textEdited, this, &MainPanelDialog::restoreTypingFont);
 
     label_ = makeControl<QLabel>(this, kLabelPlace);
     label_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -229,12 +234,21 @@ void MainPanelDialog::keyPressEvent(QKeyEvent* event) {
 
 std::string MainPanelDialog::entryText() { return ui::fromQString(entry_->text()); }
 
-// The limit holds for typing only: the signed-in student's line may be longer and is shown whole.
+// The limit holds for typing only: the signed-in student's line may be longer and is shown whole,
+// in a smaller font where the typing font would cut it, so that the student reads his name,
+// number and group; a line too long even for that starts with the name and is the tooltip too.
 void MainPanelDialog::setEntryText(const std::string& text) {
     const QString shown = ui::toQString(text);
     entry_->setMaxLength(std::max<int>(kEntryLimit, static_cast<int>(shown.size())));
+    entry_->setFont(ui::fittingFont(font(), shown, ui::textWidthOf(*entry_), kSmallestLinePixels));
     entry_->setText(shown);
+    entry_->setToolTip(shown);
     entry_->setCursorPosition(0);  // the student's name first, as the field shows a new text
+}
+
+void MainPanelDialog::restoreTypingFont() {
+    entry_->setFont(font());
+    entry_->setToolTip(QString());
 }
 
 void MainPanelDialog::setLabelText(const std::string& text) { label_->setText(ui::toQString(text)); }

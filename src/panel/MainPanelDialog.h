@@ -53,6 +53,8 @@ private:
     std::string entryText() override;
     void setEntryText(const std::string& text) override;
     void setLabelText(const std::string& text) override;
+    // What the user types is in the panel's font, whatever the sign-in showed before.
+    void restoreTypingFont();
 
     ui::WindowServices& services_;
     SignInState& signIn_;

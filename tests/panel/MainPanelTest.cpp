@@ -1,3 +1,4 @@
+#include "Cp1251.h"
 #include "DialogUnits.h"
 #include "MainPanelDialog.h"
 #include "MessageCatalogue.h"
@@ -7,6 +8,7 @@
 #include "Text.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -116,6 +118,45 @@ TEST_F(PanelTest, SignedInLineLongerThanTheLimitIsShownWhole) {
     EXPECT_EQ(entry()->cursorPosition(), 0);  // the name, at its start, is what shows
     QTest::keyClicks(entry(), QStringLiteral("yy"));
     EXPECT_LE(entry()->text().size(), 180);
+}
+
+// The student reads his whole signed-in line, name, number and group, in the field: a long line
+// is set smaller, never below a legible size, and is the tooltip too; typing keeps the font.
+TEST_F(PanelTest, SignedInLineIsReadableWholeInTheField) {
+    const QFont typing = entry()->font();
+    EXPECT_EQ(typing, panel.font());
+    QTest::keyClicks(entry(), QStringLiteral("12345"));
+    EXPECT_EQ(entry()->font(), typing);
+
+    const struct {
+        const char* utf8;
+        bool smaller;
+    } lines[] = {
+        {"Лебедева Екатерина Андреевна  (№12345678 в группе \"ПДД-24/1\")", true},
+        {"Ян Ли  (№1 в группе \"2\")", false},
+    };
+    for (const auto& line : lines) {
+        SCOPED_TRACE(line.utf8);
+        SignInView& view = panel;
+        view.setEntryText(cp1251::fromUtf8(line.utf8));
+        const QString shown = entry()->text();
+        EXPECT_EQ(shown, QString::fromUtf8(line.utf8));
+        EXPECT_EQ(entry()->toolTip(), shown);
+        const QFont font = entry()->font();
+        EXPECT_EQ(font.pixelSize() < typing.pixelSize(), line.smaller) << font.pixelSize();
+        EXPECT_GE(font.pixelSize(), 10);  // 7.5 points
+        EXPECT_LE(QFontMetrics(font).horizontalAdvance(shown), entry()->contentsRect().width());
+        // Nothing scrolled out of sight: with the cursor at the end the start still shows.
+        entry()->setCursorPosition(static_cast<int>(shown.size()));
+        EXPECT_EQ(entry()->cursorPositionAt(QPoint(4, entry()->height() / 2)), 0);
+        EXPECT_EQ(entry()->cursorPositionAt(QPoint(entry()->width() - 4, entry()->height() / 2)),
+                  shown.size());
+
+        QTest::keyClick(entry(), Qt::Key_Backspace);  // edited again: typing as before
+        EXPECT_EQ(entry()->font(), typing);
+        EXPECT_TRUE(entry()->toolTip().isEmpty());
+        EXPECT_EQ(entry()->text().size(), shown.size() - 1);
+    }
 }
 
 TEST_F(PanelTest, EachLeavingButtonWritesItsCodeAndEndsThePanel) {
