@@ -12,33 +12,36 @@ constexpr std::string_view kCaption = "Сообщение программы \"�
 
 struct Entry {
     std::int32_t key;
+    std::string_view name;  // as the help document's source quotes the text
     std::string_view utf8;
 };
 
 constexpr Entry kSlots[] = {
-    {slot::kNoDatabaseFile,
+    {slot::kNoDatabaseFile, "NoDatabaseFile",
      "ОШИБКА\n\nПрограмма не может найти файл базы данных по следующему пути:      \n\n"},
-    {slot::kCannotOpenDatabase,
+    {slot::kCannotOpenDatabase, "CannotOpenDatabase",
      "ОШИБКА\n\nПрограмма не может открыть базу данных, размещенную по следующему пути:      \n\n"},
-    {slot::kNoStudentsTable,
+    {slot::kNoStudentsTable, "NoStudentsTable",
      "ОШИБКА\n\nПрограмма не может найти таблицу курсантов в базе данных.      "},
-    {slot::kStudentNotFound,
+    {slot::kStudentNotFound, "StudentNotFound",
      "Зачетная книжка не найдена в базе данных."
      "\n\n\nПРЕДУПРЕЖДЕНИЕ\n\n"
      "Если Вы перейдете к ездовым упражнениям, не введя корректный номер зачетной книжки, то "
      "результаты упражнения не будут внесены в базу данных, а выполнение упражнения не будет "
      "засчитано."},
-    {slot::kCannotCreateRecord,
+    {slot::kCannotCreateRecord, "CannotCreateRecord",
      "ОШИБКА\n\nПрограмма не может открыть для записи файл \"db1.out\".   "},
-    {slot::kCannotWriteRecord,
+    {slot::kCannotWriteRecord, "CannotWriteRecord",
      "ОШИБКА\n\nПрограмма не может сделать запись в файл \"db1.out\".   "},
-    {slot::kCannotOpenStudents,
+    {slot::kCannotOpenStudents, "CannotOpenStudents",
      "ОШИБКА\n\nПрограмма не может открыть таблицу курсантов в базе данных.      "},
-    {slot::kCannotOpenMonitor,
+    {slot::kCannotOpenMonitor, "CannotOpenMonitor",
      "ОШИБКА\n\nПрограмма не может открыть для чтения следующий файл:    \n\n"},
-    {slot::kCannotReadMonitor, "ОШИБКА\n\nПрограмма не может прочитать следующий файл:    \n\n"},
-    {slot::kWrongMonitor, "ОШИБКА\n\nСледующий файл имеет неправильную структуру:    \n\n"},
-    {slot::kDrivingQuestion,
+    {slot::kCannotReadMonitor, "CannotReadMonitor",
+     "ОШИБКА\n\nПрограмма не может прочитать следующий файл:    \n\n"},
+    {slot::kWrongMonitor, "WrongMonitor",
+     "ОШИБКА\n\nСледующий файл имеет неправильную структуру:    \n\n"},
+    {slot::kDrivingQuestion, "DrivingQuestion",
      "ПРЕДУПРЕЖДЕНИЕ\n\nВы ввели информацию в поле зачетной книжки, но не нажали клавишу  "
      "\"OK\",  поэтому результаты упражнения не будут занесены в базу данных, а упражнение "
      "будет считаться невыполненным.\n\nВы действительно хотите перейти к ездовым "
@@ -46,32 +49,33 @@ constexpr Entry kSlots[] = {
 };
 
 constexpr Entry kTexts[] = {
-    {text::kBoxTitle, kCaption},
-    {text::kExitCaption, "В Ы Х О Д"},
-    {text::kTrainerCaption, "Т р е н е р"},
-    {text::kHelpCaption, "П о м о щ ь"},
-    {text::kCannotCreateHandOff,
+    {text::kBoxTitle, "BoxTitle", kCaption},
+    {text::kExitCaption, "ExitCaption", "В Ы Х О Д"},
+    {text::kTrainerCaption, "TrainerCaption", "Т р е н е р"},
+    {text::kHelpCaption, "HelpCaption", "П о м о щ ь"},
+    {text::kCannotCreateHandOff, "CannotCreateHandOff",
      "Программа не может создать файл на диске.\n\nПри работе в Vista или Windows7 стартуйте "
      "программу от имени администратора (кликните иконку правой клавишей мышки и выберите эту "
      "опцию или установите флажок в панели Свойства/Совместимость)."},
-    {text::kReturnCaption, "В о з в р а т"},
-    {text::kCancelCaption, "Отмена"},
-    {text::kOkCaption, "ОК"},  // Cyrillic letters
-    {text::kPasswordTitle, "Ввод пароля тренера"},
-    {text::kPasswordPrompt, "Пожалуйста, введите пароль:"},
-    {text::kWrongPassword, "Пароль неправильный"},
-    {text::kCannotOpenPasswordFile,
+    {text::kReturnCaption, "ReturnCaption", "В о з в р а т"},
+    {text::kCancelCaption, "CancelCaption", "Отмена"},
+    {text::kOkCaption, "OkCaption", "ОК"},  // Cyrillic letters
+    {text::kPasswordTitle, "PasswordTitle", "Ввод пароля тренера"},
+    {text::kPasswordPrompt, "PasswordPrompt", "Пожалуйста, введите пароль:"},
+    {text::kWrongPassword, "WrongPassword", "Пароль неправильный"},
+    {text::kCannotOpenPasswordFile, "CannotOpenPasswordFile",
      "ОШИБКА\nПрограмма не может открыть для чтения файл \"vdmdat01.bin\".   "},
-    {text::kCannotReadPasswordFile,
+    {text::kCannotReadPasswordFile, "CannotReadPasswordFile",
      "ОШИБКА\nПрограмма не может прочитать файл \"vdmdat01.bin\".   "},
-    {text::kBrokenPasswordFile, "ОШИБКА\nНарушена структура файла \"vdmdat01.bin\".   "},
-    {text::kCannotOpenHandOff,
+    {text::kBrokenPasswordFile, "BrokenPasswordFile",
+     "ОШИБКА\nНарушена структура файла \"vdmdat01.bin\".   "},
+    {text::kCannotOpenHandOff, "CannotOpenHandOff",
      "ОШИБКА\nПрограмма не может открыть для записи файл \"vdm_out.txt\".   "},
-    {text::kCannotWriteHandOff,
+    {text::kCannotWriteHandOff, "CannotWriteHandOff",
      "ОШИБКА\nПрограмма не может сделать запись в файл \"vdm_out.txt\".   "},
-    {text::kRecordBookPrompt, " Введите № зачетки:"},
-    {text::kSignedInLabel, " Вход для курсанта:"},
-    {text::kDrivingCaption, "Ездовые упражнения"},
+    {text::kRecordBookPrompt, "RecordBookPrompt", " Введите № зачетки:"},
+    {text::kSignedInLabel, "SignedInLabel", " Вход для курсанта:"},
+    {text::kDrivingCaption, "DrivingCaption", "Ездовые упражнения"},
 };
 
 }  // namespace
@@ -83,6 +87,35 @@ MessageCatalogue::MessageCatalogue() : caption(cp1251::fromUtf8(kCaption)) {
 const MessageCatalogue& catalogue() {
     static const MessageCatalogue instance;
     return instance;
+}
+
+namespace {
+template <std::size_t N>
+int keyNamed(const Entry (&entries)[N], std::string_view name) {
+    for (const Entry& e : entries)
+        if (e.name == name) return e.key;
+    return -1;
+}
+}  // namespace
+
+int slotNamed(std::string_view name) {
+    return keyNamed(kSlots, name);
+}
+
+std::int32_t textIdNamed(std::string_view name) {
+    return keyNamed(kTexts, name);
+}
+
+std::vector<std::string_view> slotNames() {
+    std::vector<std::string_view> names;
+    for (const Entry& e : kSlots) names.push_back(e.name);
+    return names;
+}
+
+std::vector<std::string_view> textNames() {
+    std::vector<std::string_view> names;
+    for (const Entry& e : kTexts) names.push_back(e.name);
+    return names;
 }
 
 std::string messageText(std::int32_t id) {

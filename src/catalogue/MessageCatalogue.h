@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 // Ids of messageText, by what each text is for.
 namespace text {
@@ -58,3 +60,11 @@ const MessageCatalogue& catalogue();
 
 // A fresh copy of the text of id; the empty string for an id without a text.
 std::string messageText(std::int32_t id);
+
+// The texts by the names the help document's source quotes them with, which are those of the
+// constants above without their k: slotNamed("StudentNotFound") is slot::kStudentNotFound.
+// -1 for a name that names no text.
+int slotNamed(std::string_view name);
+std::int32_t textIdNamed(std::string_view name);
+std::vector<std::string_view> slotNames();
+std::vector<std::string_view> textNames();
