@@ -31,9 +31,8 @@ void afterFirstFrame(MainPanelDialog& panel, const std::optional<std::string>& n
     probe::report("width", panel.width());
     probe::report("height", panel.height());
     if (number) {
-        // The controls by their layout ids: the entry and the OK button.
-        auto* entry = panel.findChild<QLineEdit*>(QStringLiteral("control1004"));
-        auto* ok = panel.findChild<QPushButton*>(QStringLiteral("control1012"));
+        auto* entry = panel.findChild<QLineEdit*>(QStringLiteral("recordBookEdit"));
+        auto* ok = panel.findChild<QPushButton*>(QStringLiteral("signInButton"));
         if (entry && ok) {
             entry->setText(QString::fromUtf8(number->c_str()));
             const long long t0 = probe::monotonicNs();

@@ -29,7 +29,8 @@ WriteResult writeCode(char code) {
 
 void handOffAndClose(ui::WindowServices& services, QDialog& panel, HandOffCode code) {
     if (writeCode(static_cast<char>(code)) != WriteResult::Written) {
-        services.messageBox(&panel, messageText(5), messageText(0), ui::kBoxError);
+        services.messageBox(&panel, messageText(text::kCannotCreateHandOff),
+                            messageText(text::kBoxTitle), ui::kBoxError);
         fatalExit(services);
     }
     // done() rather than reject(): the panel routes its own reject (Esc, close box) here.
@@ -40,10 +41,12 @@ void handOffExitCode(ui::WindowServices& services) {
     switch (writeCode(static_cast<char>(HandOffCode::Leave))) {
     case WriteResult::Written: return;
     case WriteResult::CannotOpen:
-        services.messageBox(nullptr, messageText(31), messageText(0), ui::kBoxError);
+        services.messageBox(nullptr, messageText(text::kCannotOpenHandOff),
+                            messageText(text::kBoxTitle), ui::kBoxError);
         break;
     case WriteResult::CannotWrite:
-        services.messageBox(nullptr, messageText(32), messageText(0), ui::kBoxError);
+        services.messageBox(nullptr, messageText(text::kCannotWriteHandOff),
+                            messageText(text::kBoxTitle), ui::kBoxError);
         break;
     }
     fatalExit(services);

@@ -19,7 +19,8 @@ enum class HandOffCode : char {
 };
 
 // The end of the panel's leaving buttons: writes the code, then ends the panel's run with the
-// Cancel result. A file that cannot be written shows id 5 on the panel and takes fatalExit.
+// Cancel result. A file that cannot be written shows text::kCannotCreateHandOff on the panel and
+// takes fatalExit.
 void handOffAndClose(ui::WindowServices& services, QDialog& panel, HandOffCode code);
 
 // Writes "0" for a caller that is not the panel; returns only when the code was written.

@@ -12,26 +12,36 @@ constexpr std::string_view kCaption = "Сообщение программы \"�
 
 struct Entry {
     std::int32_t key;
+    std::string_view name;  // as the help document's source quotes the text
     std::string_view utf8;
 };
 
 constexpr Entry kSlots[] = {
-    {15, "ОШИБКА\n\nПрограмма не может найти файл базы данных по следующему пути:      \n\n"},
-    {16, "ОШИБКА\n\nПрограмма не может открыть базу данных, размещенную по следующему пути:      \n\n"},
-    {114, "ОШИБКА\n\nПрограмма не может найти таблицу курсантов в базе данных.      "},
-    {115,
+    {slot::kNoDatabaseFile, "NoDatabaseFile",
+     "ОШИБКА\n\nПрограмма не может найти файл базы данных по следующему пути:      \n\n"},
+    {slot::kCannotOpenDatabase, "CannotOpenDatabase",
+     "ОШИБКА\n\nПрограмма не может открыть базу данных, размещенную по следующему пути:      \n\n"},
+    {slot::kNoStudentsTable, "NoStudentsTable",
+     "ОШИБКА\n\nПрограмма не может найти таблицу курсантов в базе данных.      "},
+    {slot::kStudentNotFound, "StudentNotFound",
      "Зачетная книжка не найдена в базе данных."
      "\n\n\nПРЕДУПРЕЖДЕНИЕ\n\n"
      "Если Вы перейдете к ездовым упражнениям, не введя корректный номер зачетной книжки, то "
      "результаты упражнения не будут внесены в базу данных, а выполнение упражнения не будет "
      "засчитано."},
-    {116, "ОШИБКА\n\nПрограмма не может открыть для записи файл \"db1.out\".   "},
-    {117, "ОШИБКА\n\nПрограмма не может сделать запись в файл \"db1.out\".   "},
-    {118, "ОШИБКА\n\nПрограмма не может открыть таблицу курсантов в базе данных.      "},
-    {123, "ОШИБКА\n\nПрограмма не может открыть для чтения следующий файл:    \n\n"},
-    {124, "ОШИБКА\n\nПрограмма не может прочитать следующий файл:    \n\n"},
-    {125, "ОШИБКА\n\nСледующий файл имеет неправильную структуру:    \n\n"},
-    {137,
+    {slot::kCannotCreateRecord, "CannotCreateRecord",
+     "ОШИБКА\n\nПрограмма не может открыть для записи файл \"db1.out\".   "},
+    {slot::kCannotWriteRecord, "CannotWriteRecord",
+     "ОШИБКА\n\nПрограмма не может сделать запись в файл \"db1.out\".   "},
+    {slot::kCannotOpenStudents, "CannotOpenStudents",
+     "ОШИБКА\n\nПрограмма не может открыть таблицу курсантов в базе данных.      "},
+    {slot::kCannotOpenMonitor, "CannotOpenMonitor",
+     "ОШИБКА\n\nПрограмма не может открыть для чтения следующий файл:    \n\n"},
+    {slot::kCannotReadMonitor, "CannotReadMonitor",
+     "ОШИБКА\n\nПрограмма не может прочитать следующий файл:    \n\n"},
+    {slot::kWrongMonitor, "WrongMonitor",
+     "ОШИБКА\n\nСледующий файл имеет неправильную структуру:    \n\n"},
+    {slot::kDrivingQuestion, "DrivingQuestion",
      "ПРЕДУПРЕЖДЕНИЕ\n\nВы ввели информацию в поле зачетной книжки, но не нажали клавишу  "
      "\"OK\",  поэтому результаты упражнения не будут занесены в базу данных, а упражнение "
      "будет считаться невыполненным.\n\nВы действительно хотите перейти к ездовым "
@@ -39,39 +49,73 @@ constexpr Entry kSlots[] = {
 };
 
 constexpr Entry kTexts[] = {
-    {0, kCaption},
-    {1, "В Ы Х О Д"},
-    {2, "Т р е н е р"},
-    {4, "П о м о щ ь"},
-    {5,
+    {text::kBoxTitle, "BoxTitle", kCaption},
+    {text::kExitCaption, "ExitCaption", "В Ы Х О Д"},
+    {text::kTrainerCaption, "TrainerCaption", "Т р е н е р"},
+    {text::kHelpCaption, "HelpCaption", "П о м о щ ь"},
+    {text::kCannotCreateHandOff, "CannotCreateHandOff",
      "Программа не может создать файл на диске.\n\nПри работе в Vista или Windows7 стартуйте "
      "программу от имени администратора (кликните иконку правой клавишей мышки и выберите эту "
      "опцию или установите флажок в панели Свойства/Совместимость)."},
-    {7, "В о з в р а т"},
-    {11, "Отмена"},
-    {12, "ОК"},  // Cyrillic letters
-    {13, "Ввод пароля тренера"},
-    {14, "Пожалуйста, введите пароль:"},
-    {15, "Пароль неправильный"},
-    {23, "ОШИБКА\nПрограмма не может открыть для чтения файл \"vdmdat01.bin\".   "},
-    {24, "ОШИБКА\nПрограмма не может прочитать файл \"vdmdat01.bin\".   "},
-    {25, "ОШИБКА\nНарушена структура файла \"vdmdat01.bin\".   "},
-    {31, "ОШИБКА\nПрограмма не может открыть для записи файл \"vdm_out.txt\".   "},
-    {32, "ОШИБКА\nПрограмма не может сделать запись в файл \"vdm_out.txt\".   "},
-    {33, " Введите № зачетки:"},
-    {34, " Вход для курсанта:"},
-    {35, "Ездовые упражнения"},
+    {text::kReturnCaption, "ReturnCaption", "В о з в р а т"},
+    {text::kCancelCaption, "CancelCaption", "Отмена"},
+    {text::kOkCaption, "OkCaption", "ОК"},  // Cyrillic letters
+    {text::kPasswordTitle, "PasswordTitle", "Ввод пароля тренера"},
+    {text::kPasswordPrompt, "PasswordPrompt", "Пожалуйста, введите пароль:"},
+    {text::kWrongPassword, "WrongPassword", "Пароль неправильный"},
+    {text::kCannotOpenPasswordFile, "CannotOpenPasswordFile",
+     "ОШИБКА\nПрограмма не может открыть для чтения файл \"vdmdat01.bin\".   "},
+    {text::kCannotReadPasswordFile, "CannotReadPasswordFile",
+     "ОШИБКА\nПрограмма не может прочитать файл \"vdmdat01.bin\".   "},
+    {text::kBrokenPasswordFile, "BrokenPasswordFile",
+     "ОШИБКА\nНарушена структура файла \"vdmdat01.bin\".   "},
+    {text::kCannotOpenHandOff, "CannotOpenHandOff",
+     "ОШИБКА\nПрограмма не может открыть для записи файл \"vdm_out.txt\".   "},
+    {text::kCannotWriteHandOff, "CannotWriteHandOff",
+     "ОШИБКА\nПрограмма не может сделать запись в файл \"vdm_out.txt\".   "},
+    {text::kRecordBookPrompt, "RecordBookPrompt", " Введите № зачетки:"},
+    {text::kSignedInLabel, "SignedInLabel", " Вход для курсанта:"},
+    {text::kDrivingCaption, "DrivingCaption", "Ездовые упражнения"},
 };
 
 }  // namespace
 
 MessageCatalogue::MessageCatalogue() : caption(cp1251::fromUtf8(kCaption)) {
-    for (const Entry& e : kSlots) slots[static_cast<size_t>(e.key)] = cp1251::fromUtf8(e.utf8);
+    for (const Entry& e : kSlots) slotTexts[static_cast<size_t>(e.key)] = cp1251::fromUtf8(e.utf8);
 }
 
 const MessageCatalogue& catalogue() {
     static const MessageCatalogue instance;
     return instance;
+}
+
+namespace {
+template <std::size_t N>
+int keyNamed(const Entry (&entries)[N], std::string_view name) {
+    for (const Entry& e : entries)
+        if (e.name == name) return e.key;
+    return -1;
+}
+}  // namespace
+
+int slotNamed(std::string_view name) {
+    return keyNamed(kSlots, name);
+}
+
+std::int32_t textIdNamed(std::string_view name) {
+    return keyNamed(kTexts, name);
+}
+
+std::vector<std::string_view> slotNames() {
+    std::vector<std::string_view> names;
+    for (const Entry& e : kSlots) names.push_back(e.name);
+    return names;
+}
+
+std::vector<std::string_view> textNames() {
+    std::vector<std::string_view> names;
+    for (const Entry& e : kTexts) names.push_back(e.name);
+    return names;
 }
 
 std::string messageText(std::int32_t id) {

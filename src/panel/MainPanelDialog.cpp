@@ -5,6 +5,7 @@
 #include "Jet.h"
 #include "MessageCatalogue.h"
 #include "Text.h"
+#include "TextFit.h"
 #include "TrainerPasswordDialog.h"
 #include "WindowServices.h"
 
@@ -26,10 +27,37 @@ namespace {
 const ui::DialogUnits kUnits(14, 29);
 constexpr int kFontPoints = 18;
 constexpr int kEntryLimit = 100;
+// The signed-in line shrinks no further than this, 7.5 points at 96 dots per inch; narrowed, a
+// line of 65 wide letters still fits the field whole at this size.
+constexpr int kSmallestLinePixels = 10;
 
-QPushButton* makeButton(QWidget* parent, int id, bool tabStop) {
-    auto* button = new QPushButton(parent);
-    button->setObjectName(QStringLiteral("control%1").arg(id));
+// The panel's layout in dialog units, in the order of creation, which is also the tab order.
+// The ids are the layout's own; code and tests know each control by its name.
+struct Place {
+    int id;
+    const char* name;
+    int x, y, width, height;
+};
+constexpr Place kExitPlace{2, "exitButton", 0, 0, 72, 16};
+constexpr Place kPicturePlace{-1, "picture", 0, 16, 0, 0};  // as large as the picture
+constexpr Place kReturnPlace{1000, "returnButton", 73, 0, 72, 16};
+constexpr Place kTrainerPlace{1001, "trainerButton", 146, 0, 72, 16};
+constexpr Place kHelpPlace{1002, "helpButton", 219, 0, 72, 16};
+constexpr Place kEntryPlace{1004, "recordBookEdit", 7, 82, 84, 10};
+constexpr Place kLabelPlace{1006, "promptLabel", 7, 71, 84, 8};
+constexpr Place kSignInPlace{1012, "signInButton", 95, 82, 17, 10};
+constexpr Place kDrivingPlace{1013, "drivingButton", 7, 102, 85, 10};
+
+template <class Widget>
+Widget* makeControl(QWidget* parent, const Place& place) {
+    auto* widget = new Widget(parent);
+    widget->setObjectName(QString::fromLatin1(place.name));
+    widget->setGeometry(kUnits.rect(place.x, place.y, place.width, place.height));
+    return widget;
+}
+
+QPushButton* makeButton(QWidget* parent, const Place& place, bool tabStop) {
+    auto* button = makeControl<QPushButton>(parent, place);
     button->setAutoDefault(false);
     button->setDefault(false);
     button->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::ClickFocus);
@@ -85,41 +113,32 @@ void MainPanelDialog::buildLayout() {
     move(0, 0);
 
     // Created in the layout's order, which is also the tab order.
-    exitButton_ = makeButton(this, kExit, false);
-    exitButton_->setGeometry(kUnits.rect(0, 0, 72, 16));
+    exitButton_ = makeButton(this, kExitPlace, false);
 
     picture_ = new QLabel(this);
-    picture_->setObjectName(QStringLiteral("picture"));
+    picture_->setObjectName(QString::fromLatin1(kPicturePlace.name));
     const QPixmap art(QStringLiteral(":/res/panel.png"));
     picture_->setPixmap(art);
-    const QPoint pictureAt = kUnits.rect(0, 16, 0, 0).topLeft();
+    const QPoint pictureAt = kUnits.rect(kPicturePlace.x, kPicturePlace.y, 0, 0).topLeft();
     picture_->setGeometry(QRect(pictureAt, art.isNull() ? QSize(1019, 573) : art.size()));
     picture_->lower();
 
-    returnButton_ = makeButton(this, kReturn, false);
-    returnButton_->setGeometry(kUnits.rect(73, 0, 72, 16));
-    trainerButton_ = makeButton(this, kTrainer, false);
-    trainerButton_->setGeometry(kUnits.rect(146, 0, 72, 16));
-    helpButton_ = makeButton(this, kHelp, false);
-    helpButton_->setGeometry(kUnits.rect(219, 0, 72, 16));
+    returnButton_ = makeButton(this, kReturnPlace, false);
+    trainerButton_ = makeButton(this, kTrainerPlace, false);
+    helpButton_ = makeButton(this, kHelpPlace, false);
 
-    entry_ = new QLineEdit(this);
-    entry_->setObjectName(QStringLiteral("control%1").arg(kEntry));
-    entry_->setGeometry(kUnits.rect(7, 82, 84, 10));
+    entry_ = makeControl<QLineEdit>(this, kEntryPlace);
     entry_->setValidator(new OneLineValidator(entry_));
+    connect(entry_, &QLineEdit::textEdited, this, &MainPanelDialog::restoreTypingFont);
 
-    label_ = new QLabel(this);
-    label_->setObjectName(QStringLiteral("control%1").arg(kLabel));
-    label_->setGeometry(kUnits.rect(7, 71, 84, 8));
+    label_ = makeControl<QLabel>(this, kLabelPlace);
     label_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     label_->setAutoFillBackground(true);
 
-    signInButton_ = makeButton(this, kSignIn, true);
-    signInButton_->setGeometry(kUnits.rect(95, 82, 17, 10));
+    signInButton_ = makeButton(this, kSignInPlace, true);
     signInButton_->setText(QStringLiteral("OK"));
 
-    drivingButton_ = makeButton(this, kDriving, true);
-    drivingButton_->setGeometry(kUnits.rect(7, 102, 85, 10));
+    drivingButton_ = makeButton(this, kDrivingPlace, true);
 
     setTabOrder(entry_, signInButton_);
     setTabOrder(signInButton_, drivingButton_);
@@ -142,12 +161,12 @@ void MainPanelDialog::showEvent(QShowEvent* event) {
 
 // The steps in the order the station has always taken them at start.
 void MainPanelDialog::initialise() {
-    exitButton_->setText(ui::toQString(messageText(1)));
-    returnButton_->setText(ui::toQString(messageText(7)));
-    trainerButton_->setText(ui::toQString(messageText(2)));
-    helpButton_->setText(ui::toQString(messageText(4)));
-    drivingButton_->setText(ui::toQString(messageText(35)));
-    label_->setText(ui::toQString(messageText(33)));
+    exitButton_->setText(ui::toQString(messageText(text::kExitCaption)));
+    returnButton_->setText(ui::toQString(messageText(text::kReturnCaption)));
+    trainerButton_->setText(ui::toQString(messageText(text::kTrainerCaption)));
+    helpButton_->setText(ui::toQString(messageText(text::kHelpCaption)));
+    drivingButton_->setText(ui::toQString(messageText(text::kDrivingCaption)));
+    label_->setText(ui::toQString(messageText(text::kRecordBookPrompt)));
     entry_->setMaxLength(kEntryLimit);
     activateWindow();
     entry_->setFocus(Qt::OtherFocusReason);
@@ -185,8 +204,9 @@ void MainPanelDialog::onDriving() {
     if (!signIn_.signInAttempted) {
         signIn_.recordBookText = entryText();
         if (hasContent(signIn_.recordBookText)) {
-            const int answer = services_.messageBox(this, catalogue().slots[137],
-                                                    catalogue().caption, ui::kBoxDrivingQuestion);
+            const int answer =
+                services_.messageBox(this, catalogue().slotTexts[slot::kDrivingQuestion],
+                                     catalogue().caption, ui::kBoxDrivingQuestion);
             if (answer != ui::kAnswerYes) return;
         }
     }
@@ -214,12 +234,21 @@ void MainPanelDialog::keyPressEvent(QKeyEvent* event) {
 
 std::string MainPanelDialog::entryText() { return ui::fromQString(entry_->text()); }
 
-// The limit holds for typing only: the signed-in student's line may be longer and is shown whole.
+// The limit holds for typing only: the signed-in student's line may be longer and is shown whole,
+// in a smaller font where the typing font would cut it, so that the student reads his name,
+// number and group; a line too long even for that starts with the name and is the tooltip too.
 void MainPanelDialog::setEntryText(const std::string& text) {
     const QString shown = ui::toQString(text);
     entry_->setMaxLength(std::max<int>(kEntryLimit, static_cast<int>(shown.size())));
+    entry_->setFont(ui::fittingFont(font(), shown, ui::textWidthOf(*entry_), kSmallestLinePixels));
     entry_->setText(shown);
+    entry_->setToolTip(shown);
     entry_->setCursorPosition(0);  // the student's name first, as the field shows a new text
+}
+
+void MainPanelDialog::restoreTypingFont() {
+    entry_->setFont(font());
+    entry_->setToolTip(QString());
 }
 
 void MainPanelDialog::setLabelText(const std::string& text) { label_->setText(ui::toQString(text)); }

@@ -20,18 +20,6 @@ class WindowServices;
 // the student's sign-in area on it.
 class MainPanelDialog : public QDialog, public SignInView {
 public:
-    // Control ids of the panel's layout.
-    enum ControlId {
-        kExit = 2,
-        kReturn = 1000,
-        kTrainer = 1001,
-        kHelp = 1002,
-        kEntry = 1004,
-        kLabel = 1006,
-        kSignIn = 1012,
-        kDriving = 1013,
-    };
-
     // The result files of the previous student, removed when the panel starts.
     static constexpr const char* kResultFiles[] = {"db1.out",  "db2.out",  "db3a.out", "db3b.out",
                                                    "db3c.out", "db3d.out", "db4.out",  "db5.out"};
@@ -40,7 +28,7 @@ public:
                     trainer::PasswordState& password);
     ~MainPanelDialog() override;
 
-    // The button handlers, by control id.
+    // The button handlers.
     void onExit();
     void onReturn();
     void onTrainer();
@@ -65,6 +53,8 @@ private:
     std::string entryText() override;
     void setEntryText(const std::string& text) override;
     void setLabelText(const std::string& text) override;
+    // What the user types is in the panel's font, whatever the sign-in showed before.
+    void restoreTypingFont();
 
     ui::WindowServices& services_;
     SignInState& signIn_;

@@ -20,29 +20,13 @@ using namespace signin;
 
 namespace {
 
-// Message slots of the sign-in.
-enum Slot {
-    kNoDatabaseFile = 15,
-    kCannotOpenDatabase = 16,
-    kNoStudentsTable = 114,
-    kStudentNotFound = 115,
-    kCannotCreateRecord = 116,
-    kCannotWriteRecord = 117,
-    kCannotOpenStudents = 118,
-    kCannotOpenMonitor = 123,
-    kCannotReadMonitor = 124,
-    kWrongMonitor = 125,
-};
-
-constexpr int kSignedInLabel = 34;
-
 void showMessage(ui::WindowServices& services, SignInView& view, const std::string& text) {
     services.messageBox(view.owner(), text, catalogue().caption, ui::kBoxSignInError);
 }
 
 [[noreturn]] void fail(ui::WindowServices& services, SignInView& view, int slot,
                        const std::string& appended = {}) {
-    showMessage(services, view, catalogue().slots[static_cast<std::size_t>(slot)] + appended);
+    showMessage(services, view, catalogue().slotTexts[static_cast<std::size_t>(slot)] + appended);
     app::fatalExit(services);
 }
 
@@ -55,17 +39,19 @@ std::string chooseDatabasePath(ui::WindowServices& services, SignInView& view) {
     switch (readMonitorFile()) {
         case MonitorReading::DriveD: return kDatabasePathD;
         case MonitorReading::DriveC: return kDatabasePathC;
-        case MonitorReading::CannotOpen: fail(services, view, kCannotOpenMonitor, kMonitorFile);
-        case MonitorReading::CannotRead: fail(services, view, kCannotReadMonitor, kMonitorFile);
+        case MonitorReading::CannotOpen:
+            fail(services, view, slot::kCannotOpenMonitor, kMonitorFile);
+        case MonitorReading::CannotRead:
+            fail(services, view, slot::kCannotReadMonitor, kMonitorFile);
         case MonitorReading::WrongStructure: break;
     }
-    fail(services, view, kWrongMonitor, kMonitorFile);
+    fail(services, view, slot::kWrongMonitor, kMonitorFile);
 }
 
 void checkDatabaseExists(ui::WindowServices& services, SignInView& view,
                          const std::string& databasePath, const fs::path& file) {
     std::FILE* f = app::openStationFile(file.c_str(), "rb");
-    if (!f) fail(services, view, kNoDatabaseFile, databasePath);
+    if (!f) fail(services, view, slot::kNoDatabaseFile, databasePath);
     std::fclose(f);
 }
 
@@ -87,11 +73,11 @@ void openDatabaseObjects(ui::WindowServices& services, SignInView& view, Databas
     db.tableDef = std::make_unique<jet::TableDef>(*db.database);
 
     guardedOpen(services, [&] { db.database->open(file.string()); });
-    if (!db.database->isOpen()) fail(services, view, kCannotOpenDatabase, databasePath);
+    if (!db.database->isOpen()) fail(services, view, slot::kCannotOpenDatabase, databasePath);
     guardedOpen(services, [&] { db.tableDef->open(kStudentsTable); });
-    if (!db.tableDef->isOpen()) fail(services, view, kNoStudentsTable);
+    if (!db.tableDef->isOpen()) fail(services, view, slot::kNoStudentsTable);
     guardedOpen(services, [&] { db.recordset->open(*db.tableDef); });
-    if (!db.recordset->isOpen()) fail(services, view, kCannotOpenStudents);
+    if (!db.recordset->isOpen()) fail(services, view, slot::kCannotOpenStudents);
 }
 
 // A value of the other kind than the column should hold reads as empty text or 0.
@@ -142,7 +128,7 @@ bool findStudent(ui::WindowServices& services, SignInView& view, jet::Recordset&
         return true;
     } catch (const jet::Error& error) {
         services.engineErrorBox(error.description());
-        fail(services, view, kCannotOpenStudents);
+        fail(services, view, slot::kCannotOpenStudents);
     }
 }
 
@@ -150,15 +136,15 @@ bool findStudent(ui::WindowServices& services, SignInView& view, jet::Recordset&
 // the full record or none.
 void writeSignInRecord(ui::WindowServices& services, SignInView& view, const SignInState& state) {
     SignInRecordFile record;
-    if (!record.create()) fail(services, view, kCannotCreateRecord);
+    if (!record.create()) fail(services, view, slot::kCannotCreateRecord);
     if (record.write(state) && record.close()) return;
-    showMessage(services, view, catalogue().slots[kCannotWriteRecord]);
+    showMessage(services, view, catalogue().slotTexts[slot::kCannotWriteRecord]);
     record.discard();
     app::fatalExit(services);
 }
 
 void showStudent(SignInView& view, const SignInState& state) {
-    view.setLabelText(messageText(kSignedInLabel));
+    view.setLabelText(messageText(text::kSignedInLabel));
     view.setEntryText(state.StName + cp1251::fromUtf8("  (№") + state.StNum +
                       cp1251::fromUtf8(" в группе \"") + state.GrNum + "\")");
 }
@@ -192,7 +178,7 @@ void onSignIn(ui::WindowServices& services, SignInView& view, SignInState& state
     checkDatabaseExists(services, view, databasePath, file);
     openDatabaseObjects(services, view, db, databasePath, file);
     if (!findStudent(services, view, *db.recordset, state)) {
-        showMessage(services, view, catalogue().slots[kStudentNotFound]);
+        showMessage(services, view, catalogue().slotTexts[slot::kStudentNotFound]);
         return;
     }
     writeSignInRecord(services, view, state);

@@ -22,17 +22,6 @@
 
 namespace {
 
-// Message ids of the dialog's texts.
-constexpr int kTitleId = 0;
-constexpr int kCancelCaptionId = 11;
-constexpr int kOkCaptionId = 12;
-constexpr int kWindowTitleId = 13;
-constexpr int kPromptId = 14;
-constexpr int kWrongPasswordId = 15;
-constexpr int kCannotOpenId = 23;
-constexpr int kCannotReadId = 24;
-constexpr int kBadStructureId = 25;
-
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
@@ -106,10 +95,10 @@ int TrainerPasswordDialog::exec() {
 }
 
 void TrainerPasswordDialog::initialise() {
-    setWindowTitle(ui::toQString(messageText(kWindowTitleId)));
-    ok_->setText(ui::toQString(messageText(kOkCaptionId)));
-    cancel_->setText(ui::toQString(messageText(kCancelCaptionId)));
-    prompt_->setText(ui::toQString(messageText(kPromptId)));
+    setWindowTitle(ui::toQString(messageText(text::kPasswordTitle)));
+    ok_->setText(ui::toQString(messageText(text::kOkCaption)));
+    cancel_->setText(ui::toQString(messageText(text::kCancelCaption)));
+    prompt_->setText(ui::toQString(messageText(text::kPasswordPrompt)));
 
     state_.typedPassword.clear();
     state_.storedPassword = 0;
@@ -121,20 +110,21 @@ void TrainerPasswordDialog::initialise() {
 // The box of a failure comes up while the file is still open, before anything is handed over.
 void TrainerPasswordDialog::readPasswordFile() {
     File file(app::openStationFile(trainer::kPasswordFile, "rb"));
-    if (!file) failInitialisation(kCannotOpenId);
+    if (!file) failInitialisation(text::kCannotOpenPasswordFile);
 
     char bytes[trainer::kPasswordFileSize];
     const std::size_t count = std::fread(bytes, 1, sizeof bytes, file.get());
     const trainer::PasswordRecord record = trainer::parsePasswordFile({bytes, count});
     if (record.status == trainer::PasswordFileStatus::NoMagic ||
         record.status == trainer::PasswordFileStatus::NoPassword) {
-        showError(kCannotReadId);
+        showError(text::kCannotReadPasswordFile);
         file.reset();
         errorTail();
     }
     file.reset();
 
-    if (record.status != trainer::PasswordFileStatus::Ok) failInitialisation(kBadStructureId);
+    if (record.status != trainer::PasswordFileStatus::Ok)
+        failInitialisation(text::kBrokenPasswordFile);
     state_.storedPassword = record.password;
 }
 
@@ -152,7 +142,7 @@ void TrainerPasswordDialog::errorTail() {
 }
 
 void TrainerPasswordDialog::showError(int messageId) {
-    services_.messageBox(this, messageText(messageId), messageText(kTitleId), ui::kBoxError);
+    services_.messageBox(this, messageText(messageId), messageText(text::kBoxTitle), ui::kBoxError);
 }
 
 void TrainerPasswordDialog::keyPressEvent(QKeyEvent* event) {
@@ -177,7 +167,7 @@ void TrainerPasswordDialog::onOkClicked() {
         accept();
         return;
     }
-    showError(kWrongPasswordId);
+    showError(text::kWrongPassword);
     reject();
 }
 

@@ -38,14 +38,14 @@ TEST_F(HandOffTest, EachCodeLeavesExactlyOneByteAndEndsThePanel) {
     EXPECT_TRUE(services.boxes.empty());
 }
 
-TEST_F(HandOffTest, FileThatCannotBeCreatedShowsId5OnThePanelThenEndsFatally) {
+TEST_F(HandOffTest, FileThatCannotBeCreatedShowsItsBoxOnThePanelThenEndsFatally) {
     fs::create_directory(dir / "vdm_out.txt");
     EXPECT_THROW(app::handOffAndClose(services, panel, HandOffCode::Driving), ui::ProcessEnded);
     ASSERT_EQ(services.boxes.size(), 1u);
     EXPECT_EQ(services.boxes[0].owner, &panel);
-    EXPECT_EQ(services.boxes[0].title, messageText(0));
-    EXPECT_EQ(services.boxes[0].text, messageText(5));
-    EXPECT_EQ(services.boxes[0].type, 0x30u);
+    EXPECT_EQ(services.boxes[0].title, messageText(text::kBoxTitle));
+    EXPECT_EQ(services.boxes[0].text, messageText(text::kCannotCreateHandOff));
+    EXPECT_EQ(services.boxes[0].type, ui::kBoxError);
     EXPECT_EQ(services.endings, std::vector<int>{0});
     EXPECT_TRUE(fs::is_directory(dir / "vdm_out.txt"));
 }
@@ -55,7 +55,7 @@ TEST_F(HandOffTest, FailedWriteIsCaughtNotReportedAsHandedOver) {
     panel.setResult(-1);
     EXPECT_THROW(app::handOffAndClose(services, panel, HandOffCode::Trainer), ui::ProcessEnded);
     ASSERT_EQ(services.boxes.size(), 1u);
-    EXPECT_EQ(services.boxes[0].text, messageText(5));
+    EXPECT_EQ(services.boxes[0].text, messageText(text::kCannotCreateHandOff));
     EXPECT_NE(panel.result(), QDialog::Rejected);
 }
 
@@ -72,8 +72,10 @@ TEST_F(HandOffTest, ExitCodeFailuresShowTheirOwnTextsWithNoOwner) {
         std::function<void()> arrange;
         int textId;
     } cases[] = {
-        {"cannot open", [&] { fs::create_directory(dir / "vdm_out.txt"); }, 31},
-        {"cannot write", [&] { fs::create_symlink("/dev/full", dir / "vdm_out.txt"); }, 32},
+        {"cannot open", [&] { fs::create_directory(dir / "vdm_out.txt"); },
+         text::kCannotOpenHandOff},
+        {"cannot write", [&] { fs::create_symlink("/dev/full", dir / "vdm_out.txt"); },
+         text::kCannotWriteHandOff},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -83,9 +85,9 @@ TEST_F(HandOffTest, ExitCodeFailuresShowTheirOwnTextsWithNoOwner) {
         EXPECT_THROW(app::handOffExitCode(services), ui::ProcessEnded);
         ASSERT_EQ(services.boxes.size(), 1u);
         EXPECT_EQ(services.boxes[0].owner, nullptr);
-        EXPECT_EQ(services.boxes[0].title, messageText(0));
+        EXPECT_EQ(services.boxes[0].title, messageText(text::kBoxTitle));
         EXPECT_EQ(services.boxes[0].text, messageText(c.textId));
-        EXPECT_EQ(services.boxes[0].type, 0x30u);
+        EXPECT_EQ(services.boxes[0].type, ui::kBoxError);
     }
 }
 
@@ -126,7 +128,9 @@ TEST_F(HandOffTest, ReadOnlyFolderLeavesTheOldFileUnchanged) {
             try {
                 app::handOffAndClose(services, panel, HandOffCode::Leave);
             } catch (const ui::ProcessEnded& end) {
-                const bool shown = services.boxes.size() == 1 && services.boxes[0].text == messageText(5);
+                const bool shown =
+                    services.boxes.size() == 1 &&
+                    services.boxes[0].text == messageText(text::kCannotCreateHandOff);
                 return shown && end.status == 0 ? 0 : 2;
             }
             return 3;

@@ -37,22 +37,35 @@ size_t countEnd(const std::string& s) {
 TEST(Catalogue, TextsHaveTheirExactEnds) {
     const MessageCatalogue& c = catalogue();
     const TextCase cases[] = {
-        {"slot 15", c.slots[15], kOshibka + "\n\n", std::string(6, ' ') + "\n\n", 0, 6},
-        {"slot 16", c.slots[16], kOshibka + "\n\n", std::string(6, ' ') + "\n\n", 0, 6},
-        {"slot 114", c.slots[114], kOshibka + "\n\n", ".      ", 0, 6},
-        {"slot 116", c.slots[116], kOshibka + "\n\n", "\"db1.out\".   ", 0, 3},
-        {"slot 117", c.slots[117], kOshibka + "\n\n", "\"db1.out\".   ", 0, 3},
-        {"slot 118", c.slots[118], kOshibka + "\n\n", ".      ", 0, 6},
-        {"slot 123", c.slots[123], kOshibka + "\n\n", ":    \n\n", 0, 4},
-        {"slot 124", c.slots[124], kOshibka + "\n\n", ":    \n\n", 0, 4},
-        {"slot 125", c.slots[125], kOshibka + "\n\n", ":    \n\n", 0, 4},
-        {"id 23", messageText(23), kOshibka + "\n" + bytes({0xCF}), "\"vdmdat01.bin\".   ", 0, 3},
-        {"id 24", messageText(24), kOshibka + "\n" + bytes({0xCF}), "\"vdmdat01.bin\".   ", 0, 3},
-        {"id 25", messageText(25), kOshibka + "\n" + bytes({0xCD}), "\"vdmdat01.bin\".   ", 0, 3},
-        {"id 31", messageText(31), kOshibka + "\n" + bytes({0xCF}), "\"vdm_out.txt\".   ", 0, 3},
-        {"id 32", messageText(32), kOshibka + "\n" + bytes({0xCF}), "\"vdm_out.txt\".   ", 0, 3},
-        {"id 33", messageText(33), " " + bytes({0xC2}), ":", 1, 0},
-        {"id 34", messageText(34), " " + bytes({0xC2}), ":", 1, 0},
+        {"NoDatabaseFile", c.slotTexts[slot::kNoDatabaseFile], kOshibka + "\n\n",
+         std::string(6, ' ') + "\n\n", 0, 6},
+        {"CannotOpenDatabase", c.slotTexts[slot::kCannotOpenDatabase], kOshibka + "\n\n",
+         std::string(6, ' ') + "\n\n", 0, 6},
+        {"NoStudentsTable", c.slotTexts[slot::kNoStudentsTable], kOshibka + "\n\n", ".      ", 0,
+         6},
+        {"CannotCreateRecord", c.slotTexts[slot::kCannotCreateRecord], kOshibka + "\n\n",
+         "\"db1.out\".   ", 0, 3},
+        {"CannotWriteRecord", c.slotTexts[slot::kCannotWriteRecord], kOshibka + "\n\n",
+         "\"db1.out\".   ", 0, 3},
+        {"CannotOpenStudents", c.slotTexts[slot::kCannotOpenStudents], kOshibka + "\n\n", ".      ",
+         0, 6},
+        {"CannotOpenMonitor", c.slotTexts[slot::kCannotOpenMonitor], kOshibka + "\n\n", ":    \n\n",
+         0, 4},
+        {"CannotReadMonitor", c.slotTexts[slot::kCannotReadMonitor], kOshibka + "\n\n", ":    \n\n",
+         0, 4},
+        {"WrongMonitor", c.slotTexts[slot::kWrongMonitor], kOshibka + "\n\n", ":    \n\n", 0, 4},
+        {"CannotOpenPasswordFile", messageText(text::kCannotOpenPasswordFile),
+         kOshibka + "\n" + bytes({0xCF}), "\"vdmdat01.bin\".   ", 0, 3},
+        {"CannotReadPasswordFile", messageText(text::kCannotReadPasswordFile),
+         kOshibka + "\n" + bytes({0xCF}), "\"vdmdat01.bin\".   ", 0, 3},
+        {"BrokenPasswordFile", messageText(text::kBrokenPasswordFile),
+         kOshibka + "\n" + bytes({0xCD}), "\"vdmdat01.bin\".   ", 0, 3},
+        {"CannotOpenHandOff", messageText(text::kCannotOpenHandOff),
+         kOshibka + "\n" + bytes({0xCF}), "\"vdm_out.txt\".   ", 0, 3},
+        {"CannotWriteHandOff", messageText(text::kCannotWriteHandOff),
+         kOshibka + "\n" + bytes({0xCF}), "\"vdm_out.txt\".   ", 0, 3},
+        {"RecordBookPrompt", messageText(text::kRecordBookPrompt), " " + bytes({0xC2}), ":", 1, 0},
+        {"SignedInLabel", messageText(text::kSignedInLabel), " " + bytes({0xC2}), ":", 1, 0},
     };
     for (const TextCase& t : cases) {
         SCOPED_TRACE(t.name);
@@ -73,22 +86,27 @@ TEST(Catalogue, WholeTextsByteForByte) {
         bytes({0xEF, 0xF0, 0xEE, 0xE3, 0xF0, 0xE0, 0xEC, 0xEC, 0xFB}) + " \"" +
         bytes({0xD0, 0xF3, 0xEB, 0xE5, 0xE2, 0xE8, 0xEE, 0xED}) + "\"";
     EXPECT_EQ(c.caption, caption);
-    EXPECT_EQ(messageText(0), caption);
-    EXPECT_EQ(messageText(1), bytes({0xC2, ' ', 0xDB, ' ', 0xD5, ' ', 0xCE, ' ', 0xC4}));
-    EXPECT_EQ(messageText(2), bytes({0xD2, ' ', 0xF0, ' ', 0xE5, ' ', 0xED, ' ', 0xE5, ' ', 0xF0}));
-    EXPECT_EQ(messageText(4), bytes({0xCF, ' ', 0xEE, ' ', 0xEC, ' ', 0xEE, ' ', 0xF9, ' ', 0xFC}));
-    EXPECT_EQ(messageText(7),
+    EXPECT_EQ(messageText(text::kBoxTitle), caption);
+    EXPECT_EQ(messageText(text::kExitCaption),
+              bytes({0xC2, ' ', 0xDB, ' ', 0xD5, ' ', 0xCE, ' ', 0xC4}));
+    EXPECT_EQ(messageText(text::kTrainerCaption),
+              bytes({0xD2, ' ', 0xF0, ' ', 0xE5, ' ', 0xED, ' ', 0xE5, ' ', 0xF0}));
+    EXPECT_EQ(messageText(text::kHelpCaption),
+              bytes({0xCF, ' ', 0xEE, ' ', 0xEC, ' ', 0xEE, ' ', 0xF9, ' ', 0xFC}));
+    EXPECT_EQ(messageText(text::kReturnCaption),
               bytes({0xC2, ' ', 0xEE, ' ', 0xE7, ' ', 0xE2, ' ', 0xF0, ' ', 0xE0, ' ', 0xF2}));
-    EXPECT_EQ(messageText(11), bytes({0xCE, 0xF2, 0xEC, 0xE5, 0xED, 0xE0}));
-    EXPECT_EQ(messageText(12), bytes({206, 202}));  // Cyrillic, not Latin OK
-    EXPECT_EQ(messageText(15), cp1251::fromUtf8("Пароль неправильный"));
-    EXPECT_EQ(messageText(33).substr(0, 9), bytes({' ', 0xC2, 0xE2, 0xE5, 0xE4, 0xE8, 0xF2, 0xE5, ' '}));
-    EXPECT_NE(messageText(33).find(static_cast<char>(0xB9)), std::string::npos);  // №
+    EXPECT_EQ(messageText(text::kCancelCaption), bytes({0xCE, 0xF2, 0xEC, 0xE5, 0xED, 0xE0}));
+    EXPECT_EQ(messageText(text::kOkCaption), bytes({206, 202}));  // Cyrillic, not Latin OK
+    EXPECT_EQ(messageText(text::kWrongPassword), cp1251::fromUtf8("Пароль неправильный"));
+    EXPECT_EQ(messageText(text::kRecordBookPrompt).substr(0, 9),
+              bytes({' ', 0xC2, 0xE2, 0xE5, 0xE4, 0xE8, 0xF2, 0xE5, ' '}));
+    EXPECT_NE(messageText(text::kRecordBookPrompt).find(static_cast<char>(0xB9)),
+              std::string::npos);  // №
 }
 
 TEST(Catalogue, LineFeedsAndQuotedOk) {
     const MessageCatalogue& c = catalogue();
-    const std::string& s115 = c.slots[115];
+    const std::string& s115 = c.slotTexts[slot::kStudentNotFound];
     const size_t firstBreak = s115.find('\n');
     ASSERT_NE(firstBreak, std::string::npos);
     EXPECT_EQ(s115.substr(firstBreak - 1, 5), ".\n\n\n" + bytes({0xCF}));
@@ -96,7 +114,7 @@ TEST(Catalogue, LineFeedsAndQuotedOk) {
                                                       0xC6, 0xC4, 0xC5, 0xCD, 0xC8, 0xC5}) + "\n\n");
     EXPECT_EQ(s115.back(), '.');
 
-    const std::string& s137 = c.slots[137];
+    const std::string& s137 = c.slotTexts[slot::kDrivingQuestion];
     EXPECT_NE(s137.find("  \"OK\",  "), std::string::npos);  // Latin letters, two blanks each side
     EXPECT_EQ(s137.substr(s137.size() - 1), "?");
     EXPECT_EQ(std::count(s137.begin(), s137.end(), '\n'), 4);
@@ -104,20 +122,24 @@ TEST(Catalogue, LineFeedsAndQuotedOk) {
 
 TEST(Catalogue, EmptySlotsAndUnknownIds) {
     const MessageCatalogue& c = catalogue();
-    const int filled[] = {15, 16, 114, 115, 116, 117, 118, 123, 124, 125, 137};
+    const int filled[] = {
+        slot::kNoDatabaseFile,     slot::kCannotOpenDatabase, slot::kNoStudentsTable,
+        slot::kStudentNotFound,    slot::kCannotCreateRecord, slot::kCannotWriteRecord,
+        slot::kCannotOpenStudents, slot::kCannotOpenMonitor,  slot::kCannotReadMonitor,
+        slot::kWrongMonitor,       slot::kDrivingQuestion};
     for (int slot = 0; slot < MessageCatalogue::kSlotCount; ++slot) {
         const bool isFilled = std::find(std::begin(filled), std::end(filled), slot) != std::end(filled);
-        EXPECT_EQ(c.slots[static_cast<size_t>(slot)].empty(), !isFilled) << "slot " << slot;
+        EXPECT_EQ(c.slotTexts[static_cast<size_t>(slot)].empty(), !isFilled) << "slot " << slot;
     }
     for (int id : {-1, 3, 6, 36, 137, 1000, INT32_MIN, INT32_MAX}) EXPECT_EQ(messageText(id), "") << id;
 }
 
 TEST(Catalogue, MessageTextHandsOutFreshCopies) {
-    std::string first = messageText(14);
-    const std::string second = messageText(14);
+    std::string first = messageText(text::kPasswordPrompt);
+    const std::string second = messageText(text::kPasswordPrompt);
     first[0] = 'x';
     EXPECT_NE(first, second);
-    EXPECT_EQ(messageText(14), second);
+    EXPECT_EQ(messageText(text::kPasswordPrompt), second);
 }
 
 TEST(Cp1251, RoundTripsEveryByteAndMarksTheUnmappable) {

@@ -121,10 +121,12 @@ enum class Outcome { Found, NotFound, CannotOpenDatabase, NoTable, CannotOpenTab
 const char* outcomeName(Outcome o) {
     switch (o) {
         case Outcome::Found: return "student found";
-        case Outcome::NotFound: return "not found (slot 115)";
-        case Outcome::CannotOpenDatabase: return "fatal: database (engine box, slot 16)";
-        case Outcome::NoTable: return "fatal: no table (engine box, slot 114)";
-        case Outcome::CannotOpenTable: return "fatal: table (engine box, slot 118)";
+        case Outcome::NotFound: return "not found";
+        case Outcome::CannotOpenDatabase:
+            return "fatal: database (engine box, then cannot open the database)";
+        case Outcome::NoTable: return "fatal: no table (engine box, then no students table)";
+        case Outcome::CannotOpenTable:
+            return "fatal: table (engine box, then cannot open the students)";
         case Outcome::Unexpected: break;
     }
     return "unexpected";
@@ -142,10 +144,10 @@ std::string signInOnce(const std::string& typed) {
         std::vector<Box> boxes;
     } allowed[] = {
         {Outcome::Found, false, {}},
-        {Outcome::NotFound, false, {{115, ""}}},
-        {Outcome::CannotOpenDatabase, true, {{0, ""}, {16, kPathC}}},
-        {Outcome::NoTable, true, {{0, ""}, {114, ""}}},
-        {Outcome::CannotOpenTable, true, {{0, ""}, {118, ""}}},
+        {Outcome::NotFound, false, {{slot::kStudentNotFound, ""}}},
+        {Outcome::CannotOpenDatabase, true, {{0, ""}, {slot::kCannotOpenDatabase, kPathC}}},
+        {Outcome::NoTable, true, {{0, ""}, {slot::kNoStudentsTable, ""}}},
+        {Outcome::CannotOpenTable, true, {{0, ""}, {slot::kCannotOpenStudents, ""}}},
     };
     for (const auto& a : allowed)
         if (a.ended == run.ended && compareBoxes(run, a.boxes).empty()) outcome = a.outcome;
@@ -155,7 +157,7 @@ std::string signInOnce(const std::string& typed) {
         outcome = Outcome::Unexpected;
         detail = "ended other than once with status 0";
     }
-    if (outcome == Outcome::Found && run.view.label != messageText(34)) {
+    if (outcome == Outcome::Found && run.view.label != messageText(text::kSignedInLabel)) {
         outcome = Outcome::Unexpected;
         detail = "found, but the panel does not say so";
     }

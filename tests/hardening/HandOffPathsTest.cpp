@@ -17,23 +17,31 @@
 #include <csignal>
 #include <functional>
 #include <ostream>
+#include <utility>
 
 namespace fs = std::filesystem;
 using namespace hardening;
 
 namespace {
 
-
-// The message ids of the boxes shown, in turn, for the texts these roads use.
-std::string boxIds(const ui::RecordingServices& services) {
-    std::string ids;
+// The boxes shown, in turn, named by their texts for the texts these roads use.
+std::string boxNames(const ui::RecordingServices& services) {
+    const std::pair<std::int32_t, const char*> known[] = {
+        {text::kCannotCreateHandOff, "create-hand-off"},
+        {text::kCannotOpenPasswordFile, "open-password"},
+        {text::kCannotReadPasswordFile, "read-password"},
+        {text::kBrokenPasswordFile, "broken-password"},
+        {text::kCannotOpenHandOff, "open-hand-off"},
+        {text::kCannotWriteHandOff, "write-hand-off"},
+    };
+    std::string names;
     for (const auto& box : services.boxes) {
-        int id = -1;
-        for (int candidate : {5, 23, 24, 25, 31, 32})
-            if (box.text == messageText(candidate)) id = candidate;
-        ids += " " + std::to_string(id);
+        const char* name = "unexpected";
+        for (const auto& [id, candidate] : known)
+            if (box.text == messageText(id)) name = candidate;
+        names += std::string(" ") + name;
     }
-    return ids;
+    return names;
 }
 
 void pipeAt(const fs::path& path) {
@@ -87,7 +95,7 @@ TEST_P(PasswordFiles, EndInTheirBoxesOrWaitForThePassword) {
                 outcome =
                     end.status == 0 ? "ended" : "ended with status " + std::to_string(end.status);
             }
-            return outcome + " |" + boxIds(services);
+            return outcome + " |" + boxNames(services);
         },
         kDeadline, row.unprivileged);
     ASSERT_TRUE(child.finished) << "the dialog hung";
@@ -101,34 +109,34 @@ const char* const kPassword = "vdmdat01.bin";
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Files, PasswordFiles, ::testing::Values(
     PasswordRow{"a_folder", [](const fs::path& f) { fs::create_directory(f / kPassword); },
-                false, "ended", " 24", "1"},
+                false, "ended", " read-password", "1"},
     PasswordRow{"no_read_permission",
                 [](const fs::path& f) {
                     writeFile(f / kPassword, passwordFile(4711, 8));
                     fs::permissions(f / kPassword, fs::perms::none);
                 },
-                true, "ended", " 23", "1"},
+                true, "ended", " open-password", "1"},
     PasswordRow{"ten_megabytes_with_the_magic",
                 [](const fs::path& f) { writeFile(f / kPassword, passwordFile(4711, 10u << 20)); },
                 false, "waits 4711", "", std::nullopt},
     PasswordRow{"endless_link_to_dev_zero",
                 [](const fs::path& f) { fs::create_symlink("/dev/zero", f / kPassword); },
-                false, "ended", " 25", "1"},
+                false, "ended", " broken-password", "1"},
     PasswordRow{"named_pipe", [](const fs::path& f) { pipeAt(f / kPassword); },
-                false, "ended", " 24", "1"},
+                false, "ended", " read-password", "1"},
     // The hand-off of "0" fails too: its own box, then the fatal exit, which cannot write either.
     PasswordRow{"missing_and_hand_off_on_a_full_disk",
                 [](const fs::path& f) { fs::create_symlink("/dev/full", f / "vdm_out.txt"); },
-                false, "ended", " 23 32", "-> /dev/full"},
+                false, "ended", " open-password write-hand-off", "-> /dev/full"},
     PasswordRow{"missing_and_hand_off_a_named_pipe",
                 [](const fs::path& f) { pipeAt(f / "vdm_out.txt"); },
-                false, "ended", " 23 31", "<pipe>"},
+                false, "ended", " open-password open-hand-off", "<pipe>"},
     PasswordRow{"missing_and_hand_off_read_only",
                 [](const fs::path& f) {
                     writeFile(f / "vdm_out.txt", "5");
                     fs::permissions(f / "vdm_out.txt", kReadOnlyFile);
                 },
-                true, "ended", " 23 31", "5"}),
+                true, "ended", " open-password open-hand-off", "5"}),
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
 
@@ -165,12 +173,12 @@ TEST_P(UnwritableHandOff, LeavingButtonShowsItsBoxAndEnds) {
                 panel.onExit();
                 return std::string("the panel went on");
             } catch (const ui::ProcessEnded& end) {
-                return "ended " + std::to_string(end.status) + " |" + boxIds(services);
+                return "ended " + std::to_string(end.status) + " |" + boxNames(services);
             }
         },
         kDeadline, row.unprivileged);
     ASSERT_TRUE(child.finished) << "the hand-off hung";
-    EXPECT_EQ(child.report, "ended 0 | 5");
+    EXPECT_EQ(child.report, "ended 0 | create-hand-off");
     EXPECT_EQ(station.file("vdm_out.txt"), row.handOff);
 }
 

@@ -93,8 +93,10 @@ std::string compareBoxes(const SignInRun& run, const std::vector<Box>& expected)
             continue;
         }
         int slot = -1;
-        for (int s : {15, 16, 114, 115, 116, 117, 118, 123, 124, 125})
-            if (box.text.rfind(catalogue().slots[static_cast<std::size_t>(s)], 0) == 0) slot = s;
+        for (int s = 0; s < MessageCatalogue::kSlotCount; ++s) {
+            const std::string& t = catalogue().slotTexts[static_cast<std::size_t>(s)];
+            if (!t.empty() && box.text.rfind(t, 0) == 0) slot = s;
+        }
         shown += "[slot " + std::to_string(slot) + "]";
     }
     if (boxes.size() != expected.size()) return "boxes shown: " + shown;
@@ -106,7 +108,7 @@ std::string compareBoxes(const SignInRun& run, const std::vector<Box>& expected)
             continue;
         }
         if (box.engine ||
-            box.text != catalogue().slots[static_cast<std::size_t>(want.slot)] + want.appended)
+            box.text != catalogue().slotTexts[static_cast<std::size_t>(want.slot)] + want.appended)
             return "boxes shown: " + shown;
         if (box.owner != &run.view.widget || box.title != catalogue().caption ||
             box.type != ui::kBoxSignInError)

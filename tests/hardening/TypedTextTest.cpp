@@ -102,11 +102,11 @@ TEST(TypedText, SignInTakesTheFieldAsTheStationsFieldWouldHoldIt) {
         MainPanelDialog panel(services, signIn, password);
         panel.show();
         QApplication::processEvents();
-        auto* field = panel.findChild<QLineEdit*>(QStringLiteral("control1004"));
+        auto* field = panel.findChild<QLineEdit*>(QStringLiteral("recordBookEdit"));
         ASSERT_NE(field, nullptr);
 
         row.enter(field);
-        QTest::mouseClick(panel.findChild<QPushButton*>(QStringLiteral("control1012")),
+        QTest::mouseClick(panel.findChild<QPushButton*>(QStringLiteral("signInButton")),
                           Qt::LeftButton);
 
         EXPECT_EQ(signIn.recordBookText, row.recordBook);
@@ -116,7 +116,7 @@ TEST(TypedText, SignInTakesTheFieldAsTheStationsFieldWouldHoldIt) {
             EXPECT_TRUE(services.boxes.empty());
         } else {
             ASSERT_EQ(services.boxes.size(), 1u);
-            EXPECT_EQ(services.boxes[0].text, catalogue().slots[115]);
+            EXPECT_EQ(services.boxes[0].text, catalogue().slotTexts[slot::kStudentNotFound]);
         }
         EXPECT_EQ(station.file("db1.out"),
                   row.record ? std::optional(cp1251::fromUtf8(*row.record)) : std::nullopt);

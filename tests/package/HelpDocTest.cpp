@@ -27,11 +27,11 @@ struct Expansion {
 // Texts come out as the reader should see them: escaped, line feeds as breaks, no edge blanks.
 const Expansion kExpansions[] = {
     {"Caption", "{{caption}}", "Сообщение программы &quot;Рулевион&quot;"},
-    {"EdgeBlanksDropped", "«{{text 33}}»", "«Введите № зачетки:»"},
-    {"BlanksInsideBraces", "a {{ text 1 }} b", "a В Ы Х О Д b"},
-    {"LineFeedAndQuotes", "{{text 24}}",
+    {"EdgeBlanksDropped", "«{{text RecordBookPrompt}}»", "«Введите № зачетки:»"},
+    {"BlanksInsideBraces", "a {{ text ExitCaption }} b", "a В Ы Х О Д b"},
+    {"LineFeedAndQuotes", "{{text CannotReadPasswordFile}}",
      "ОШИБКА<br>Программа не может прочитать файл &quot;vdmdat01.bin&quot;."},
-    {"SlotThenPath", "{{slot 15}}C:\\x",
+    {"SlotThenPath", "{{slot NoDatabaseFile}}C:\\x",
      "ОШИБКА<br><br>Программа не может найти файл базы данных по следующему "
      "пути:      <br><br>C:\\x"},
     {"NoPlaceholder", "no placeholder <b>at all</b>", "no placeholder <b>at all</b>"},
@@ -56,8 +56,10 @@ INSTANTIATE_TEST_SUITE_P(Cases, HelpExpansion, ::testing::ValuesIn(kExpansions),
 
 // A placeholder that names no text must stop the build, not leave a gap in the document.
 TEST(HelpExpansionFault, NamesThePlaceholderThatHasNoText) {
-    for (const char* bad : {"{{slot 3}}", "{{text 3}}", "{{slot 200}}", "{{slot 9999}}",
-                            "{{title}}", "{{slot x}}", "{{}}", "before {{slot 15", "{{text 1}"}) {
+    for (const char* bad :
+         {"{{slot 15}}", "{{text 1}}", "{{slot Nothing}}", "{{text Nothing}}",
+          "{{slot ExitCaption}}", "{{text StudentNotFound}}", "{{title}}", "{{slot x y}}", "{{}}",
+          "before {{slot NoDatabaseFile", "{{text ExitCaption}"}) {
         QString html = QStringLiteral("untouched");
         QString error;
         EXPECT_FALSE(helpdoc::expandMessages(QString::fromUtf8(bad), &html, &error)) << bad;
@@ -78,13 +80,17 @@ TEST(HelpSourceCoverage, QuotesEveryTextOfTheProgram) {
     const QString source = helpSource();
     ASSERT_FALSE(source.isEmpty());
     EXPECT_TRUE(source.contains(QStringLiteral("{{caption}}")));
-    for (int slot = 0; slot < MessageCatalogue::kSlotCount; ++slot) {
-        if (catalogue().slots[static_cast<std::size_t>(slot)].empty()) continue;
-        EXPECT_TRUE(source.contains(QStringLiteral("{{slot %1}}").arg(slot))) << "slot " << slot;
+    int filled = 0;
+    for (const std::string& text : catalogue().slotTexts) filled += text.empty() ? 0 : 1;
+    EXPECT_EQ(slotNames().size(), static_cast<std::size_t>(filled)) << "a filled slot has no name";
+    for (const std::string_view name : slotNames()) {
+        const QString placeholder = QStringLiteral("{{slot %1}}").arg(QLatin1String(name));
+        EXPECT_TRUE(source.contains(placeholder)) << placeholder.toStdString();
     }
-    for (int id = 1; id < 1000; ++id) {
-        if (messageText(id).empty()) continue;
-        EXPECT_TRUE(source.contains(QStringLiteral("{{text %1}}").arg(id))) << "text " << id;
+    for (const std::string_view name : textNames()) {
+        if (textIdNamed(name) == text::kBoxTitle) continue;  // the caption's
+        const QString placeholder = QStringLiteral("{{text %1}}").arg(QLatin1String(name));
+        EXPECT_TRUE(source.contains(placeholder)) << placeholder.toStdString();
     }
 }
 
@@ -138,7 +144,7 @@ protected:
 TEST_F(HelpTool, TypesetsTheSourceWithTheProgramsTexts) {
     writeFile(dir / "help.html",
               "<html><head><title>Проба</title></head><body><h1>Справка</h1>"
-              "<p>{{text 15}}</p><p>{{slot 114}}</p></body></html>");
+              "<p>{{text WrongPassword}}</p><p>{{slot NoStudentsTable}}</p></body></html>");
     const ToolRun run = runTool({QString::fromStdString((dir / "help.html").string()),
                                  QString::fromStdString((dir / "out/vdm03.pdf").string())});
     ASSERT_EQ(run.status, 0) << run.errors.toStdString();
@@ -158,7 +164,7 @@ struct BadSource {
 };
 
 const BadSource kBadSources[] = {
-    {"UnknownPlaceholder", "<p>{{slot 3}}</p>"},
+    {"UnknownPlaceholder", "<p>{{slot Nothing}}</p>"},
     {"NotUtf8", "<p>\xcf\xf0\xee\xe1\xe0</p>"},  // CP1251, as an editor on the station may save it
     {"Missing", nullptr},
 };

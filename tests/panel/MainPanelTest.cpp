@@ -1,3 +1,4 @@
+#include "Cp1251.h"
 #include "DialogUnits.h"
 #include "MainPanelDialog.h"
 #include "MessageCatalogue.h"
@@ -7,6 +8,7 @@
 #include "Text.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -31,11 +33,13 @@ protected:
     }
 
     template <typename T = QPushButton>
-    T* control(int id) {
-        return panel.findChild<T*>(QStringLiteral("control%1").arg(id));
+    T* control(const char* name) {
+        T* found = panel.findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
     }
-    QLineEdit* entry() { return control<QLineEdit>(MainPanelDialog::kEntry); }
-    void click(int id) { QTest::mouseClick(control(id), Qt::LeftButton); }
+    QLineEdit* entry() { return control<QLineEdit>("recordBookEdit"); }
+    void click(const char* name) { QTest::mouseClick(control(name), Qt::LeftButton); }
     std::string handOff() {
         return fs::exists(dir / "vdm_out.txt") ? readFile(dir / "vdm_out.txt") : "<none>";
     }
@@ -50,13 +54,18 @@ protected:
 
 TEST_F(PanelTest, CaptionsComeFromTheCatalogueByteForByte) {
     const struct {
-        int control;
+        const char* control;
         int textId;
-    } captions[] = {{2, 1}, {1000, 7}, {1001, 2}, {1002, 4}, {1013, 35}};
+    } captions[] = {{"exitButton", text::kExitCaption},
+                    {"returnButton", text::kReturnCaption},
+                    {"trainerButton", text::kTrainerCaption},
+                    {"helpButton", text::kHelpCaption},
+                    {"drivingButton", text::kDrivingCaption}};
     for (const auto& c : captions)
         EXPECT_EQ(ui::fromQString(control(c.control)->text()), messageText(c.textId)) << c.control;
-    EXPECT_EQ(ui::fromQString(control<QLabel>(1006)->text()), messageText(33));
-    EXPECT_EQ(control(1012)->text(), QStringLiteral("OK"));  // Latin, from the layout
+    EXPECT_EQ(ui::fromQString(control<QLabel>("promptLabel")->text()),
+              messageText(text::kRecordBookPrompt));
+    EXPECT_EQ(control("signInButton")->text(), QStringLiteral("OK"));  // Latin, from the layout
     for (QPushButton* b : panel.findChildren<QPushButton*>()) {
         EXPECT_FALSE(b->isDefault()) << b->objectName().toStdString();
         EXPECT_FALSE(b->autoDefault()) << b->objectName().toStdString();
@@ -66,9 +75,9 @@ TEST_F(PanelTest, CaptionsComeFromTheCatalogueByteForByte) {
 TEST_F(PanelTest, GeometryFillsThePictureAndTopRow) {
     EXPECT_EQ(panel.size(), QSize(1019, 573));
     EXPECT_TRUE(panel.windowFlags() & Qt::FramelessWindowHint);
-    EXPECT_EQ(control(2)->geometry().left(), 0);
-    EXPECT_EQ(control(1002)->geometry().right(), 1018);
-    EXPECT_EQ(control(2)->geometry().height(), 58);
+    EXPECT_EQ(control("exitButton")->geometry().left(), 0);
+    EXPECT_EQ(control("helpButton")->geometry().right(), 1018);
+    EXPECT_EQ(control("exitButton")->geometry().height(), 58);
     auto* picture = panel.findChild<QLabel*>(QStringLiteral("picture"));
     ASSERT_NE(picture, nullptr);
     EXPECT_EQ(picture->geometry().topLeft(), QPoint(0, 58));
@@ -78,17 +87,18 @@ TEST_F(PanelTest, GeometryFillsThePictureAndTopRow) {
         const int needed = b->fontMetrics().horizontalAdvance(b->text());
         EXPECT_LE(needed + 8, b->width()) << b->text().toStdString();
     }
-    auto* label = control<QLabel>(1006);
+    auto* label = control<QLabel>("promptLabel");
     EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width());
 }
 
 TEST_F(PanelTest, TabOrderAndFocusStartInTheEntryField) {
     EXPECT_EQ(QApplication::focusWidget(), entry());
-    for (int next : {1012, 1013, 1004}) {
+    for (const char* next : {"signInButton", "drivingButton", "recordBookEdit"}) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         EXPECT_EQ(QApplication::focusWidget(), control<QWidget>(next)) << next;
     }
-    for (int id : {2, 1000, 1001, 1002}) EXPECT_EQ(control(id)->focusPolicy(), Qt::ClickFocus);
+    for (const char* name : {"exitButton", "returnButton", "trainerButton", "helpButton"})
+        EXPECT_EQ(control(name)->focusPolicy(), Qt::ClickFocus) << name;
 }
 
 TEST_F(PanelTest, EntryTakesAtMostOneHundredCharacters) {
@@ -110,11 +120,50 @@ TEST_F(PanelTest, SignedInLineLongerThanTheLimitIsShownWhole) {
     EXPECT_LE(entry()->text().size(), 180);
 }
 
+// The student reads his whole signed-in line, name, number and group, in the field: a long line
+// is set smaller, never below a legible size, and is the tooltip too; typing keeps the font.
+TEST_F(PanelTest, SignedInLineIsReadableWholeInTheField) {
+    const QFont typing = entry()->font();
+    EXPECT_EQ(typing, panel.font());
+    QTest::keyClicks(entry(), QStringLiteral("12345"));
+    EXPECT_EQ(entry()->font(), typing);
+
+    const struct {
+        const char* utf8;
+        bool smaller;
+    } lines[] = {
+        {"Лебедева Екатерина Андреевна  (№12345678 в группе \"ПДД-24/1\")", true},
+        {"Ян Ли  (№1 в группе \"2\")", false},
+    };
+    for (const auto& line : lines) {
+        SCOPED_TRACE(line.utf8);
+        SignInView& view = panel;
+        view.setEntryText(cp1251::fromUtf8(line.utf8));
+        const QString shown = entry()->text();
+        EXPECT_EQ(shown, QString::fromUtf8(line.utf8));
+        EXPECT_EQ(entry()->toolTip(), shown);
+        const QFont font = entry()->font();
+        EXPECT_EQ(font.pixelSize() < typing.pixelSize(), line.smaller) << font.pixelSize();
+        EXPECT_GE(font.pixelSize(), 10);  // 7.5 points
+        EXPECT_LE(QFontMetrics(font).horizontalAdvance(shown), entry()->contentsRect().width());
+        // Nothing scrolled out of sight: with the cursor at the end the start still shows.
+        entry()->setCursorPosition(static_cast<int>(shown.size()));
+        EXPECT_EQ(entry()->cursorPositionAt(QPoint(4, entry()->height() / 2)), 0);
+        EXPECT_EQ(entry()->cursorPositionAt(QPoint(entry()->width() - 4, entry()->height() / 2)),
+                  shown.size());
+
+        QTest::keyClick(entry(), Qt::Key_Backspace);  // edited again: typing as before
+        EXPECT_EQ(entry()->font(), typing);
+        EXPECT_TRUE(entry()->toolTip().isEmpty());
+        EXPECT_EQ(entry()->text().size(), shown.size() - 1);
+    }
+}
+
 TEST_F(PanelTest, EachLeavingButtonWritesItsCodeAndEndsThePanel) {
     const struct {
-        int control;
+        const char* control;
         const char* code;
-    } cases[] = {{2, "0"}, {1000, "1"}, {1013, "5"}};
+    } cases[] = {{"exitButton", "0"}, {"returnButton", "1"}, {"drivingButton", "5"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.control);
         writeFile(dir / "vdm_out.txt", "9999");
@@ -137,7 +186,7 @@ TEST_F(PanelTest, EscapeAndCloseRequestActAsExit) {
 }
 
 TEST_F(PanelTest, HelpOpensTheDocumentAndLeavesThePanelAlone) {
-    click(1002);
+    click("helpButton");
     EXPECT_EQ(services.documents, std::vector<std::string>{"vdm03.pdf"});
     EXPECT_EQ(handOff(), "<none>");
     EXPECT_TRUE(panel.isVisible());
@@ -191,13 +240,13 @@ TEST_F(PanelTest, DrivingWarningTable) {
         signIn.signInAttempted = c.signInPressed;
         entry()->setText(c.typed);
         if (c.answer) services.answerNext(c.answer);
-        click(MainPanelDialog::kDriving);
+        click("drivingButton");
         if (c.answer) {
             ASSERT_EQ(services.boxes.size(), 1u);
             EXPECT_EQ(services.boxes[0].owner, &panel);
             EXPECT_EQ(services.boxes[0].title, catalogue().caption);
-            EXPECT_EQ(services.boxes[0].text, catalogue().slots[137]);
-            EXPECT_EQ(services.boxes[0].type, 0x40124u);
+            EXPECT_EQ(services.boxes[0].text, catalogue().slotTexts[slot::kDrivingQuestion]);
+            EXPECT_EQ(services.boxes[0].type, ui::kBoxDrivingQuestion);
         } else {
             EXPECT_TRUE(services.boxes.empty());
         }
@@ -222,13 +271,14 @@ TEST_F(PanelTest, EnterInTheEntryFieldSignsInInsteadOfEndingThePanel) {
     EXPECT_THROW(QTest::keyClick(entry(), Qt::Key_Enter, Qt::KeypadModifier), ui::ProcessEnded);
     EXPECT_TRUE(signIn.signInAttempted);
     ASSERT_EQ(services.boxes.size(), 1u);
-    EXPECT_EQ(services.boxes[0].text, catalogue().slots[123] + "__monitor.txt");
+    EXPECT_EQ(services.boxes[0].text,
+              catalogue().slotTexts[slot::kCannotOpenMonitor] + "__monitor.txt");
     EXPECT_EQ(handOff(), "1");
 }
 
 TEST_F(PanelTest, EnterOnAFocusedButtonPressesIt) {
-    control(1013)->setFocus();
-    QTest::keyClick(control(1013), Qt::Key_Return);
+    control("drivingButton")->setFocus();
+    QTest::keyClick(control("drivingButton"), Qt::Key_Return);
     EXPECT_EQ(handOff(), "5");
 }
 
@@ -248,12 +298,12 @@ TEST_F(PanelTest, TrainerCancelledThenAgainWithTheRightPassword) {
         });
     };
     answerDialog("1234", false);
-    click(MainPanelDialog::kTrainer);
+    click("trainerButton");
     EXPECT_EQ(handOff(), "<none>");
     EXPECT_TRUE(panel.isVisible());
 
     answerDialog("1234", true);
-    click(MainPanelDialog::kTrainer);
+    click("trainerButton");
     EXPECT_EQ(handOff(), "2");
     EXPECT_EQ(panel.result(), QDialog::Rejected);
     EXPECT_TRUE(services.boxes.empty());

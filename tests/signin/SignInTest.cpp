@@ -126,8 +126,8 @@ protected:
             EXPECT_FALSE(box.engine);
             EXPECT_EQ(box.owner, &view.widget);
             EXPECT_EQ(box.title, catalogue().caption);
-            EXPECT_EQ(box.type, 0x40030u);
-            EXPECT_EQ(box.text, catalogue().slots[static_cast<std::size_t>(expected[i].slot)] +
+            EXPECT_EQ(box.type, ui::kBoxSignInError);
+            EXPECT_EQ(box.text, catalogue().slotTexts[static_cast<std::size_t>(expected[i].slot)] +
                                     expected[i].appended);
         }
     }
@@ -175,14 +175,15 @@ struct MonitorCase {
 TEST_F(SignInTest, MonitorFileChoosesTheDriveOrEndsTheRun) {
     const std::string chars100(100, 'x');
     const MonitorCase cases[] = {
-        {"no file", std::nullopt, 123, "__monitor.txt"},
-        {"two lines", "a\r\nb\r\n", 124, "__monitor.txt"},
-        {"empty third line", "a\nb\n\n1\n", 125, "__monitor.txt"},
-        {"1 without line end", "a\nb\n1", 15, kPathC},
-        {"0abc", "a\nb\n0abc\n", 15, kPathD},
-        {"100 characters, a word, 1", chars100 + "\nword\n1\n", 125, "__monitor.txt"},
-        {"CR LF lines", "a\r\nb\r\n0\r\n", 15, kPathD},
-        {"empty file", "", 124, "__monitor.txt"},
+        {"no file", std::nullopt, slot::kCannotOpenMonitor, "__monitor.txt"},
+        {"two lines", "a\r\nb\r\n", slot::kCannotReadMonitor, "__monitor.txt"},
+        {"empty third line", "a\nb\n\n1\n", slot::kWrongMonitor, "__monitor.txt"},
+        {"1 without line end", "a\nb\n1", slot::kNoDatabaseFile, kPathC},
+        {"0abc", "a\nb\n0abc\n", slot::kNoDatabaseFile, kPathD},
+        {"100 characters, a word, 1", chars100 + "\nword\n1\n", slot::kWrongMonitor,
+         "__monitor.txt"},
+        {"CR LF lines", "a\r\nb\r\n0\r\n", slot::kNoDatabaseFile, kPathD},
+        {"empty file", "", slot::kCannotReadMonitor, "__monitor.txt"},
     };
     for (const MonitorCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -204,7 +205,7 @@ TEST_F(SignInTest, MonitorFileThatIsAFolderCannotBeRead) {
     fs::remove(station / "__monitor.txt");
     fs::create_directory(station / "__monitor.txt");
     EXPECT_TRUE(pressOk("12345"));
-    expectBoxes({{124, "__monitor.txt"}});
+    expectBoxes({{slot::kCannotReadMonitor, "__monitor.txt"}});
     expectFatalEnd();
 }
 
@@ -285,23 +286,23 @@ TEST_F(SignInTest, LooksUpTheStudentAndWritesTheRecord) {
          "\r\n9\r\n\r\nn1\r\n0\r\n0\r\n", shown("", "9", "")},
         {"extreme counts", Source::ClassList, kRoster, "MIN", {},
          "Мин\r\n10\r\nГ5\r\nMIN\r\n-2147483648\r\n2147483647\r\n", shown("Мин", "10", "Г5")},
-        {"leading blank: not found", Source::ClassList, kRoster, " 12345", {{115, ""}},
+        {"leading blank: not found", Source::ClassList, kRoster, " 12345", {{slot::kStudentNotFound, ""}},
          std::nullopt, " 12345"},
-        {"trailing blank: not found", Source::ClassList, kRoster, "12345 ", {{115, ""}},
+        {"trailing blank: not found", Source::ClassList, kRoster, "12345 ", {{slot::kStudentNotFound, ""}},
          std::nullopt, "12345 "},
-        {"tab is content: not found", Source::ClassList, kRoster, "\t", {{115, ""}},
+        {"tab is content: not found", Source::ClassList, kRoster, "\t", {{slot::kStudentNotFound, ""}},
          std::nullopt, "\t"},
-        {"unknown number", Source::ClassList, kRoster, "99999", {{115, ""}}, std::nullopt, "99999"},
-        {"empty table", Source::ClassList, kCsvHeader, "12345", {{115, ""}}, std::nullopt, "12345"},
-        {"no Students table", Source::NoStudentsTable, "", "12345", {engineBox(), {114, ""}},
+        {"unknown number", Source::ClassList, kRoster, "99999", {{slot::kStudentNotFound, ""}}, std::nullopt, "99999"},
+        {"empty table", Source::ClassList, kCsvHeader, "12345", {{slot::kStudentNotFound, ""}}, std::nullopt, "12345"},
+        {"no Students table", Source::NoStudentsTable, "", "12345", {engineBox(), {slot::kNoStudentsTable, ""}},
          std::nullopt, "12345", true},
-        {"count column holding text", Source::CountAsText, "", "12345", {engineBox(), {118, ""}},
+        {"count column holding text", Source::CountAsText, "", "12345", {engineBox(), {slot::kCannotOpenStudents, ""}},
          std::nullopt, "12345", true},
-        {"not a database", Source::Bytes, notADatabase, "12345", {engineBox(), {16, kPathC}},
+        {"not a database", Source::Bytes, notADatabase, "12345", {engineBox(), {slot::kCannotOpenDatabase, kPathC}},
          std::nullopt, "12345", true},
-        {"empty file", Source::Bytes, "", "12345", {engineBox(), {16, kPathC}}, std::nullopt,
+        {"empty file", Source::Bytes, "", "12345", {engineBox(), {slot::kCannotOpenDatabase, kPathC}}, std::nullopt,
          "12345", true},
-        {"missing database file", Source::Missing, "", "12345", {{15, kPathC}}, std::nullopt,
+        {"missing database file", Source::Missing, "", "12345", {{slot::kNoDatabaseFile, kPathC}}, std::nullopt,
          "12345", true},
     };
     // clang-format on
@@ -348,7 +349,7 @@ TEST_F(SignInTest, LooksUpTheStudentAndWritesTheRecord) {
         EXPECT_EQ(fileIn(station / "db1.out"),
                   found ? std::optional(cp1251::fromUtf8(*c.record)) : std::nullopt);
         EXPECT_EQ(view.entry, cp1251::fromUtf8(c.shown));
-        EXPECT_EQ(view.label, found ? messageText(34) : "label before sign-in");
+        EXPECT_EQ(view.label, found ? messageText(text::kSignedInLabel) : "label before sign-in");
         ASSERT_TRUE(db.database && db.recordset && db.tableDef);
         EXPECT_TRUE(db.database->isOpen() && db.tableDef->isOpen() && db.recordset->isOpen());
 
@@ -359,7 +360,7 @@ TEST_F(SignInTest, LooksUpTheStudentAndWritesTheRecord) {
         EXPECT_FALSE(pressOk("12345"));
         EXPECT_EQ(services.boxes.size(), boxes);
         EXPECT_EQ(fileIn(station / "db1.out"), record);
-        EXPECT_EQ(view.label, found ? messageText(34) : "label before sign-in");
+        EXPECT_EQ(view.label, found ? messageText(text::kSignedInLabel) : "label before sign-in");
         EXPECT_EQ(state.recordBookText, cp1251::fromUtf8("12345"));
     }
 }
@@ -368,7 +369,7 @@ TEST_F(SignInTest, RecordThatCannotBeCreatedEndsTheRun) {
     makeDatabase(databaseFile(), kRoster);
     fs::create_directory(station / "db1.out");
     EXPECT_TRUE(pressOk("12345"));
-    expectBoxes({{116, ""}});
+    expectBoxes({{slot::kCannotCreateRecord, ""}});
     EXPECT_EQ(fileIn(station / "vdm_out.txt"), "1");
     EXPECT_TRUE(fs::is_directory(station / "db1.out"));
     EXPECT_EQ(view.label, "label before sign-in");
@@ -382,7 +383,7 @@ TEST_F(SignInTest, FullDiskLeavesNoPartialRecord) {
         openWhileShown = fs::exists(fs::symlink_status(station / "db1.out"));
     };
     EXPECT_TRUE(pressOk("12345"));
-    expectBoxes({{117, ""}});
+    expectBoxes({{slot::kCannotWriteRecord, ""}});
     EXPECT_TRUE(openWhileShown);  // the user is told before anything is cleaned up
     expectFatalEnd();
     EXPECT_EQ(view.label, "label before sign-in");
@@ -431,7 +432,7 @@ TEST_F(SignInTest, EngineFailureDuringTheScanEndsTheRunWithoutARecord) {
     EXPECT_TRUE(pressOk("B102999"));
     ASSERT_TRUE(db.recordset);
     EXPECT_TRUE(db.recordset->isOpen());  // the failure came after the opens
-    expectBoxes({engineBox(), {118, ""}});
+    expectBoxes({engineBox(), {slot::kCannotOpenStudents, ""}});
     expectFatalEnd();
     EXPECT_EQ(view.label, "label before sign-in");
     EXPECT_EQ(view.entry, "B102999");

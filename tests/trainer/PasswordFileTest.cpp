@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <optional>
 #include <ostream>
+#include <utility>
 
 namespace fs = std::filesystem;
 using trainer::PasswordFileStatus;
@@ -69,8 +70,10 @@ TEST(PasswordFileParse, DecodesOnlyCompleteFilesWithTheMagic) {
     }
 }
 
-// One file in the station folder against what the dialog makes of it. Id 0: the file is
+// One file in the station folder against what the dialog makes of it. kAccepted: the file is
 // accepted and the dialog waits for the password.
+constexpr int kAccepted = -1;
+
 struct FileCase {
     const char* name;
     std::optional<std::string> bytes;  // none: no file at all
@@ -92,7 +95,7 @@ TEST_P(PasswordFileDialogTest, FailureEndsTheRunWithReturnAcceptedFileWaitsForIn
     state.typedPassword = "left over";
     state.storedPassword = 99;
 
-    if (c.messageId == 0) {
+    if (c.messageId == kAccepted) {
         const int result = runDialog(services, state, [&](TrainerPasswordDialog& dialog) {
             EXPECT_EQ(state.typedPassword, "");
             QTest::keyClicks(dialog.findChild<QLineEdit*>("passwordEdit"), "4711");
@@ -122,9 +125,9 @@ TEST_P(PasswordFileDialogTest, FailureEndsTheRunWithReturnAcceptedFileWaitsForIn
     }
     ASSERT_EQ(services.boxes.size(), 1u);
     EXPECT_EQ(services.boxes[0].owner, &dialog);
-    EXPECT_EQ(services.boxes[0].title, messageText(0));
+    EXPECT_EQ(services.boxes[0].title, messageText(text::kBoxTitle));
     EXPECT_EQ(services.boxes[0].text, messageText(c.messageId));
-    EXPECT_EQ(services.boxes[0].type, 0x30u);
+    EXPECT_EQ(services.boxes[0].type, ui::kBoxError);
     EXPECT_EQ(services.endings, std::vector<int>{0});
     EXPECT_EQ(readFile(dir / "vdm_out.txt"), "1");
     EXPECT_FALSE(passwordFileOpen());
@@ -137,20 +140,24 @@ const std::string kMagicBytes = passwordFileBytes(kMagic, 0).substr(0, 4);
 INSTANTIATE_TEST_SUITE_P(
     Files, PasswordFileDialogTest,
     ::testing::Values(
-        FileCase{"missing", std::nullopt, 23, false}, FileCase{"empty", std::string(), 24, true},
-        FileCase{"one_byte", kMagicBytes.substr(0, 1), 24, true},
-        FileCase{"two_bytes", kMagicBytes.substr(0, 2), 24, true},
-        FileCase{"three_bytes", kMagicBytes.substr(0, 3), 24, true},
-        FileCase{"four_bytes", kMagicBytes, 24, true},
-        FileCase{"five_bytes", kMagicBytes + "\x01", 24, true},
-        FileCase{"six_bytes", kMagicBytes + "\x01\x02", 24, true},
-        FileCase{"seven_bytes", kMagicBytes + "\x01\x02\x03", 24, true},
-        FileCase{"seven_bytes_wrong_magic", std::string("\0\0\x89\x3E\1\2\3", 7), 24, true},
-        FileCase{"swapped_magic", passwordFileBytes(kSwappedMagic, 4711), 25, false},
-        FileCase{"zero_magic_twelve_bytes", passwordFileBytes(0, 4711, "abcd"), 25, false},
-        FileCase{"eight_bytes", passwordFileBytes(kMagic, 4711), 0, false},
-        FileCase{"twelve_bytes", passwordFileBytes(kMagic, 4711, std::string("\x3E\x89\0\0", 4)), 0,
-                 false}),
+        FileCase{"missing", std::nullopt, text::kCannotOpenPasswordFile, false},
+        FileCase{"empty", std::string(), text::kCannotReadPasswordFile, true},
+        FileCase{"one_byte", kMagicBytes.substr(0, 1), text::kCannotReadPasswordFile, true},
+        FileCase{"two_bytes", kMagicBytes.substr(0, 2), text::kCannotReadPasswordFile, true},
+        FileCase{"three_bytes", kMagicBytes.substr(0, 3), text::kCannotReadPasswordFile, true},
+        FileCase{"four_bytes", kMagicBytes, text::kCannotReadPasswordFile, true},
+        FileCase{"five_bytes", kMagicBytes + "\x01", text::kCannotReadPasswordFile, true},
+        FileCase{"six_bytes", kMagicBytes + "\x01\x02", text::kCannotReadPasswordFile, true},
+        FileCase{"seven_bytes", kMagicBytes + "\x01\x02\x03", text::kCannotReadPasswordFile, true},
+        FileCase{"seven_bytes_wrong_magic", std::string("\0\0\x89\x3E\1\2\3", 7),
+                 text::kCannotReadPasswordFile, true},
+        FileCase{"swapped_magic", passwordFileBytes(kSwappedMagic, 4711), text::kBrokenPasswordFile,
+                 false},
+        FileCase{"zero_magic_twelve_bytes", passwordFileBytes(0, 4711, "abcd"),
+                 text::kBrokenPasswordFile, false},
+        FileCase{"eight_bytes", passwordFileBytes(kMagic, 4711), kAccepted, false},
+        FileCase{"twelve_bytes", passwordFileBytes(kMagic, 4711, std::string("\x3E\x89\0\0", 4)),
+                 kAccepted, false}),
     [](const ::testing::TestParamInfo<FileCase>& info) { return std::string(info.param.name); });
 
 // The hand-off file cannot be written either: the file's message, then the hand-off's own,
@@ -160,22 +167,31 @@ TEST_F(TrainerTest, FailureWithAnUnwritableHandOffShowsBothMessagesInTurn) {
     TrainerPasswordDialog dialog(services, state);
     EXPECT_THROW(dialog.exec(), ui::ProcessEnded);
     ASSERT_EQ(services.boxes.size(), 2u);
-    EXPECT_EQ(services.boxes[0].text, messageText(23));
+    EXPECT_EQ(services.boxes[0].text, messageText(text::kCannotOpenPasswordFile));
     EXPECT_EQ(services.boxes[0].owner, &dialog);
-    EXPECT_EQ(services.boxes[1].text, messageText(31));
+    EXPECT_EQ(services.boxes[1].text, messageText(text::kCannotOpenHandOff));
     EXPECT_EQ(services.boxes[1].owner, nullptr);
     EXPECT_EQ(services.endings, std::vector<int>{0});
 }
+
+const std::pair<std::int32_t, const char*> kBoxNames[] = {
+    {text::kCannotOpenPasswordFile, "cannot-open"},
+    {text::kCannotReadPasswordFile, "cannot-read"},
+    {text::kBrokenPasswordFile, "broken"},
+    {text::kCannotOpenHandOff, "hand-off-cannot-open"},
+    {text::kCannotWriteHandOff, "hand-off-cannot-write"},
+};
 
 // The real window system's end of the process; boxes are answered at once and named on stderr.
 class AnsweringServices : public ui::QtWindowServices {
 public:
     int messageBox(QWidget* owner, const std::string& text, const std::string&,
                    unsigned type) override {
-        int id = -1;
-        for (int candidate : {23, 24, 25, 31, 32})
-            if (text == messageText(candidate)) id = candidate;
-        std::fprintf(stderr, "box %d owner=%s type=%u\n", id, owner ? "dialog" : "none", type);
+        const char* name = "unexpected";
+        for (const auto& [id, candidate] : kBoxNames)
+            if (text == messageText(id)) name = candidate;
+        const char* kind = type == ui::kBoxError ? "error" : "other";
+        std::fprintf(stderr, "box %s owner=%s type=%s\n", name, owner ? "dialog" : "none", kind);
         return ui::kAnswerOk;
     }
 };
@@ -187,8 +203,9 @@ TEST_F(TrainerTest, FailureEndsTheRealProcessWithStatusZeroAndReturn) {
         std::optional<std::string> bytes;
         const char* box;
     } cases[] = {
-        {"missing", std::nullopt, "^box 23 owner=dialog type=48\n$"},
-        {"swapped magic", passwordFileBytes(kSwappedMagic, 1), "^box 25 owner=dialog type=48\n$"},
+        {"missing", std::nullopt, "^box cannot-open owner=dialog type=error\n$"},
+        {"swapped magic", passwordFileBytes(kSwappedMagic, 1),
+         "^box broken owner=dialog type=error\n$"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

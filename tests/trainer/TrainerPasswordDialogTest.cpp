@@ -41,9 +41,9 @@ void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
 
 void expectWrongPasswordBox(const ui::RecordingServices& services, TrainerPasswordDialog* owner) {
     ASSERT_EQ(services.boxes.size(), 1u);
-    EXPECT_EQ(services.boxes[0].text, messageText(15));
-    EXPECT_EQ(services.boxes[0].title, messageText(0));
-    EXPECT_EQ(services.boxes[0].type, 0x30u);
+    EXPECT_EQ(services.boxes[0].text, messageText(text::kWrongPassword));
+    EXPECT_EQ(services.boxes[0].title, messageText(text::kBoxTitle));
+    EXPECT_EQ(services.boxes[0].type, ui::kBoxError);
     EXPECT_EQ(services.boxes[0].owner, owner);
 }
 
@@ -235,14 +235,14 @@ TEST_F(TrainerTest, LayoutShowsAllTextsUnclipped) {
         EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
         EXPECT_FALSE(flags & Qt::WindowContextHelpButtonHint);
         EXPECT_FALSE(flags & Qt::FramelessWindowHint);
-        EXPECT_EQ(dialog.windowTitle(), ui::toQString(messageText(13)));
+        EXPECT_EQ(dialog.windowTitle(), ui::toQString(messageText(text::kPasswordTitle)));
 
         auto* label = dialog.findChild<QLabel*>("promptLabel");
         auto* group = dialog.findChild<QGroupBox*>("groupBox");
         ASSERT_TRUE(label && group);
-        EXPECT_EQ(label->text(), ui::toQString(messageText(14)));
-        EXPECT_EQ(okButton(dialog)->text(), ui::toQString(messageText(12)));
-        EXPECT_EQ(cancelButton(dialog)->text(), ui::toQString(messageText(11)));
+        EXPECT_EQ(label->text(), ui::toQString(messageText(text::kPasswordPrompt)));
+        EXPECT_EQ(okButton(dialog)->text(), ui::toQString(messageText(text::kOkCaption)));
+        EXPECT_EQ(cancelButton(dialog)->text(), ui::toQString(messageText(text::kCancelCaption)));
         EXPECT_TRUE(group->title().isEmpty());
         for (QPushButton* button : {okButton(dialog), cancelButton(dialog)}) {
             EXPECT_FALSE(button->isDefault());

@@ -63,13 +63,18 @@ TEST(QtWindowServices, BoxTypesMapToIconsButtonsAndStacking) {
         QString defaultButton;
         bool topmost;
     } cases[] = {
-        {0x30, &owner, QMessageBox::Ok, ui::kAnswerOk, QMessageBox::Warning, {"OK"}, "OK", false},
-        {0x30, nullptr, QMessageBox::Ok, ui::kAnswerOk, QMessageBox::Warning, {"OK"}, "OK", false},
-        {0x40030, &owner, QMessageBox::Ok, ui::kAnswerOk, QMessageBox::Warning, {"OK"}, "OK", true},
-        {0x40124, &owner, QMessageBox::Yes, ui::kAnswerYes, QMessageBox::Question,
+        // clang-format off
+        {ui::kBoxError, &owner, QMessageBox::Ok, ui::kAnswerOk, QMessageBox::Warning,
+         {"OK"}, "OK", false},
+        {ui::kBoxError, nullptr, QMessageBox::Ok, ui::kAnswerOk, QMessageBox::Warning,
+         {"OK"}, "OK", false},
+        {ui::kBoxSignInError, &owner, QMessageBox::Ok, ui::kAnswerOk, QMessageBox::Warning,
+         {"OK"}, "OK", true},
+        {ui::kBoxDrivingQuestion, &owner, QMessageBox::Yes, ui::kAnswerYes, QMessageBox::Question,
          {"Да", "Нет"}, "Нет", true},
-        {0x40124, &owner, QMessageBox::No, ui::kAnswerNo, QMessageBox::Question,
+        {ui::kBoxDrivingQuestion, &owner, QMessageBox::No, ui::kAnswerNo, QMessageBox::Question,
          {"Да", "Нет"}, "Нет", true},
+        // clang-format on
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.type);

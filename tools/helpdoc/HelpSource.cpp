@@ -19,19 +19,22 @@ QString toHtml(const std::string& cp1251Text) {
 
 // The CP1251 text a placeholder names; false when it names none.
 bool lookUp(const QString& name, std::string* text) {
-    static const QRegularExpression numbered(QStringLiteral("^(slot|text) ([0-9]{1,3})$"));
+    static const QRegularExpression named(QStringLiteral("^(slot|text) ([A-Za-z]+)$"));
     if (name == u"caption") {
         *text = catalogue().caption;
         return true;
     }
-    const QRegularExpressionMatch m = numbered.match(name);
+    const QRegularExpressionMatch m = named.match(name);
     if (!m.hasMatch()) return false;
-    const int n = m.captured(2).toInt();
+    const std::string key = m.captured(2).toStdString();
     if (m.captured(1) == u"text") {
-        *text = messageText(n);
+        const std::int32_t id = textIdNamed(key);
+        if (id < 0) return false;
+        *text = messageText(id);
     } else {
-        if (n >= MessageCatalogue::kSlotCount) return false;
-        *text = catalogue().slots[static_cast<std::size_t>(n)];
+        const int slot = slotNamed(key);
+        if (slot < 0) return false;
+        *text = catalogue().slotTexts[static_cast<std::size_t>(slot)];
     }
     return !text->empty();
 }
