@@ -110,6 +110,8 @@ Error::Code codeOf(protocol::Failure f) {
         case protocol::Failure::TableNotFound: return Error::Code::TableNotFound;
         case protocol::Failure::TableUnreadable: return Error::Code::TableUnreadable;
         case protocol::Failure::DamagedData: return Error::Code::DamagedData;
+        case protocol::Failure::ColumnNotFound: return Error::Code::ColumnNotFound;
+        case protocol::Failure::ColumnWrongKind: return Error::Code::ColumnWrongKind;
         case protocol::Failure::BadRequest: break;
     }
     return Error::Code::MalformedReply;
@@ -227,6 +229,13 @@ protocol::Reply HelperChannel::call(const protocol::Request& request, protocol::
         const Error::Code code = codeOf(reply.failure);
         // A helper that misunderstood a request is out of step with the program.
         if (code == Error::Code::MalformedReply) abandon(code);
+        if (code == Error::Code::ColumnNotFound || code == Error::Code::ColumnWrongKind) {
+            // Only a recordset names columns, and only those it was asked for.
+            if (request.type != protocol::RequestType::Recordset ||
+                reply.column >= request.columns.size())
+                abandon(Error::Code::MalformedReply);
+            throw makeError(code, request.columns[reply.column].name, reply.columnType);
+        }
         throw makeError(code, nameCp1251);
     }
     abandon(Error::Code::MalformedReply);

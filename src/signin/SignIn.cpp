@@ -13,6 +13,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -36,6 +38,16 @@ enum Slot {
 
 constexpr int kSignedInLabel = 34;
 
+// The columns of table Students the sign-in reads, in the forms it keeps them in.
+const std::vector<jet::ColumnRequest>& studentColumns() {
+    using K = jet::FieldValue::Kind;
+    static const std::vector<jet::ColumnRequest> columns = {
+        {"StBook", K::Text}, {"StName", K::Text},  {"StNum", K::Text},
+        {"GrNum", K::Text},  {"StCount", K::Long}, {"GrCount", K::Long},
+    };
+    return columns;
+}
+
 void showMessage(ui::WindowServices& services, SignInView& view, const std::string& text) {
     services.messageBox(view.owner(), text, catalogue().caption, ui::kBoxSignInError);
 }
@@ -49,6 +61,21 @@ void showMessage(ui::WindowServices& services, SignInView& view, const std::stri
 // Only spaces and NULs count as blank; a tab is content.
 bool isBlank(const std::string& text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return c == ' ' || c == '\0'; });
+}
+
+// What a technician reads speaks his language: Russian under a Russian locale.
+bool russianLocale() {
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (value && *value) return std::strncmp(value, "ru", 2) == 0;
+    }
+    return false;
+}
+
+std::string databaseNotFoundLine(const std::string& searched) {
+    return (russianLocale() ? "rulevion-menu: файл базы данных не найден: "
+                            : "rulevion-menu: database file not found: ") +
+           searched;
 }
 
 std::string chooseDatabasePath(ui::WindowServices& services, SignInView& view) {
@@ -65,7 +92,11 @@ std::string chooseDatabasePath(ui::WindowServices& services, SignInView& view) {
 void checkDatabaseExists(ui::WindowServices& services, SignInView& view,
                          const std::string& databasePath, const fs::path& file) {
     std::FILE* f = app::openStationFile(file.c_str(), "rb");
-    if (!f) fail(services, view, kNoDatabaseFile, databasePath);
+    if (!f) {
+        // The box names the Windows path; the technician needs the folder that was searched.
+        std::fprintf(stderr, "%s\n", databaseNotFoundLine(file.string()).c_str());
+        fail(services, view, kNoDatabaseFile, databasePath);
+    }
     std::fclose(f);
 }
 
@@ -90,7 +121,7 @@ void openDatabaseObjects(ui::WindowServices& services, SignInView& view, Databas
     if (!db.database->isOpen()) fail(services, view, kCannotOpenDatabase, databasePath);
     guardedOpen(services, [&] { db.tableDef->open(kStudentsTable); });
     if (!db.tableDef->isOpen()) fail(services, view, kNoStudentsTable);
-    guardedOpen(services, [&] { db.recordset->open(*db.tableDef); });
+    guardedOpen(services, [&] { db.recordset->open(*db.tableDef, studentColumns()); });
     if (!db.recordset->isOpen()) fail(services, view, kCannotOpenStudents);
 }
 
