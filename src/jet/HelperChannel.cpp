@@ -22,7 +22,7 @@ extern char** environ;
 namespace jet {
 namespace {
 
-// libmdb prints warnings and even hex dumps; a few KB are enough to see what it complained of.
+// The helper prints nothing in normal work; a few KB are enough to see what went wrong.
 constexpr std::size_t kOutputCap = 4096;
 // Per wake-up, so a helper flooding its stderr cannot keep the deadline from being looked at.
 constexpr std::size_t kDrainPerWake = 1u << 20;
@@ -64,14 +64,6 @@ bool pipeAboveStdio(int ends[2]) {
 
 void setNonBlocking(int fd) {
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
-}
-
-// libmdb changes its output and its file search after these variables.
-std::vector<std::string> helperEnvironment() {
-    std::vector<std::string> env;
-    for (char** e = environ; e && *e; ++e)
-        if (std::strncmp(*e, "MDB", 3) != 0) env.emplace_back(*e);
-    return env;
 }
 
 // A write to a helper that has just died must not end the program with SIGPIPE. The signal is
@@ -182,13 +174,8 @@ HelperChannel::HelperChannel(const Limits& limits) : limits_(limits), serial_(++
     const std::string cpu = std::to_string(limits.cpuSeconds > 0 ? limits.cpuSeconds : 1);
     std::vector<char*> argv = {const_cast<char*>(path.c_str()), const_cast<char*>(as.c_str()),
                                const_cast<char*>(cpu.c_str()), nullptr};
-    std::vector<std::string> env = helperEnvironment();
-    std::vector<char*> envp;
-    for (std::string& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
-
     pid_t pid = -1;
-    const int rc = posix_spawn(&pid, path.c_str(), &actions, &attr, argv.data(), envp.data());
+    const int rc = posix_spawn(&pid, path.c_str(), &actions, &attr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attr);
     closeFd(request[0]);

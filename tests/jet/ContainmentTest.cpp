@@ -56,7 +56,7 @@ Outcome signInOn(const fs::path& file, const jet::Limits& limits) {
             out.stage = Stage::OpenTable;
             table.open("Students");
             out.stage = Stage::OpenRecordset;
-            records.open(table);
+            records.open(table, jettest::studentColumns());
             out.stage = Stage::Scan;
             jettest::readAllRows(records);
             out.stage = Stage::Nowhere;

@@ -158,7 +158,7 @@ TEST_P(SchemaMismatch, RecordsetDoesNotOpen) {
     table.open("Students");
     jet::Recordset records(db);
     try {
-        records.open(table);
+        records.open(table, jettest::studentColumns());
         FAIL() << "opened a table Students of the wrong shape";
     } catch (const Error& e) {
         EXPECT_EQ(e.code(), Error::Code::ColumnNotFound);
