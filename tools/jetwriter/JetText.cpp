@@ -1,6 +1,9 @@
 #include "JetText.h"
 
+#include <iconv.h>
+
 #include <algorithm>
+#include <cerrno>
 
 #include "Utf8.h"
 
@@ -33,6 +36,40 @@ std::optional<std::string> encodeJetText(const std::vector<char32_t>& codePoints
         out.push_back(static_cast<char>(u & 0xFF));
         out.push_back(static_cast<char>(u >> 8));
     }
+    return out;
+}
+
+std::optional<std::string> encodeJetTextPlain(const std::vector<char32_t>& codePoints) {
+    if (std::find(codePoints.begin(), codePoints.end(), U'\0') != codePoints.end())
+        return std::nullopt;
+    if (!codePoints.empty() && codePoints.front() == 0xFEFF) return std::nullopt;
+    std::string out;
+    for (char16_t u : toUtf16(codePoints)) {
+        out.push_back(static_cast<char>(u & 0xFF));
+        out.push_back(static_cast<char>(u >> 8));
+    }
+    return out;
+}
+
+std::optional<std::string> encodeCodePage(const std::vector<char32_t>& codePoints, int codePage) {
+    const std::string target = "CP" + std::to_string(codePage);
+    iconv_t cd = iconv_open(target.c_str(), "UTF-32LE");
+    if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+    std::string in;
+    for (char32_t cp : codePoints) {
+        for (int shift = 0; shift < 32; shift += 8) in.push_back(static_cast<char>(cp >> shift));
+    }
+    std::string out(codePoints.size() * 4 + 4, '\0');
+    char* inPtr = in.data();
+    std::size_t inLeft = in.size();
+    char* outPtr = out.data();
+    std::size_t outLeft = out.size();
+    const std::size_t done = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+    iconv_close(cd);
+    if (done == static_cast<std::size_t>(-1) || inLeft != 0) return std::nullopt;
+    out.resize(out.size() - outLeft);
+    // A single-byte code page gives one byte per character; anything else did not convert.
+    if (out.size() != codePoints.size()) return std::nullopt;
     return out;
 }
 

@@ -13,4 +13,12 @@ namespace jetwriter {
 // also holds a UTF-16 unit whose low byte is 0 (which the compressed form cannot carry).
 std::optional<std::string> encodeJetText(const std::vector<char32_t>& codePoints);
 
+// UTF-16LE without compression: Access stores long memos this way. Nothing when the text holds
+// U+0000 or starts with U+FEFF (a reader would take it for the compressed form).
+std::optional<std::string> encodeJetTextPlain(const std::vector<char32_t>& codePoints);
+
+// Jet3 text: one byte per character in the Windows code page `codePage` (1251, 1252, ...).
+// Nothing when a character has no form there, or the code page is not known to the system.
+std::optional<std::string> encodeCodePage(const std::vector<char32_t>& codePoints, int codePage);
+
 }  // namespace jetwriter

@@ -7,6 +7,7 @@
 #include "AtomicFile.h"
 #include "JetPages.h"
 #include "JetText.h"
+#include "JetValues.h"
 #include "Utf8.h"
 
 namespace jetwriter {
@@ -64,27 +65,10 @@ std::string describeTable(const Table& t) {
     return "table " + quoted(t.name);
 }
 
-// `where` names the value for a message; it is only built when there is something to say.
-using Where = std::function<std::string()>;
+constexpr std::size_t kMemoInlineBytes = 255;    // longer memos go to long-value pages
+constexpr std::size_t kMaxMemoBytes = 0xFFFFFF;  // the memo header keeps the length in 3 bytes
 
-std::string storedText(const std::string& text, const Column& column, const Where& where) {
-    const auto cps = decodeUtf8(text);
-    if (!cps) throw Error(where() + ": the text is not valid UTF-8");
-    const std::size_t length = utf16Length(*cps);
-    if (length > static_cast<std::size_t>(column.maxChars))
-        throw Error(where() + ": the text is " + std::to_string(length) +
-                    " characters long; the column holds " + std::to_string(column.maxChars));
-    if (std::find(cps->begin(), cps->end(), U'\0') != cps->end())
-        throw Error(where() + ": the text holds a NUL character");
-    auto bytes = encodeJetText(*cps);
-    if (!bytes)
-        throw Error(where() +
-                    ": text that starts with U+FEFF cannot also hold a character "
-                    "whose low byte is 0 (such as U+0100)");
-    return *bytes;
-}
-
-std::vector<jet::ColumnDef> checkColumns(const Table& t) {
+std::vector<jet::ColumnDef> checkColumns(const Table& t, const jet::PageFormat& f) {
     const std::string table = describeTable(t);
     if (t.columns.empty()) throw Error(table + ": a table needs at least one column");
     if (t.columns.size() > kMaxColumns)
@@ -97,54 +81,171 @@ std::vector<jet::ColumnDef> checkColumns(const Table& t) {
         if (std::find(seen.begin(), seen.end(), folded) != seen.end())
             throw Error(what + ": two columns have this name");
         seen.push_back(std::move(folded));
-        jet::ColumnDef d;
-        d.name = c.name;
-        if (c.type == ColumnType::Long) {
-            d.type = jet::kLong;
-            d.length = 4;
-        } else {
-            if (c.maxChars < 1 || c.maxChars > 255)
-                throw Error(what + ": a text column holds 1 to 255 characters, not " +
-                            std::to_string(c.maxChars));
-            d.type = jet::kText;
-            d.length = static_cast<std::uint16_t>(2 * c.maxChars);  // stored in bytes
-        }
-        defs.push_back(std::move(d));
+        defs.push_back(columnDefinition(c, f, [&] { return what; }));
     }
     return jet::layOut(std::move(defs));
 }
 
-jet::EncodedRows encodeRows(const Table& t, const std::vector<jet::ColumnDef>& defs) {
-    jet::EncodedRows out;
-    jet::StoredRow stored(t.columns.size());
-    for (std::size_t r = 0; r < t.rows.size(); ++r) {
-        const Row& row = t.rows[r];
-        const auto rowName = [&] { return describeTable(t) + ", row " + std::to_string(r + 1); };
-        if (row.size() != t.columns.size())
-            throw Error(rowName() + ": " + std::to_string(row.size()) + " values for " +
-                        std::to_string(t.columns.size()) + " columns");
-        for (std::size_t c = 0; c < row.size(); ++c) {
-            const Column& column = t.columns[c];
-            const Where where = [&] { return rowName() + ", column " + quoted(column.name); };
-            stored[c].reset();
-            if (!row[c]) continue;
-            if (column.type == ColumnType::Long) {
-                const auto* v = std::get_if<std::int32_t>(&*row[c]);
-                if (!v) throw Error(where() + ": text given for a LONG column");
-                stored[c] = jet::le32(static_cast<std::uint32_t>(*v));
-            } else {
-                const auto* s = std::get_if<std::string>(&*row[c]);
-                if (!s) throw Error(where() + ": a number given for a TEXT column");
-                stored[c] = storedText(*s, column, where);
-            }
+// A table's rows as pages: its long values, then its data pages (rows in place first, the
+// data of moved rows after them). Pointers between them are absolute page numbers, so the
+// first page of each is given; the pages come out the same whatever those are.
+struct TablePages {
+    std::vector<jet::PageRows> lval;
+    std::vector<jet::PageRows> data;
+    std::uint32_t liveRows = 0;
+};
+
+class TableEncoder {
+public:
+    TableEncoder(const Table& t, const std::vector<jet::ColumnDef>& defs, const jet::PageFormat& f,
+                 std::uint32_t firstLvalPage, std::uint32_t firstDataPage)
+        : t_(t),
+          defs_(defs),
+          f_(f),
+          firstLval_(firstLvalPage),
+          firstData_(firstDataPage),
+          lval_(f),
+          primary_(f),
+          moved_(f) {}
+
+    TablePages encode() {
+        TablePages out;
+        if (t_.placements.size() > t_.rows.size())
+            throw Error(describeTable(t_) + ": " + std::to_string(t_.placements.size()) +
+                        " placements for " + std::to_string(t_.rows.size()) + " rows");
+        for (const auto& [index, row] : t_.staleCopies) {
+            if (index >= t_.rows.size() || !movedTwice(placement(index)))
+                throw Error(rowName(index) +
+                            ": a stale copy is given, but the row is not moved "
+                            "twice");
         }
-        const std::size_t length = jet::appendRow(out, defs, stored);
-        if (length > jet::kMaxRowBytes)
-            throw Error(rowName() + ": the row takes " + std::to_string(length) +
-                        " bytes; at most " + std::to_string(jet::kMaxRowBytes) + " fit a page");
+        for (std::size_t r = 0; r < t_.rows.size(); ++r) out.liveRows += addRow(r) ? 1 : 0;
+        // Pointers to moved data are only known once the rows in place have all been laid out.
+        const auto movedBase = static_cast<std::uint32_t>(firstData_ + primary_.pages().size());
+        for (const Pointer& p : pointers_)
+            primary_.replace(p.page, p.row,
+                             jet::le32(jet::pgRow(movedBase + p.targetPage, p.targetRow)));
+        out.lval = lval_.pages();
+        out.data = primary_.pages();
+        out.data.insert(out.data.end(), moved_.pages().begin(), moved_.pages().end());
+        return out;
     }
-    return out;
-}
+
+private:
+    struct Pointer {
+        std::size_t page, row, targetPage, targetRow;
+    };
+
+    static bool movedTwice(RowPlacement p) {
+        return p == RowPlacement::MovedTwice || p == RowPlacement::MovedTwiceStaleMarkedDeleted;
+    }
+    RowPlacement placement(std::size_t r) const {
+        return r < t_.placements.size() ? t_.placements[r] : RowPlacement::InPlace;
+    }
+    std::string rowName(std::size_t r) const {
+        return describeTable(t_) + ", row " + std::to_string(r + 1);
+    }
+
+    // Lays out row `r` as its placement says; true when it is live.
+    bool addRow(std::size_t r) {
+        const std::string bytes = rowBytes(t_.rows[r], rowName(r));
+        const auto pointTo = [&](std::pair<std::size_t, std::size_t> target, std::uint16_t flags) {
+            const auto at = primary_.add(std::string(4, '\0'), flags);
+            pointers_.push_back({at.first, at.second, target.first, target.second});
+        };
+        switch (placement(r)) {
+            case RowPlacement::InPlace: primary_.add(bytes); return true;
+            case RowPlacement::Deleted: primary_.add(bytes, jet::kDeletedFlags); return false;
+            case RowPlacement::Moved:
+                pointTo(moved_.add(bytes, jet::kOverflowFlag), jet::kPointerFlag);
+                return true;
+            case RowPlacement::MovedTwice:
+            case RowPlacement::MovedTwiceStaleMarkedDeleted: {
+                const auto stale = t_.staleCopies.find(r);
+                const std::string staleBytes =
+                    stale == t_.staleCopies.end()
+                        ? bytes
+                        : rowBytes(stale->second, rowName(r) + " (stale copy)");
+                moved_.add(staleBytes, placement(r) == RowPlacement::MovedTwice
+                                           ? jet::kOverflowFlag
+                                           : jet::kDeletedFlags);
+                pointTo(moved_.add(bytes, jet::kOverflowFlag), jet::kPointerFlag);
+                return true;
+            }
+            case RowPlacement::MovedThenDeleted:
+            case RowPlacement::MovedThenDeletedCopyMarkedDeleted:
+                pointTo(moved_.add(bytes, placement(r) == RowPlacement::MovedThenDeleted
+                                              ? jet::kOverflowFlag
+                                              : jet::kDeletedFlags),
+                        jet::kDeletedFlags);
+                return false;
+        }
+        throw Error(rowName(r) + ": unknown placement");
+    }
+
+    std::string rowBytes(const Row& row, const std::string& name) {
+        if (row.size() != t_.columns.size())
+            throw Error(name + ": " + std::to_string(row.size()) + " values for " +
+                        std::to_string(t_.columns.size()) + " columns");
+        jet::StoredRow stored(row.size());
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            if (!row[c]) continue;
+            const Column& column = t_.columns[c];
+            const Where where = [&] { return name + ", column " + quoted(column.name); };
+            stored[c] = column.type == ColumnType::Memo ? memo(*row[c], where)
+                                                        : storedValue(column, row[c], f_, where);
+        }
+        auto bytes = jet::encodeRow(f_, defs_, stored);
+        if (!bytes)
+            throw Error(name + ": too many variable columns for an Access 97 row of this length");
+        if (bytes->size() > f_.maxRowBytes())
+            throw Error(name + ": the row takes " + std::to_string(bytes->size()) +
+                        " bytes; at most " + std::to_string(f_.maxRowBytes()) + " fit a page");
+        return std::move(*bytes);
+    }
+
+    // The 12-byte memo header (length and where the text is), with the text itself when short.
+    std::string memo(const std::variant<std::string, std::int32_t, double, Currency, Decimal,
+                                        DateTime, bool>& value,
+                     const Where& where) {
+        const auto* s = std::get_if<std::string>(&value);
+        if (!s) throw Error(where() + ": a value that is not text given for a MEMO column");
+        const std::string text = storedText(*s, f_, true, where);
+        if (text.size() > kMaxMemoBytes)
+            throw Error(where() + ": the memo takes " + std::to_string(text.size()) +
+                        " bytes; at most " + std::to_string(kMaxMemoBytes) + " are written");
+        const auto header = [&](std::uint32_t kind, std::uint32_t pointer) {
+            return jet::le32(static_cast<std::uint32_t>(text.size()) | kind << 24) +
+                   jet::le32(pointer) + jet::le32(0);
+        };
+        if (text.size() <= kMemoInlineBytes) return header(0x80, 0) + text;
+        if (text.size() <= f_.maxRowBytes()) return header(0x40, lvalRow(text));
+        // A chain: each part starts with a pointer to the next; the last part is made first.
+        const std::size_t part = f_.maxRowBytes() - 4;
+        std::uint32_t next = 0;
+        for (std::size_t end = text.size(); end > 0;) {
+            const std::size_t begin = (end - 1) / part * part;
+            next = lvalRow(jet::le32(next) + text.substr(begin, end - begin));
+            end = begin;
+        }
+        return header(0x00, next);
+    }
+
+    std::uint32_t lvalRow(std::string bytes) {
+        const auto [page, row] = lval_.add(std::move(bytes));
+        return jet::pgRow(firstLval_ + static_cast<std::uint32_t>(page), row);
+    }
+
+    const Table& t_;
+    const std::vector<jet::ColumnDef>& defs_;
+    jet::PageFormat f_;
+    std::uint32_t firstLval_;
+    std::uint32_t firstData_;
+    jet::PagePacker lval_;
+    jet::PagePacker primary_;
+    jet::PagePacker moved_;
+    std::vector<Pointer> pointers_;
+};
 
 void checkTableNames(const std::vector<Table>& tables) {
     std::vector<std::u32string> seen;
@@ -159,40 +260,43 @@ void checkTableNames(const std::vector<Table>& tables) {
     }
 }
 
-// A table with its rows encoded, and the pages they take.
+// A table with its rows laid out in pages, and where those pages go.
 struct TablePlan {
     std::string name;
     bool system = false;
     std::vector<jet::ColumnDef> columns;
-    jet::EncodedRows rows;
-    std::vector<jet::Span> spans;
+    const Table* source = nullptr;  // user tables only
+    TablePages pages;
 
     std::uint32_t tdefPage = 0;
     std::uint32_t tdefPageCount = 0;
+    std::uint32_t firstLvalPage = 0;
     std::uint32_t firstDataPage = 0;
     std::size_t usedMapRow = 0;  // index among all map rows; the free map follows it
     // A used map too large for one row: the bitmap page of each window that holds data pages.
     std::vector<std::pair<std::uint32_t, std::uint32_t>> windows;
 
-    std::uint32_t dataPageCount() const { return static_cast<std::uint32_t>(spans.size()); }
+    std::uint32_t dataPageCount() const { return static_cast<std::uint32_t>(pages.data.size()); }
+    std::uint32_t lvalPageCount() const { return static_cast<std::uint32_t>(pages.lval.size()); }
 };
 
-TablePlan planTable(const Table& t) {
+TablePlan planTable(const Table& t, const jet::PageFormat& f) {
     TablePlan p;
     p.name = t.name;
-    p.columns = checkColumns(t);
-    p.rows = encodeRows(t, p.columns);
-    p.spans = jet::packRows(p.rows);
-    p.tdefPageCount = jet::tableDefinitionPageCount(p.columns);
+    p.source = &t;
+    p.columns = checkColumns(t, f);
+    p.pages = TableEncoder(t, p.columns, f, 0, 0).encode();
+    p.tdefPageCount = jet::tableDefinitionPageCount(f, p.columns);
     return p;
 }
 
 // ---- The catalogue: MSysObjects, one row per object -------------------------------------------
 
-std::vector<jet::ColumnDef> catalogueColumns() {
-    const auto col = [](const char* name, std::uint8_t type, std::uint16_t length) {
+std::vector<jet::ColumnDef> catalogueColumns(const jet::PageFormat& f) {
+    const std::uint16_t textBytes = f.jet3 ? 255 : 510;
+    const auto col = [&](const char* name, std::uint8_t type, std::uint16_t length) {
         jet::ColumnDef c;
-        c.name = name;
+        c.storedName = storedName(name, f, [] { return std::string("MSysObjects"); });
         c.type = type;
         c.length = length;
         return c;
@@ -201,16 +305,16 @@ std::vector<jet::ColumnDef> catalogueColumns() {
     return layOut({
         col("Id", kLong, 4),
         col("ParentId", kLong, 4),
-        col("Name", kText, 510),
+        col("Name", kText, textBytes),
         col("Type", kInt, 2),
         col("DateCreate", kDateTime, 8),
         col("DateUpdate", kDateTime, 8),
-        col("Owner", kBinary, 510),
+        col("Owner", kBinary, textBytes),
         col("Flags", kLong, 4),
         col("Database", kMemo, 0),
         col("Connect", kMemo, 0),
-        col("ForeignName", kText, 510),
-        col("RmtInfoShort", kBinary, 510),
+        col("ForeignName", kText, textBytes),
+        col("RmtInfoShort", kBinary, textBytes),
         col("RmtInfoLong", kOle, 0),
         col("Lv", kOle, 0),
         col("LvProp", kOle, 0),
@@ -240,27 +344,32 @@ std::vector<CatalogueEntry> catalogueEntries(const std::vector<TablePlan>& userT
     return entries;
 }
 
-jet::EncodedRows catalogueRows(const std::vector<jet::ColumnDef>& columns,
-                               const std::vector<CatalogueEntry>& entries, double created) {
+TablePages catalogueRows(const jet::PageFormat& f, const std::vector<jet::ColumnDef>& columns,
+                         const std::vector<CatalogueEntry>& entries, double created) {
     const std::string date = jet::leDouble(created);
-    jet::EncodedRows rows;
+    jet::PagePacker packer(f);
     for (const CatalogueEntry& e : entries) {
+        const Where where = [&] { return "table " + quoted(e.name); };
         jet::StoredRow v(columns.size());
         v[0] = jet::le32(e.id);
         v[1] = jet::le32(e.parentId);
-        v[2] = encodeJetText(decodeUtf8(e.name).value()).value();
+        v[2] = storedText(e.name, f, false, where);
         v[3] = jet::le16(e.type);
         v[4] = date;
         v[5] = date;
         v[7] = jet::le32(e.flags);
-        jet::appendRow(rows, columns, v);
+        packer.add(jet::encodeRow(f, columns, v).value());
     }
-    return rows;
+    TablePages pages;
+    pages.data = packer.pages();
+    pages.liveRows = static_cast<std::uint32_t>(entries.size());
+    return pages;
 }
 
 // ---- Where every page goes ----------------------------------------------------------------------
 
 struct Layout {
+    jet::PageFormat format;
     TablePlan catalogue;
     std::vector<TablePlan> users;
     std::vector<std::uint32_t> mapPages;  // the pages holding usage-map rows
@@ -272,20 +381,24 @@ struct Layout {
         return all;
     }
     std::uint32_t mapPointer(std::size_t row) const {
-        return jet::pgRow(mapPages[row / jet::kMapRowsPerPage], row % jet::kMapRowsPerPage);
+        const std::size_t perPage = format.mapRowsPerPage();
+        return jet::pgRow(mapPages[row / perPage], row % perPage);
     }
 };
 
-// Header, first map page, catalogue, further map pages, then each table's definition and data
-// pages, and last the bitmap pages of the used maps too large for one row.
+// Header, first map page, catalogue, further map pages, then each table's definition, long
+// values and data pages, and last the bitmap pages of the used maps too large for one row.
 void placePages(Layout& layout) {
+    const jet::PageFormat& f = layout.format;
     const std::size_t mapRows = 2 + 2 * (1 + layout.users.size());
-    const std::size_t mapPageCount = (mapRows + jet::kMapRowsPerPage - 1) / jet::kMapRowsPerPage;
+    const std::size_t mapPageCount = (mapRows + f.mapRowsPerPage() - 1) / f.mapRowsPerPage();
     std::uint64_t next = 1;
     layout.mapPages = {static_cast<std::uint32_t>(next++)};
     auto place = [&](TablePlan& t) {
         t.tdefPage = static_cast<std::uint32_t>(next);
         next += t.tdefPageCount;
+        t.firstLvalPage = static_cast<std::uint32_t>(next);
+        next += t.lvalPageCount();
         t.firstDataPage = static_cast<std::uint32_t>(next);
         next += t.dataPageCount();
     };
@@ -298,90 +411,117 @@ void placePages(Layout& layout) {
     for (std::size_t i = 0; i < all.size(); ++i) {
         TablePlan& t = *all[i];
         t.usedMapRow = 2 + 2 * i;
-        if (t.dataPageCount() < jet::kInlineMapReach) continue;
+        if (t.dataPageCount() < f.inlineMapReach()) continue;
         const std::uint32_t last = t.firstDataPage + t.dataPageCount() - 1;
-        for (std::uint32_t w = t.firstDataPage / jet::kWindowPages;
-             w <= last / jet::kWindowPages && w < jet::kWindowSlots; ++w)
+        for (std::uint32_t w = t.firstDataPage / f.windowPages();
+             w <= last / f.windowPages() && w < f.windowSlots(); ++w)
             t.windows.emplace_back(w, static_cast<std::uint32_t>(next++));
     }
-    if (next > jet::kMaxPages)
-        throw Error("the database would take " + std::to_string(next * jet::kPageSize / (1 << 20)) +
-                    " MiB; an Access 2000 file holds at most 2048 MiB");
+    if (next > f.maxPages)
+        throw Error("the database would take " + std::to_string(next * f.pageSize / (1 << 20)) +
+                    " MiB; a file of this format holds at most " +
+                    std::to_string(std::uint64_t{f.maxPages} * f.pageSize / (1 << 20)) + " MiB");
     layout.pageCount = static_cast<std::uint32_t>(next);
 }
 
 // Global map (every page number not in use, up to the first map's reach), an empty row, then
 // each table's used and free maps.
 std::vector<std::string> mapRows(Layout& layout) {
+    const jet::PageFormat& f = layout.format;
     const std::uint32_t total = layout.pageCount;
-    const std::string empty = jet::inlineMap(0, 0, 0);
+    const std::string empty = jet::inlineMap(f, 0, 0, 0);
     std::vector<std::string> rows;
-    rows.push_back(total < jet::kInlineMapReach
-                       ? jet::inlineMap(0, total, jet::kInlineMapReach - total)
+    rows.push_back(total < f.inlineMapReach()
+                       ? jet::inlineMap(f, 0, total, f.inlineMapReach() - total)
                        : empty);
     rows.push_back(empty);
     for (const TablePlan* t : layout.tables()) {
-        rows.push_back(t->windows.empty()
-                           ? jet::inlineMap(t->firstDataPage, t->firstDataPage, t->dataPageCount())
-                           : jet::referenceMap(t->windows));
+        rows.push_back(t->windows.empty() ? jet::inlineMap(f, t->firstDataPage, t->firstDataPage,
+                                                           t->dataPageCount())
+                                          : jet::referenceMap(f, t->windows));
         rows.push_back(empty);  // no page has room: inserts take new pages
     }
     return rows;
 }
 
-// ---- Writing
-// --------------------------------------------------------------------------------------
+// ---- Writing ------------------------------------------------------------------------------------
 
 using PageSink = std::function<void(std::string_view)>;
 
 void emitTable(const TablePlan& t, const Layout& layout, const PageSink& emit) {
+    const jet::PageFormat& f = layout.format;
     const std::string tdef =
-        jet::tableDefinition(t.columns, t.system, static_cast<std::uint32_t>(t.rows.size()),
+        jet::tableDefinition(f, t.columns, t.system, t.pages.liveRows,
                              layout.mapPointer(t.usedMapRow), layout.mapPointer(t.usedMapRow + 1));
-    for (const std::string& page : jet::tableDefinitionPages(tdef, t.tdefPage)) emit(page);
-    for (const jet::Span& s : t.spans) {
-        std::vector<std::string_view> rows;
-        for (std::size_t i = s.first; i < s.first + s.count; ++i) rows.push_back(t.rows.row(i));
-        emit(jet::dataPage(t.tdefPage, rows));
-    }
+    for (const std::string& page : jet::tableDefinitionPages(f, tdef, t.tdefPage)) emit(page);
+    for (const jet::PageRows& rows : t.pages.lval) emit(jet::dataPage(f, jet::kLvalOwner, rows));
+    for (const jet::PageRows& rows : t.pages.data) emit(jet::dataPage(f, t.tdefPage, rows));
 }
 
-void emitMapPage(std::size_t index, const std::vector<std::string>& maps, const PageSink& emit) {
-    std::vector<std::string_view> rows;
-    const std::size_t first = index * jet::kMapRowsPerPage;
-    for (std::size_t r = first; r < std::min(maps.size(), first + jet::kMapRowsPerPage); ++r)
-        rows.push_back(maps[r]);
-    emit(jet::dataPage(index == 0 ? 1 : 0, rows));  // Access marks page 1 as its own owner
+void emitMapPage(const jet::PageFormat& f, std::size_t index, const std::vector<std::string>& maps,
+                 const PageSink& emit) {
+    jet::PageRows rows;
+    const std::size_t first = index * f.mapRowsPerPage();
+    for (std::size_t r = first; r < std::min(maps.size(), first + f.mapRowsPerPage()); ++r) {
+        rows.rows.push_back(maps[r]);
+        rows.flags.push_back(0);
+    }
+    emit(jet::dataPage(f, index == 0 ? 1 : 0, rows));  // Access marks page 1 as its own owner
+}
+
+jet::PageFormat pageFormat(const Options& options) {
+    switch (options.format) {
+        case Format::Jet3:
+            if (options.codePage < 1 || options.codePage > 0xFFFF ||
+                !encodeCodePage({U'A'}, options.codePage))
+                throw Error("code page " + std::to_string(options.codePage) +
+                            " is not one this system can write");
+            return jet::jet3Format(static_cast<std::uint16_t>(options.codePage));
+        case Format::Jet4: return jet::jet4Format();
+        case Format::Ace: return jet::aceFormat();
+    }
+    throw Error("unknown file format");
 }
 
 // Checks and plans everything first; only then are pages handed out, in file order.
 void emitDatabase(const std::vector<Table>& tables, const Options& options, const PageSink& emit) {
     checkTableNames(tables);
     Layout layout;
-    for (const Table& t : tables) layout.users.push_back(planTable(t));
+    layout.format = pageFormat(options);
+    const jet::PageFormat& f = layout.format;
+    for (const Table& t : tables) layout.users.push_back(planTable(t, f));
     const double created = jet::jetDate(options.created.value_or(std::chrono::system_clock::now()));
 
     TablePlan& catalogue = layout.catalogue;
     catalogue.name = "MSysObjects";
     catalogue.system = true;
-    catalogue.columns = catalogueColumns();
+    catalogue.columns = catalogueColumns(f);
     catalogue.tdefPageCount = 1;
-    // Row sizes do not depend on the ids, so rows made before the pages are placed give the
-    // page count; they are made again with the ids afterwards.
-    catalogue.rows = catalogueRows(catalogue.columns, catalogueEntries(layout.users), created);
-    catalogue.spans = jet::packRows(catalogue.rows);
+    // Row sizes do not depend on page numbers, so pages laid out before the pages are placed
+    // give the page counts; they are laid out again with the page numbers afterwards.
+    catalogue.pages = catalogueRows(f, catalogue.columns, catalogueEntries(layout.users), created);
     placePages(layout);
-    catalogue.rows = catalogueRows(catalogue.columns, catalogueEntries(layout.users), created);
+    catalogue.pages = catalogueRows(f, catalogue.columns, catalogueEntries(layout.users), created);
+    for (TablePlan& t : layout.users) {
+        const auto& placed = t.source->placements;
+        const bool pointers =
+            t.lvalPageCount() > 0 || std::any_of(placed.begin(), placed.end(), [](RowPlacement p) {
+                return p != RowPlacement::InPlace && p != RowPlacement::Deleted;
+            });
+        if (pointers)
+            t.pages =
+                TableEncoder(*t.source, t.columns, f, t.firstLvalPage, t.firstDataPage).encode();
+    }
     const std::vector<std::string> maps = mapRows(layout);
 
-    emit(jet::headerPage(created));
-    emitMapPage(0, maps, emit);
+    emit(jet::headerPage(f, created));
+    emitMapPage(f, 0, maps, emit);
     emitTable(catalogue, layout, emit);
-    for (std::size_t i = 1; i < layout.mapPages.size(); ++i) emitMapPage(i, maps, emit);
+    for (std::size_t i = 1; i < layout.mapPages.size(); ++i) emitMapPage(f, i, maps, emit);
     for (const TablePlan& t : layout.users) emitTable(t, layout, emit);
     for (const TablePlan* t : layout.tables()) {
         for (const auto& [window, page] : t->windows)
-            emit(jet::bitmapPage(window, t->firstDataPage, t->dataPageCount()));
+            emit(jet::bitmapPage(f, window, t->firstDataPage, t->dataPageCount()));
     }
 }
 
