@@ -83,10 +83,10 @@ public:
     void textInto(std::uint32_t row, std::size_t column, std::string& out);
     bool isNull(std::uint32_t row, std::size_t column);
 
-private:
-    friend class File;
-    struct Impl;
+    struct Impl;  // the reader's own
     explicit Table(std::unique_ptr<Impl> impl);
+
+private:
     std::unique_ptr<Impl> impl_;
 };
 
@@ -103,7 +103,7 @@ public:
     enum class Format { Jet3, Jet4, Ace };
     Format format() const;
 
-    struct Impl;
+    struct Impl;  // the reader's own
 
 private:
     // Shared with the tables it hands out, so a table stays readable after its File is gone.
