@@ -41,7 +41,7 @@ std::size_t catalogueColumn(const TableDef& def, std::string_view name, std::uin
     notADatabase("catalogue column missing");
 }
 
-// The user tables MSysObjects lists: type 1 without the system flags.
+// The tables MSysObjects lists (type 1); user tables are those without the system flags.
 std::vector<File::Impl::Entry> readCatalogue(const std::shared_ptr<File::Impl>& file) {
     Table::Impl catalogue(file, readTableDef(file->pages, kCataloguePage, file->pages.codePage()));
     const std::size_t id =
@@ -58,10 +58,13 @@ std::vector<File::Impl::Entry> readCatalogue(const std::shared_ptr<File::Impl>& 
         const auto typeField = catalogue.field(row, type);
         const auto flagsField = catalogue.field(row, flags);
         const auto idField = catalogue.field(row, id);
+        if ((typeField.present && typeField.size != 2) || (idField.present && idField.size != 4) ||
+            (flagsField.present && flagsField.size != 4))
+            damaged("catalogue value of a wrong size");
         if (!typeField.present || !idField.present) continue;
         if ((static_cast<std::int16_t>(u16(typeField.data)) & 0x7F) != kTableObject) continue;
-        if (flagsField.present && (u32(flagsField.data) & kSystemFlags) != 0) continue;
         File::Impl::Entry e;
+        e.system = flagsField.present && (u32(flagsField.data) & kSystemFlags) != 0;
         catalogue.appendText(row, name, e.name);
         e.page = u32(idField.data) & 0x00FFFFFF;
         tables.push_back(std::move(e));
@@ -127,7 +130,7 @@ std::int32_t Table::number(std::uint32_t row, std::size_t column) {
     const Column& c = impl_->def.columns[column];
     if (!readableAsLong(c.type))
         unreadable("column of type " + typeName(c.type) + " is not a number");
-    return v.present ? numberValue(c, v.data) : 0;
+    return v.present ? numberValue(c, v.data, v.size) : 0;
 }
 
 bool Table::isNull(std::uint32_t row, std::size_t column) {
@@ -136,7 +139,7 @@ bool Table::isNull(std::uint32_t row, std::size_t column) {
 
 File::File(const std::string& path) : impl_(std::make_shared<Impl>(path)) {
     try {
-        impl_->userTables = readCatalogue(impl_);
+        impl_->tables = readCatalogue(impl_);
     } catch (const ReadError& e) {
         // A catalogue that cannot be read leaves nothing to find a table in.
         if (e.failure() == Failure::CannotOpenFile) throw;
@@ -152,18 +155,33 @@ File::Format File::format() const {
     return impl_->pages.version();
 }
 
-Table File::table(std::string_view nameCp1251) {
-    for (const Impl::Entry& e : impl_->userTables) {
-        if (!cp1251::equalIgnoringCase(e.name, nameCp1251)) continue;
+Table File::Impl::open(std::string_view name, bool system, const std::shared_ptr<Impl>& self) {
+    for (const Entry& e : tables) {
+        if (e.system != system || !cp1251::equalIgnoringCase(e.name, name)) continue;
         try {
-            return Table(std::make_unique<Table::Impl>(
-                impl_, readTableDef(impl_->pages, e.page, impl_->pages.codePage())));
+            return Table(
+                std::make_unique<Table::Impl>(self, readTableDef(pages, e.page, pages.codePage())));
         } catch (const ReadError& error) {
             if (error.failure() == Failure::TableUnreadable) throw;
             unreadable(error.what());
         }
     }
-    throw ReadError(Failure::TableNotFound, "no such user table");
+    throw ReadError(Failure::TableNotFound, "no such table");
+}
+
+std::vector<std::string> File::tableNames() const {
+    std::vector<std::string> names;
+    for (const Impl::Entry& e : impl_->tables)
+        if (!e.system) names.push_back(e.name);
+    return names;
+}
+
+Table File::table(std::string_view nameCp1251) {
+    return impl_->open(nameCp1251, false, impl_);
+}
+
+Table File::systemTable(std::string_view nameCp1251) {
+    return impl_->open(nameCp1251, true, impl_);
 }
 
 }  // namespace jet::reader

@@ -99,6 +99,11 @@ public:
 
     // A user table; the name is compared with cp1251::equalIgnoringCase.
     Table table(std::string_view nameCp1251);  // TableNotFound / TableUnreadable
+    // The same among the tables Access keeps for itself (MSys...), for checks and tools.
+    Table systemTable(std::string_view nameCp1251);
+
+    // The user tables' names (CP1251), in catalogue order.
+    std::vector<std::string> tableNames() const;
 
     enum class Format { Jet3, Jet4, Ace };
     Format format() const;

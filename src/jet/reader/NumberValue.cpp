@@ -25,7 +25,9 @@ struct Number {
     unsigned scale = 0;
 };
 
-Number decode(const Column& c, const std::uint8_t* v) {
+Number decode(const Column& c, const std::uint8_t* v, std::uint32_t size) {
+    // Access keeps some number columns in the variable part of a row (MSysAccessStorage does).
+    if (size != numberSize(c.type)) damaged("number of a wrong size");
     Number n;
     switch (static_cast<ColumnType>(c.type)) {
         case ColumnType::Byte: n.whole = v[0]; break;
@@ -135,8 +137,23 @@ std::int32_t inRange(long double value) {
 
 }  // namespace
 
-void appendNumberText(const Column& column, const std::uint8_t* value, std::string& out) {
-    const Number n = decode(column, value);
+std::uint32_t numberSize(std::uint8_t type) {
+    switch (static_cast<ColumnType>(type)) {
+        case ColumnType::Byte: return 1;
+        case ColumnType::Integer: return 2;
+        case ColumnType::Long:
+        case ColumnType::Single: return 4;
+        case ColumnType::Currency:
+        case ColumnType::Double:
+        case ColumnType::BigInt: return 8;
+        case ColumnType::Decimal: return 17;
+        default: return 0;
+    }
+}
+
+void appendNumberText(const Column& column, const std::uint8_t* value, std::uint32_t size,
+                      std::string& out) {
+    const Number n = decode(column, value, size);
     switch (n.kind) {
         case Number::Kind::Whole: {
             char text[24];
@@ -149,8 +166,8 @@ void appendNumberText(const Column& column, const std::uint8_t* value, std::stri
     }
 }
 
-std::int32_t numberValue(const Column& column, const std::uint8_t* value) {
-    const Number n = decode(column, value);
+std::int32_t numberValue(const Column& column, const std::uint8_t* value, std::uint32_t size) {
+    const Number n = decode(column, value, size);
     switch (n.kind) {
         case Number::Kind::Whole: return inRange(static_cast<long double>(n.whole));
         case Number::Kind::Binary:

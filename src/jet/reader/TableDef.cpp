@@ -1,5 +1,6 @@
 #include "TableDef.h"
 
+#include "NumberValue.h"
 #include "TextDecoding.h"
 
 #include <algorithm>
@@ -35,21 +36,6 @@ std::vector<std::uint8_t> joinDefinition(PageFile& file, std::uint32_t first) {
     return joined;
 }
 
-// Fixed length of each kind this reader decodes; 0 where the kind has no fixed length to check.
-std::uint32_t fixedSize(std::uint8_t type) {
-    switch (static_cast<ColumnType>(type)) {
-        case ColumnType::Byte: return 1;
-        case ColumnType::Integer: return 2;
-        case ColumnType::Long:
-        case ColumnType::Single: return 4;
-        case ColumnType::Currency:
-        case ColumnType::Double:
-        case ColumnType::BigInt: return 8;
-        case ColumnType::Decimal: return 17;
-        default: return 0;
-    }
-}
-
 void checkColumns(TableDef& def) {
     std::vector<bool> numberSeen(def.maxCols, false);
     std::vector<bool> varSeen(def.columns.size(), false);
@@ -58,9 +44,8 @@ void checkColumns(TableDef& def) {
     for (const Column& c : def.columns) {
         if (c.number >= def.maxCols || numberSeen[c.number]) unreadable("column numbers clash");
         numberSeen[c.number] = true;
-        const std::uint32_t size = fixedSize(c.type);
-        if (size != 0 && (!c.fixed || c.length != size))
-            unreadable("number column of a wrong size");
+        const std::uint32_t size = numberSize(c.type);
+        if (size != 0 && c.fixed && c.length != size) unreadable("number column of a wrong size");
         if (c.type == static_cast<std::uint8_t>(ColumnType::Decimal) && c.scale > kMaxDecimalScale)
             unreadable("decimal scale out of range");
         if (c.fixed) {

@@ -13,8 +13,8 @@ using namespace detail;
 namespace {
 
 constexpr std::uint8_t kDataPage = 0x01;
-// Access moves a row that grew at most once more before it rewrites the pointer; a longer
-// chain is a loop or damage.
+// Access points a moved row's old place straight at its data; a chain longer than a few steps
+// is a loop or damage.
 constexpr int kMaxMoves = 4;
 
 // The variable-offset table at a row's end: Jet4 two-byte offsets; Jet3 one-byte offsets with
@@ -117,7 +117,7 @@ const std::uint8_t* Table::Impl::ownedDataPage(std::uint32_t number) {
     return p;
 }
 
-void Table::Impl::addMoved(const Slot& pointer, std::vector<std::uint32_t>& targets) {
+void Table::Impl::addMoved(const Slot& pointer) {
     const Format& f = file->pages.format();
     Slot at = pointer;
     for (int moves = 0;; ++moves) {
@@ -127,10 +127,11 @@ void Table::Impl::addMoved(const Slot& pointer, std::vector<std::uint32_t>& targ
         const std::uint32_t pageNumber = u24(at.data + 1);
         if (pageNumber == 0 || pageNumber >= file->pages.pageCount())
             damaged("moved row points past the end of the file");
-        targets.push_back((pageNumber << 8) | rowNumber);
+        movedTargets_.push_back((pageNumber << 8) | rowNumber);
         at = slot(f, ownedDataPage(pageNumber), rowNumber);
-        if (at.flags == (kSlotHidden | kSlotPointer)) return;  // deleted after it moved
-        if (at.flags == kSlotPointer) continue;
+        // The data is hidden from the scan (0x8000); hidden and a pointer (0xC000) is one more
+        // step of a chain. A slot the scan reads itself would make the row count twice.
+        if (at.flags == (kSlotHidden | kSlotPointer)) continue;
         if (at.flags != kSlotHidden) damaged("moved row points at a row of the scan");
         const Row row{at.data, at.size};
         checkRow(row);
@@ -143,20 +144,18 @@ void Table::Impl::addPage(std::uint32_t number) {
     const Format& f = file->pages.format();
     const std::uint8_t* p = ownedDataPage(number);
     const std::uint32_t n = slotCount(f, p);
-    std::vector<std::uint32_t> targets;
     for (std::uint32_t i = 0; i < n; ++i) {
         const std::uint16_t flags = u16(p + f.dataRowTable + 2 * i) & ~kSlotOffset;
         if (flags & kSlotHidden) continue;
         const Slot s = slot(f, p, i);
         if (flags & kSlotPointer) {
-            addMoved(s, targets);
+            addMoved(s);
             continue;
         }
         const Row row{s.data, s.size};
         checkRow(row);
         rows.push_back(row);
     }
-    movedTargets_.insert(movedTargets_.end(), targets.begin(), targets.end());
 }
 
 void Table::Impl::scan() {
@@ -229,7 +228,7 @@ void Table::Impl::appendText(std::uint32_t row, std::size_t column, std::string&
             else
                 appendStoredText(stored, out);
             return;
-        default: appendNumberText(c, v.data, out); return;
+        default: appendNumberText(c, v.data, v.size, out); return;
     }
 }
 

@@ -17,8 +17,10 @@ struct File::Impl {
     struct Entry {
         std::string name;  // CP1251
         std::uint32_t page;
+        bool system;
     };
-    std::vector<Entry> userTables;
+    std::vector<Entry> tables;
+    Table open(std::string_view name, bool system, const std::shared_ptr<Impl>& self);
 };
 
 // The live rows of one table, found by one scan. Each row is kept as a view of a page that the
@@ -50,7 +52,7 @@ struct Table::Impl {
 
 private:
     void addPage(std::uint32_t number);
-    void addMoved(const detail::Slot& pointer, std::vector<std::uint32_t>& targets);
+    void addMoved(const detail::Slot& pointer);
     void checkRow(const Row& row) const;
     std::uint32_t fixedEndFor(std::uint32_t colCount) const;
     const std::uint8_t* ownedDataPage(std::uint32_t number);
