@@ -83,10 +83,10 @@ public:
     void textInto(std::uint32_t row, std::size_t column, std::string& out);
     bool isNull(std::uint32_t row, std::size_t column);
 
-private:
-    friend class File;
-    struct Impl;
+    struct Impl;  // the reader's own
     explicit Table(std::unique_ptr<Impl> impl);
+
+private:
     std::unique_ptr<Impl> impl_;
 };
 
@@ -99,11 +99,16 @@ public:
 
     // A user table; the name is compared with cp1251::equalIgnoringCase.
     Table table(std::string_view nameCp1251);  // TableNotFound / TableUnreadable
+    // The same among the tables Access keeps for itself (MSys...), for checks and tools.
+    Table systemTable(std::string_view nameCp1251);
+
+    // The user tables' names (CP1251), in catalogue order.
+    std::vector<std::string> tableNames() const;
 
     enum class Format { Jet3, Jet4, Ace };
     Format format() const;
 
-    struct Impl;
+    struct Impl;  // the reader's own
 
 private:
     // Shared with the tables it hands out, so a table stays readable after its File is gone.
