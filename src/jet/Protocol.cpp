@@ -7,9 +7,13 @@ namespace {
 
 class Writer {
 public:
+    void reserve(std::size_t n) { out_.reserve(n); }
     void u8(std::uint8_t v) { out_ += static_cast<char>(v); }
     void u32(std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) out_ += static_cast<char>((v >> (8 * i)) & 0xFF);
+        const char bytes[4] = {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF),
+                               static_cast<char>((v >> 16) & 0xFF),
+                               static_cast<char>((v >> 24) & 0xFF)};
+        out_.append(bytes, 4);
     }
     void i32(std::int32_t v) { u32(static_cast<std::uint32_t>(v)); }
     void text(std::string_view s) {
@@ -149,6 +153,10 @@ std::string encode(const Reply& r) {
                 w.u32(static_cast<std::uint32_t>(r.numbers.size()));
                 for (std::int32_t n : r.numbers) w.i32(n);
             } else {
+                // A batch holds thousands of texts; one allocation for all of them.
+                std::size_t size = 6;
+                for (const std::string& t : r.texts) size += textCost(t.size());
+                w.reserve(size);
                 w.u32(static_cast<std::uint32_t>(r.texts.size()));
                 for (const std::string& t : r.texts) w.text(t);
             }

@@ -62,7 +62,7 @@ struct Original {
     std::vector<std::pair<std::size_t, std::size_t>> maps;
 };
 
-// Pages where libmdb finds its way (header, table definitions, indexes, usage maps, and the
+// Pages where a reader finds its way (header, table definitions, indexes, usage maps, and the
 // first few pages, which hold the catalogue): damage there says more than in row data.
 std::vector<std::size_t> structurePages(const std::string& bytes) {
     std::vector<std::size_t> pages;
