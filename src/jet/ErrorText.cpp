@@ -72,7 +72,7 @@ std::string errorText(Error::Code code, const std::string& nameCp1251, std::uint
 }
 
 Error makeError(Error::Code code, const std::string& nameCp1251, std::uint8_t jetType) {
-    return Error(code, errorText(code, nameCp1251, jetType));
+    return Error(code, errorText(code, nameCp1251, jetType), nameCp1251);
 }
 
 }  // namespace jet

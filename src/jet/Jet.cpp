@@ -47,10 +47,11 @@ std::size_t valueCount(const protocol::Reply& reply) {
 
 Error::Error(std::string descriptionCp1251) : Error(Code::Other, std::move(descriptionCp1251)) {}
 
-Error::Error(Code code, std::string descriptionCp1251)
+Error::Error(Code code, std::string descriptionCp1251, std::string subjectCp1251)
     : std::runtime_error(descriptionCp1251),
       description_(std::move(descriptionCp1251)),
-      code_(code) {}
+      code_(code),
+      subject_(std::move(subjectCp1251)) {}
 
 // ---- Database ----
 

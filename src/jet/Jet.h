@@ -34,13 +34,16 @@ public:
     };
 
     explicit Error(std::string descriptionCp1251);
-    Error(Code code, std::string descriptionCp1251);
+    Error(Code code, std::string descriptionCp1251, std::string subjectCp1251 = {});
     const std::string& description() const { return description_; }
     Code code() const { return code_; }
+    // The table or column the error concerns, as the caller named it; empty where there is none.
+    const std::string& subject() const { return subject_; }
 
 private:
     std::string description_;
     Code code_ = Code::Other;
+    std::string subject_;
 };
 
 // Where the helper lives and how long it may take; the defaults suit a station.

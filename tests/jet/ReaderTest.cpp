@@ -182,6 +182,7 @@ TEST(Reader, ColumnsAreCheckedAtTheRecordsetOpen) {
             ADD_FAILURE() << c.column.name;
         } catch (const Error& e) {
             EXPECT_EQ(e.code(), c.code) << c.column.name;
+            EXPECT_EQ(e.subject(), c.column.name);
             EXPECT_NE(e.description().find(cp1251::fromUtf8(c.named)), std::string::npos)
                 << jettest::utf8(e.description());
         }
