@@ -194,10 +194,11 @@ std::string makeTable(const BenchData& data, const std::map<std::string, Result>
         const bool judged = f.label == "100k";
         const std::string signIn = signInName(f, "last");
         t.ratio("Sign-in " + f.label + " / mdb-export", signIn, peerName("mdb-export", f),
-                judged ? Table::Judge::Cpu : Table::Judge::None, 0.25);
-        t.ratio("Sign-in " + f.label + " / bare libmdb scan", signIn, peerName("libmdb-scan", f),
-                judged ? Table::Judge::Cpu : Table::Judge::None, 1.5);
+                judged ? Table::Judge::Cpu : Table::Judge::None, 0.10);
+        t.ratio("Sign-in " + f.label + " / bare libmdb scan", signIn, peerName("libmdb-scan", f));
         t.ratio("Sign-in " + f.label + " / cat", signIn, peerName("cat", f));
+        t.ratio("Scan alone " + f.label + " / cat", scanName(f), peerName("cat", f),
+                judged ? Table::Judge::Cpu : Table::Judge::None, 5.0);
         t.ratio("Scan alone " + f.label + " / bare libmdb scan", scanName(f),
                 peerName("libmdb-scan", f));
     }

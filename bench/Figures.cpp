@@ -127,7 +127,7 @@ void scanAlone(benchmark::State& state, const StudentsFile& f) {
         int rows = 0;
         jet::Recordset records(db);
         try {
-            records.open(table);
+            records.open(table, {{"StBook", jet::FieldValue::Kind::Text}});
             for (records.moveFirst(); !records.isEof(); records.moveNext()) {
                 benchmark::DoNotOptimize(records.value("StBook"));
                 ++rows;

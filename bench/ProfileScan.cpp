@@ -25,7 +25,13 @@ int main(int argc, char** argv) {
         jet::Recordset records(db);
         db.open(argv[1]);
         table.open("Students");
-        records.open(table);
+        using K = jet::FieldValue::Kind;
+        records.open(table, {{"StBook", K::Text},
+                             {"StName", K::Text},
+                             {"StNum", K::Text},
+                             {"GrNum", K::Text},
+                             {"StCount", K::Long},
+                             {"GrCount", K::Long}});
         long rows = 0;
         for (records.moveFirst(); !records.isEof(); records.moveNext()) {
             ++rows;

@@ -50,7 +50,7 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-# Libraries (Qt 6, libmdb) come from dpkg-shlibdeps. What it cannot see: Qt's platform plugins,
+# Libraries (Qt 6) come from dpkg-shlibdeps. What it cannot see: Qt's platform plugins,
 # loaded at run time, and the font the panel and its dialogs are laid out in.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation2")

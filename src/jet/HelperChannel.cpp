@@ -14,6 +14,7 @@
 #include <chrono>
 #include <climits>
 #include <cstring>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -22,7 +23,7 @@ extern char** environ;
 namespace jet {
 namespace {
 
-// libmdb prints warnings and even hex dumps; a few KB are enough to see what it complained of.
+// The helper prints nothing in normal work; a few KB are enough to see what went wrong.
 constexpr std::size_t kOutputCap = 4096;
 // Per wake-up, so a helper flooding its stderr cannot keep the deadline from being looked at.
 constexpr std::size_t kDrainPerWake = 1u << 20;
@@ -66,14 +67,6 @@ void setNonBlocking(int fd) {
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
 }
 
-// libmdb changes its output and its file search after these variables.
-std::vector<std::string> helperEnvironment() {
-    std::vector<std::string> env;
-    for (char** e = environ; e && *e; ++e)
-        if (std::strncmp(*e, "MDB", 3) != 0) env.emplace_back(*e);
-    return env;
-}
-
 // A write to a helper that has just died must not end the program with SIGPIPE. The signal is
 // blocked on this thread for the write, and one it raised is taken off again.
 class SigpipeGuard {
@@ -110,6 +103,8 @@ Error::Code codeOf(protocol::Failure f) {
         case protocol::Failure::TableNotFound: return Error::Code::TableNotFound;
         case protocol::Failure::TableUnreadable: return Error::Code::TableUnreadable;
         case protocol::Failure::DamagedData: return Error::Code::DamagedData;
+        case protocol::Failure::ColumnNotFound: return Error::Code::ColumnNotFound;
+        case protocol::Failure::ColumnWrongKind: return Error::Code::ColumnWrongKind;
         case protocol::Failure::BadRequest: break;
     }
     return Error::Code::MalformedReply;
@@ -180,13 +175,8 @@ HelperChannel::HelperChannel(const Limits& limits) : limits_(limits), serial_(++
     const std::string cpu = std::to_string(limits.cpuSeconds > 0 ? limits.cpuSeconds : 1);
     std::vector<char*> argv = {const_cast<char*>(path.c_str()), const_cast<char*>(as.c_str()),
                                const_cast<char*>(cpu.c_str()), nullptr};
-    std::vector<std::string> env = helperEnvironment();
-    std::vector<char*> envp;
-    for (std::string& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
-
     pid_t pid = -1;
-    const int rc = posix_spawn(&pid, path.c_str(), &actions, &attr, argv.data(), envp.data());
+    const int rc = posix_spawn(&pid, path.c_str(), &actions, &attr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attr);
     closeFd(request[0]);
@@ -227,6 +217,13 @@ protocol::Reply HelperChannel::call(const protocol::Request& request, protocol::
         const Error::Code code = codeOf(reply.failure);
         // A helper that misunderstood a request is out of step with the program.
         if (code == Error::Code::MalformedReply) abandon(code);
+        if (code == Error::Code::ColumnNotFound || code == Error::Code::ColumnWrongKind) {
+            // Only a recordset names columns, and only those it was asked for.
+            if (request.type != protocol::RequestType::Recordset ||
+                reply.column >= request.columns.size())
+                abandon(Error::Code::MalformedReply);
+            throw makeError(code, request.columns[reply.column].name, reply.columnType);
+        }
         throw makeError(code, nameCp1251);
     }
     abandon(Error::Code::MalformedReply);
@@ -269,7 +266,10 @@ void HelperChannel::sendRequest(const std::string& bytes, long long deadline) {
 }
 
 std::string HelperChannel::receivePayload(long long deadline) {
-    std::vector<char> chunk(64 << 10);
+    // Left uninitialised: a scan reads a few dozen replies, and zeroing the buffer for each cost
+    // more than decoding one.
+    constexpr std::size_t kChunk = 64u << 10;
+    const std::unique_ptr<char[]> chunk(new char[kChunk]);
     for (;;) {
         if (std::optional<std::string> payload = frames_.next()) {
             if (frames_.pending() != 0) abandon(Error::Code::MalformedReply);
@@ -285,9 +285,9 @@ std::string HelperChannel::receivePayload(long long deadline) {
         if (ready <= 0) continue;
         if (fds[1].revents) drainOutput();
         if (fds[0].revents) {
-            const ssize_t n = read(replyFd_, chunk.data(), chunk.size());
+            const ssize_t n = read(replyFd_, chunk.get(), kChunk);
             if (n > 0) {
-                frames_.feed(std::string_view(chunk.data(), static_cast<std::size_t>(n)));
+                frames_.feed(std::string_view(chunk.get(), static_cast<std::size_t>(n)));
             } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
                 // The helper closed its reply pipe: it exited or was killed by a signal.
                 abandon(Error::Code::HelperCrashed);

@@ -18,22 +18,14 @@ using protocol::RequestType;
 // trips out of the scan's cost.
 constexpr std::uint32_t kBatchRows = 4096;
 
-// The table the sign-in reads, and the kinds it reads its columns as. Rows of a table that does
-// not fit are not handed out at all.
-struct ExpectedColumn {
-    const char* name;
-    ColumnKind kind;
-};
-constexpr const char* kStudentsTable = "Students";
-constexpr ExpectedColumn kStudentColumns[] = {
-    {"StBook", ColumnKind::Text}, {"StName", ColumnKind::Text},  {"StNum", ColumnKind::Text},
-    {"GrNum", ColumnKind::Text},  {"StCount", ColumnKind::Long}, {"GrCount", ColumnKind::Long},
-};
-
-int findColumn(const std::vector<protocol::Column>& columns, const std::string& name) {
+int findColumn(const std::vector<ColumnRequest>& columns, const std::string& name) {
     for (std::size_t i = 0; i < columns.size(); ++i)
         if (protocol::sameName(columns[i].name, name)) return static_cast<int>(i);
     return -1;
+}
+
+ColumnKind wireKind(FieldValue::Kind kind) {
+    return kind == FieldValue::Kind::Long ? ColumnKind::Long : ColumnKind::Text;
 }
 
 FieldValue fieldOf(const protocol::Reply& reply, std::size_t i) {
@@ -55,10 +47,11 @@ std::size_t valueCount(const protocol::Reply& reply) {
 
 Error::Error(std::string descriptionCp1251) : Error(Code::Other, std::move(descriptionCp1251)) {}
 
-Error::Error(Code code, std::string descriptionCp1251)
+Error::Error(Code code, std::string descriptionCp1251, std::string subjectCp1251)
     : std::runtime_error(descriptionCp1251),
       description_(std::move(descriptionCp1251)),
-      code_(code) {}
+      code_(code),
+      subject_(std::move(subjectCp1251)) {}
 
 // ---- Database ----
 
@@ -113,7 +106,7 @@ struct Recordset::State {
     std::uint64_t helperSerial = 0;
     std::uint32_t cursor = 0;
     std::int32_t rowCount = 0;
-    std::vector<protocol::Column> columns;
+    std::vector<ColumnRequest> columns;
     std::int32_t row = 0;
     bool bof = true;
     bool eof = true;
@@ -135,15 +128,17 @@ Recordset::~Recordset() {
     close();
 }
 
-void Recordset::open(TableDef& table) {
+void Recordset::open(TableDef& table, const std::vector<ColumnRequest>& columns) {
     close();
     HelperChannel* channel = db_.channel();
     if (!table.isOpen() || &table.database() != &db_ || !channel || !channel->alive() ||
         table.helperSerial_ != channel->serial())
         throw makeError(Error::Code::NotOpen);
+    if (columns.size() > protocol::kMaxColumns) throw makeError(Error::Code::Other);
     Request r;
     r.type = RequestType::Recordset;
     r.text = table.name();
+    for (const ColumnRequest& c : columns) r.columns.push_back({c.name, wireKind(c.kind)});
     protocol::Reply reply = channel->call(r, ReplyType::Table, table.name());
     if (reply.rowCount > static_cast<std::uint32_t>(INT32_MAX))
         channel->abandon(Error::Code::MalformedReply);
@@ -152,20 +147,10 @@ void Recordset::open(TableDef& table) {
     state->helperSerial = channel->serial();
     state->cursor = reply.cursor;
     state->rowCount = static_cast<std::int32_t>(reply.rowCount);
-    state->columns = std::move(reply.columns);
+    state->columns = columns;
     state->bof = state->eof = state->rowCount == 0;
     state_ = std::move(state);
     open_ = true;
-
-    if (protocol::sameName(table.name(), kStudentsTable)) {
-        for (const ExpectedColumn& expected : kStudentColumns) {
-            const int i = findColumn(state_->columns, expected.name);
-            if (i < 0 || state_->columns[static_cast<std::size_t>(i)].kind != expected.kind) {
-                close();
-                throw makeError(Error::Code::ColumnNotFound, expected.name);
-            }
-        }
-    }
 }
 
 void Recordset::close() {
@@ -225,9 +210,8 @@ FieldValue Recordset::value(const std::string& column) {
         s.lastName = column;
     }
     const int col = s.lastColumn;
-    if (col < 0 || s.columns[static_cast<std::size_t>(col)].kind == ColumnKind::Other)
-        throw makeError(Error::Code::ColumnNotFound, column);
-    const ColumnKind kind = s.columns[static_cast<std::size_t>(col)].kind;
+    if (col < 0) throw makeError(Error::Code::ColumnNotFound, column);
+    const ColumnKind kind = wireKind(s.columns[static_cast<std::size_t>(col)].kind);
     if (s.scanColumn < 0) s.scanColumn = col;
 
     const bool scanned = col == s.scanColumn;

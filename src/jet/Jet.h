@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-// The program's side of the student database. libmdb never runs in this process: each Database
+// The program's side of the student database. No file is read in this process: each Database
 // starts a reader helper of its own and every operation below is a request to it. Any failure of
 // the helper (a damaged file that makes it hang, crash or answer nonsense) surfaces as a
 // jet::Error at the operation where it happened.
@@ -23,6 +23,7 @@ public:
         TableNotFound,
         TableUnreadable,
         ColumnNotFound,
+        ColumnWrongKind,
         DamagedData,
         NotOpen,
         NoCurrentRecord,
@@ -33,13 +34,16 @@ public:
     };
 
     explicit Error(std::string descriptionCp1251);
-    Error(Code code, std::string descriptionCp1251);
+    Error(Code code, std::string descriptionCp1251, std::string subjectCp1251 = {});
     const std::string& description() const { return description_; }
     Code code() const { return code_; }
+    // The table or column the error concerns, as the caller named it; empty where there is none.
+    const std::string& subject() const { return subject_; }
 
 private:
     std::string description_;
     Code code_ = Code::Other;
+    std::string subject_;
 };
 
 // Where the helper lives and how long it may take; the defaults suit a station.
@@ -48,8 +52,7 @@ struct Limits {
     // longest measured on 100,000 rows took under 10 ms, the whole scan under 0.1 s. 5 s leaves
     // that work room on a slow or network drive, yet ends a hanging file before a student gives up.
     int replyTimeoutMs = 5000;
-    // A healthy helper peaks at about 10 MB of address space on 100,000 rows; a damaged file can
-    // make libmdb allocate about 1 GB/s.
+    // Bounds whatever a damaged file makes the helper do; a healthy one needs far less.
     std::uint64_t addressSpaceBytes = 512ull << 20;
     int cpuSeconds = 10;
     // Tests only: another helper executable. Empty means the program's own helper, found from
@@ -65,6 +68,14 @@ struct FieldValue {
     enum class Kind { Text, Long } kind = Kind::Text;
     std::string text;
     std::int32_t number = 0;
+};
+
+// A column a recordset will read, and the form its values are wanted in. Text takes Text, Memo
+// and every number kind (a number as its decimal text); Long takes every number kind (a fraction
+// rounded half away from zero, a value outside 32 bits as 0).
+struct ColumnRequest {
+    std::string name;
+    FieldValue::Kind kind = FieldValue::Kind::Text;
 };
 
 class Database {
@@ -118,7 +129,9 @@ public:
     Recordset(const Recordset&) = delete;
     Recordset& operator=(const Recordset&) = delete;
 
-    void open(TableDef& table);
+    // Opens the table's rows for reading the given columns; throws Error and stays unopened when
+    // one of them is missing or of a kind that cannot be read in its form.
+    void open(TableDef& table, const std::vector<ColumnRequest>& columns);
     bool isOpen() const { return open_; }
     void close();
 
@@ -128,7 +141,7 @@ public:
     bool isEof() const;
     bool isBof() const;
 
-    // The named column of the current row.
+    // The named column of the current row; one of those the recordset was opened with.
     FieldValue value(const std::string& column);
 
 private:

@@ -7,9 +7,13 @@ namespace {
 
 class Writer {
 public:
+    void reserve(std::size_t n) { out_.reserve(n); }
     void u8(std::uint8_t v) { out_ += static_cast<char>(v); }
     void u32(std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) out_ += static_cast<char>((v >> (8 * i)) & 0xFF);
+        const char bytes[4] = {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF),
+                               static_cast<char>((v >> 16) & 0xFF),
+                               static_cast<char>((v >> 24) & 0xFF)};
+        out_.append(bytes, 4);
     }
     void i32(std::int32_t v) { u32(static_cast<std::uint32_t>(v)); }
     void text(std::string_view s) {
@@ -78,12 +82,24 @@ private:
 
 bool validFailure(std::uint8_t v) {
     return v >= static_cast<std::uint8_t>(Failure::CannotOpenFile) &&
-           v <= static_cast<std::uint8_t>(Failure::BadRequest);
+           v <= static_cast<std::uint8_t>(Failure::ColumnWrongKind);
 }
 
 bool validKind(std::uint8_t v) {
-    return v >= static_cast<std::uint8_t>(ColumnKind::Text) &&
-           v <= static_cast<std::uint8_t>(ColumnKind::Other);
+    return v == static_cast<std::uint8_t>(ColumnKind::Text) ||
+           v == static_cast<std::uint8_t>(ColumnKind::Long);
+}
+
+bool readColumns(Reader& in, std::vector<Column>& columns) {
+    std::uint32_t n = 0;
+    if (!in.count(n, textCost(0) + 1) || n > kMaxColumns) return false;
+    columns.resize(n);
+    for (Column& c : columns) {
+        std::uint8_t kind = 0;
+        if (!in.text(c.name) || !in.u8(kind) || !validKind(kind)) return false;
+        c.kind = static_cast<ColumnKind>(kind);
+    }
+    return true;
 }
 
 }  // namespace
@@ -97,8 +113,15 @@ std::string encode(const Request& r) {
     w.u8(static_cast<std::uint8_t>(r.type));
     switch (r.type) {
         case RequestType::Open:
-        case RequestType::Table:
-        case RequestType::Recordset: w.text(r.text); break;
+        case RequestType::Table: w.text(r.text); break;
+        case RequestType::Recordset:
+            w.text(r.text);
+            w.u32(static_cast<std::uint32_t>(r.columns.size()));
+            for (const Column& c : r.columns) {
+                w.text(c.name);
+                w.u8(static_cast<std::uint8_t>(c.kind));
+            }
+            break;
         case RequestType::Fetch:
             w.u32(r.cursor);
             w.u32(r.column);
@@ -114,16 +137,15 @@ std::string encode(const Reply& r) {
     Writer w;
     w.u8(static_cast<std::uint8_t>(r.type));
     switch (r.type) {
-        case ReplyType::Failed: w.u8(static_cast<std::uint8_t>(r.failure)); break;
+        case ReplyType::Failed:
+            w.u8(static_cast<std::uint8_t>(r.failure));
+            w.u32(r.column);
+            w.u8(r.columnType);
+            break;
         case ReplyType::Done: break;
         case ReplyType::Table:
             w.u32(r.cursor);
             w.u32(r.rowCount);
-            w.u32(static_cast<std::uint32_t>(r.columns.size()));
-            for (const Column& c : r.columns) {
-                w.text(c.name);
-                w.u8(static_cast<std::uint8_t>(c.kind));
-            }
             break;
         case ReplyType::Values:
             w.u8(static_cast<std::uint8_t>(r.kind));
@@ -131,6 +153,10 @@ std::string encode(const Reply& r) {
                 w.u32(static_cast<std::uint32_t>(r.numbers.size()));
                 for (std::int32_t n : r.numbers) w.i32(n);
             } else {
+                // A batch holds thousands of texts; one allocation for all of them.
+                std::size_t size = 6;
+                for (const std::string& t : r.texts) size += textCost(t.size());
+                w.reserve(size);
                 w.u32(static_cast<std::uint32_t>(r.texts.size()));
                 for (const std::string& t : r.texts) w.text(t);
             }
@@ -149,8 +175,8 @@ std::optional<Request> decodeRequest(std::string_view payload) {
     bool ok = false;
     switch (r.type) {
         case RequestType::Open:
-        case RequestType::Table:
-        case RequestType::Recordset: ok = in.text(r.text); break;
+        case RequestType::Table: ok = in.text(r.text); break;
+        case RequestType::Recordset: ok = in.text(r.text) && readColumns(in, r.columns); break;
         case RequestType::Fetch:
             ok = in.u32(r.cursor) && in.u32(r.column) && in.u32(r.start) && in.u32(r.count);
             break;
@@ -171,29 +197,19 @@ std::optional<Reply> decodeReply(std::string_view payload) {
     switch (r.type) {
         case ReplyType::Failed: {
             std::uint8_t f = 0;
-            if (!in.u8(f) || !validFailure(f)) return std::nullopt;
+            if (!in.u8(f) || !validFailure(f) || !in.u32(r.column) || !in.u8(r.columnType))
+                return std::nullopt;
             r.failure = static_cast<Failure>(f);
             break;
         }
         case ReplyType::Done: break;
-        case ReplyType::Table: {
-            std::uint32_t n = 0;
-            if (!in.u32(r.cursor) || !in.u32(r.rowCount) || !in.count(n, textCost(0) + 1))
-                return std::nullopt;
-            r.columns.resize(n);
-            for (Column& c : r.columns) {
-                std::uint8_t kind = 0;
-                if (!in.text(c.name) || !in.u8(kind) || !validKind(kind)) return std::nullopt;
-                c.kind = static_cast<ColumnKind>(kind);
-            }
+        case ReplyType::Table:
+            if (!in.u32(r.cursor) || !in.u32(r.rowCount)) return std::nullopt;
             break;
-        }
         case ReplyType::Values: {
             std::uint8_t kind = 0;
             std::uint32_t n = 0;
-            if (!in.u8(kind) || !validKind(kind) ||
-                kind == static_cast<std::uint8_t>(ColumnKind::Other))
-                return std::nullopt;
+            if (!in.u8(kind) || !validKind(kind)) return std::nullopt;
             r.kind = static_cast<ColumnKind>(kind);
             if (!in.count(n, 4)) return std::nullopt;
             if (r.kind == ColumnKind::Long) {

@@ -13,10 +13,12 @@
 // kMaxPayload is ever accepted or allocated.
 namespace jet::protocol {
 
-// Large enough for a batch of a few thousand record-book numbers, and for one value of the
-// library's bind size (16 KB) with room to spare.
+// Large enough for a batch of a few thousand record-book numbers, and for the longest value the
+// helper sends (kMaxValueBytes) with room to spare.
 constexpr std::size_t kMaxPayload = 1u << 20;
 constexpr std::size_t kHeaderSize = 4;
+// A Memo can hold far more than a name or a number ever needs; the helper cuts a text value here.
+constexpr std::size_t kMaxValueBytes = 64u << 10;
 
 // The fds the helper finds its request and reply pipes on.
 constexpr int kRequestFd = 3;
@@ -30,45 +32,56 @@ enum class Failure : std::uint8_t {
     TableUnreadable = 4,
     DamagedData = 5,
     BadRequest = 6,
+    // The recordset's column, by its place in the request, is not in the table.
+    ColumnNotFound = 7,
+    // The recordset's column holds values of a kind that cannot be read in the asked form; the
+    // reply names the kind by its Jet type code.
+    ColumnWrongKind = 8,
 };
 
-enum class ColumnKind : std::uint8_t { Text = 1, Long = 2, Other = 3 };
+// The form the program reads a column's values in.
+enum class ColumnKind : std::uint8_t { Text = 1, Long = 2 };
 
 enum class RequestType : std::uint8_t {
     Open = 1,       // text: the file's path
     Table = 2,      // text: the table's name
-    Recordset = 3,  // text: the table's name; the reply carries a cursor
-    Fetch = 4,      // cursor, column, start, count
+    Recordset = 3,  // text: the table's name; columns: those to be read; the reply has a cursor
+    Fetch = 4,      // cursor, column (its place among the recordset's columns), start, count
     CloseCursor = 5,
 };
 
 enum class ReplyType : std::uint8_t {
-    Failed = 1,  // failure
+    Failed = 1,  // failure, column, columnType
     Done = 2,    // nothing more to say
-    Table = 3,   // cursor, rowCount, columns
+    Table = 3,   // cursor (0 for a table definition), rowCount
     Values = 4,  // kind, then texts or numbers for the rows start, start + 1, ...
+};
+
+struct Column {
+    std::string name;
+    ColumnKind kind = ColumnKind::Text;
 };
 
 struct Request {
     RequestType type = RequestType::Open;
     std::string text;
+    std::vector<Column> columns;
     std::uint32_t cursor = 0;
     std::uint32_t column = 0;
     std::uint32_t start = 0;
     std::uint32_t count = 0;
 };
 
-struct Column {
-    std::string name;
-    ColumnKind kind = ColumnKind::Other;
-};
+// A recordset reads no more columns than this; a table has at most 255.
+constexpr std::size_t kMaxColumns = 255;
 
 struct Reply {
     ReplyType type = ReplyType::Done;
     Failure failure = Failure::BadRequest;
+    std::uint32_t column = 0;
+    std::uint8_t columnType = 0;
     std::uint32_t cursor = 0;
     std::uint32_t rowCount = 0;
-    std::vector<Column> columns;
     ColumnKind kind = ColumnKind::Text;
     std::vector<std::string> texts;
     std::vector<std::int32_t> numbers;

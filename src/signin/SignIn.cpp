@@ -13,6 +13,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -35,6 +37,21 @@ bool isBlank(const std::string& text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return c == ' ' || c == '\0'; });
 }
 
+// What a technician reads speaks his language: Russian under a Russian locale.
+bool russianLocale() {
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (value && *value) return std::strncmp(value, "ru", 2) == 0;
+    }
+    return false;
+}
+
+std::string databaseNotFoundLine(const std::string& searched) {
+    return (russianLocale() ? "rulevion-menu: файл базы данных не найден: "
+                            : "rulevion-menu: database file not found: ") +
+           searched;
+}
+
 std::string chooseDatabasePath(ui::WindowServices& services, SignInView& view) {
     switch (readMonitorFile()) {
         case MonitorReading::DriveD: return kDatabasePathD;
@@ -51,7 +68,11 @@ std::string chooseDatabasePath(ui::WindowServices& services, SignInView& view) {
 void checkDatabaseExists(ui::WindowServices& services, SignInView& view,
                          const std::string& databasePath, const fs::path& file) {
     std::FILE* f = app::openStationFile(file.c_str(), "rb");
-    if (!f) fail(services, view, slot::kNoDatabaseFile, databasePath);
+    if (!f) {
+        // The box names the Windows path; the technician needs the folder that was searched.
+        std::fprintf(stderr, "%s\n", databaseNotFoundLine(file.string()).c_str());
+        fail(services, view, slot::kNoDatabaseFile, databasePath);
+    }
     std::fclose(f);
 }
 
@@ -76,7 +97,7 @@ void openDatabaseObjects(ui::WindowServices& services, SignInView& view, Databas
     if (!db.database->isOpen()) fail(services, view, slot::kCannotOpenDatabase, databasePath);
     guardedOpen(services, [&] { db.tableDef->open(kStudentsTable); });
     if (!db.tableDef->isOpen()) fail(services, view, slot::kNoStudentsTable);
-    guardedOpen(services, [&] { db.recordset->open(*db.tableDef); });
+    guardedOpen(services, [&] { db.recordset->open(*db.tableDef, studentColumns()); });
     if (!db.recordset->isOpen()) fail(services, view, slot::kCannotOpenStudents);
 }
 

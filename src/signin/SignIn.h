@@ -1,5 +1,7 @@
 #pragma once
 
+#include "StudentColumns.h"
+
 #include "SignInState.h"
 
 #include <memory>
@@ -22,8 +24,6 @@ namespace signin {
 // The two places the station keeps its student database; "0" in the monitor file picks the first.
 inline constexpr const char* kDatabasePathD = "D:\\dat_ulmo\\as_dbase\\trener\\01\\dbtrener.mdb";
 inline constexpr const char* kDatabasePathC = "C:\\dat_ulmo\\as_dbase\\trener\\01\\dbtrener.mdb";
-
-inline constexpr const char* kStudentsTable = "Students";
 
 }  // namespace signin
 

@@ -33,11 +33,8 @@ void send(const Reply& r) {
     for (;;) pause();
 }
 
-std::vector<Column> columns() {
-    return {{"StBook", ColumnKind::Text},  {"StName", ColumnKind::Text},
-            {"StNum", ColumnKind::Text},   {"GrNum", ColumnKind::Text},
-            {"StCount", ColumnKind::Long}, {"GrCount", ColumnKind::Long}};
-}
+// The columns the last recordset was opened with; a fetch names one by its place among them.
+std::vector<Column> gColumns;
 
 Reply goodReply(const Request& rq) {
     Reply r;
@@ -49,11 +46,11 @@ Reply goodReply(const Request& rq) {
             r.type = ReplyType::Table;
             r.cursor = rq.type == RequestType::Recordset ? 7 : 0;
             r.rowCount = kRows;
-            r.columns = columns();
+            if (rq.type == RequestType::Recordset) gColumns = rq.columns;
             break;
         case RequestType::Fetch: {
             r.type = ReplyType::Values;
-            r.kind = rq.column >= 4 ? ColumnKind::Long : ColumnKind::Text;
+            r.kind = rq.column < gColumns.size() ? gColumns[rq.column].kind : ColumnKind::Text;
             for (std::uint32_t row = rq.start; row < kRows && row < rq.start + rq.count; ++row) {
                 if (r.kind == ColumnKind::Long)
                     r.numbers.push_back(static_cast<std::int32_t>(row * 10 + rq.column));
@@ -135,6 +132,17 @@ void misbehave(const std::string& fault, const Request& rq) {
         r.kind = good.kind == ColumnKind::Long ? ColumnKind::Text : ColumnKind::Long;
         r.texts.assign(good.numbers.size() + good.texts.size(), "x");
         r.numbers.assign(r.texts.size(), 1);
+        return send(r);
+    }
+    // A column the table lacks or cannot give in the asked form: the recordset's last one, or
+    // one it never asked for.
+    if (fault == "nocolumn" || fault == "datecolumn" || fault == "strangecolumn") {
+        Reply r;
+        r.type = ReplyType::Failed;
+        r.failure = fault == "nocolumn" ? Failure::ColumnNotFound : Failure::ColumnWrongKind;
+        r.column = static_cast<std::uint32_t>(rq.columns.size());
+        if (fault != "strangecolumn" && r.column > 0) --r.column;
+        r.columnType = 8;
         return send(r);
     }
     if (fault == "badrequest" || fault == "damaged") {

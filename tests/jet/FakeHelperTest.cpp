@@ -48,7 +48,7 @@ Outcome runSignIn(const jet::Limits& limits) {
         out.stage = Stage::OpenTable;
         table.open("Students");
         out.stage = Stage::OpenRecordset;
-        records.open(table);
+        records.open(table, jettest::studentColumns());
         out.stage = Stage::Scan;
         records.moveFirst();
         records.value("StBook");
@@ -95,6 +95,12 @@ const FaultCase kFaults[] = {
     {"table-damaged", Stage::OpenTable, Code::DamagedData},
     {"recordset-exit", Stage::OpenRecordset, Code::HelperCrashed},
     {"recordset-undecodable", Stage::OpenRecordset, Code::MalformedReply},
+    {"recordset-nocolumn", Stage::OpenRecordset, Code::ColumnNotFound},
+    {"recordset-datecolumn", Stage::OpenRecordset, Code::ColumnWrongKind},
+    // Naming a column the recordset did not ask for, or naming one outside a recordset's open.
+    {"recordset-strangecolumn", Stage::OpenRecordset, Code::MalformedReply},
+    {"table-nocolumn", Stage::OpenTable, Code::MalformedReply},
+    {"fetch-datecolumn", Stage::Scan, Code::MalformedReply},
     {"fetch-hang", Stage::Scan, Code::HelperTimedOut},
     {"fetch-segv", Stage::Scan, Code::HelperCrashed},
     {"fetch-toomany", Stage::Scan, Code::MalformedReply},
@@ -121,7 +127,8 @@ TEST_P(HelperFaults, EndInAnErrorAtTheOperation) {
     EXPECT_EQ(static_cast<int>(o.stage), static_cast<int>(c.stage));
     EXPECT_EQ(static_cast<int>(o.code), static_cast<int>(c.code));
     // A helper that broke the protocol is gone; a clean failure leaves the database open.
-    if (c.code == Code::DamagedData) {
+    if (c.code == Code::DamagedData || c.code == Code::ColumnNotFound ||
+        c.code == Code::ColumnWrongKind) {
         EXPECT_TRUE(o.dbOpenAfter);
     }
     if (c.code == Code::HelperTimedOut || c.code == Code::HelperCrashed ||

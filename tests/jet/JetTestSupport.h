@@ -28,6 +28,9 @@ std::vector<StudentRow> readCsv(const std::filesystem::path& csv);
 // Every row of the open recordset, each column read in turn, from the first row to EOF.
 std::vector<StudentRow> readAllRows(jet::Recordset& records);
 
+// The sign-in's columns of table Students, in the forms it reads them.
+const std::vector<jet::ColumnRequest>& studentColumns();
+
 // Opens the database, table Students and a recordset on it.
 struct OpenStudents {
     explicit OpenStudents(const std::filesystem::path& file, jet::Limits limits = realHelper());

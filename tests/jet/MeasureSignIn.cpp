@@ -41,7 +41,12 @@ Run once(const std::string& helper, const std::string& file) {
     const auto t1 = Clock::now();
     table.open("Students");
     const auto t2 = Clock::now();
-    records.open(table);
+    records.open(table, {{"StBook", jet::FieldValue::Kind::Text},
+                         {"StName", jet::FieldValue::Kind::Text},
+                         {"StNum", jet::FieldValue::Kind::Text},
+                         {"GrNum", jet::FieldValue::Kind::Text},
+                         {"StCount", jet::FieldValue::Kind::Long},
+                         {"GrCount", jet::FieldValue::Kind::Long}});
     const auto t3 = Clock::now();
     records.moveFirst();
     while (!records.isEof()) {

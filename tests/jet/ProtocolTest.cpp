@@ -26,8 +26,6 @@ Reply tableReply() {
     r.type = ReplyType::Table;
     r.cursor = 0xDEADBEEF;
     r.rowCount = 20000;
-    r.columns = {
-        {"StBook", ColumnKind::Text}, {"StCount", ColumnKind::Long}, {"Photo", ColumnKind::Other}};
     return r;
 }
 
@@ -35,6 +33,18 @@ Reply failedReply(Failure f) {
     Reply r;
     r.type = ReplyType::Failed;
     r.failure = f;
+    if (f == Failure::ColumnWrongKind) {
+        r.column = 5;
+        r.columnType = 0x08;
+    }
+    return r;
+}
+
+Request recordsetRequest() {
+    Request r;
+    r.type = RequestType::Recordset;
+    r.text = "Students";
+    r.columns = {{"StBook", ColumnKind::Text}, {"\xD1\xF7\xE5\xF2", ColumnKind::Long}};
     return r;
 }
 
@@ -44,8 +54,9 @@ void expectSame(const Reply& a, const Reply& b) {
 }
 
 TEST(Protocol, RepliesSurviveTheTrip) {
-    for (const Reply& r : {valuesReply(ColumnKind::Text), valuesReply(ColumnKind::Long),
-                           tableReply(), failedReply(Failure::TableNotFound), Reply{}}) {
+    for (const Reply& r :
+         {valuesReply(ColumnKind::Text), valuesReply(ColumnKind::Long), tableReply(),
+          failedReply(Failure::TableNotFound), failedReply(Failure::ColumnWrongKind), Reply{}}) {
         const std::optional<Reply> back = decodeReply(encode(r));
         ASSERT_TRUE(back);
         expectSame(*back, r);
@@ -57,8 +68,10 @@ TEST(Protocol, RepliesSurviveTheTrip) {
     ASSERT_TRUE(t);
     EXPECT_EQ(t->cursor, 0xDEADBEEFu);
     EXPECT_EQ(t->rowCount, 20000u);
-    ASSERT_EQ(t->columns.size(), 3u);
-    EXPECT_EQ(t->columns[2].kind, ColumnKind::Other);
+    const std::optional<Reply> f = decodeReply(encode(failedReply(Failure::ColumnWrongKind)));
+    ASSERT_TRUE(f);
+    EXPECT_EQ(f->column, 5u);
+    EXPECT_EQ(f->columnType, 0x08);
 }
 
 TEST(Protocol, RequestsSurviveTheTrip) {
@@ -71,17 +84,22 @@ TEST(Protocol, RequestsSurviveTheTrip) {
     fetch.column = 5;
     fetch.start = 19999;
     fetch.count = 4096;
-    for (const Request& r : {open, fetch}) {
+    for (const Request& r : {open, fetch, recordsetRequest()}) {
         const std::optional<Request> back = decodeRequest(encode(r));
         ASSERT_TRUE(back);
         EXPECT_EQ(encode(*back), encode(r));
     }
+    const std::optional<Request> back = decodeRequest(encode(recordsetRequest()));
+    ASSERT_TRUE(back);
+    ASSERT_EQ(back->columns.size(), 2u);
+    EXPECT_EQ(back->columns[1].name, "\xD1\xF7\xE5\xF2");
+    EXPECT_EQ(back->columns[1].kind, ColumnKind::Long);
 }
 
 // Every cut of a valid message, and every message with a byte too many, is refused.
 TEST(Protocol, TruncatedOrPaddedMessagesAreRefused) {
     for (const Reply& r : {valuesReply(ColumnKind::Text), valuesReply(ColumnKind::Long),
-                           tableReply(), failedReply(Failure::DamagedData)}) {
+                           tableReply(), failedReply(Failure::ColumnWrongKind)}) {
         const std::string bytes = encode(r);
         for (std::size_t n = 0; n < bytes.size(); ++n)
             EXPECT_FALSE(decodeReply(bytes.substr(0, n))) << n;
@@ -103,19 +121,27 @@ std::string le32(std::uint32_t v) {
 TEST(Protocol, ForgedFieldsAreRefused) {
     const BadReply cases[] = {
         {"unknown type", std::string("\x09", 1)},
-        {"unknown failure", std::string("\x01\x63", 2)},
-        {"failure zero", std::string("\x01\x00", 2)},
-        {"values of kind Other", std::string("\x04\x03", 2) + le32(0)},
+        {"unknown failure", std::string("\x01\x63", 2) + le32(0) + '\0'},
+        {"failure zero", std::string("\x01\x00", 2) + le32(0) + '\0'},
+        {"failure without its column", std::string("\x01\x07", 2)},
+        {"values of kind 3", std::string("\x04\x03", 2) + le32(0)},
         {"values of unknown kind", std::string("\x04\x07", 2) + le32(0)},
         {"a billion texts", std::string("\x04\x01", 2) + le32(1000000000)},
         {"a billion numbers", std::string("\x04\x02", 2) + le32(1000000000) + le32(1)},
         {"text longer than the message",
          std::string("\x04\x01", 2) + le32(1) + le32(0xFFFFFFF0) + "abc"},
-        {"a billion columns", std::string("\x03", 1) + le32(1) + le32(1) + le32(1000000000)},
-        {"column of unknown kind",
-         std::string("\x03", 1) + le32(1) + le32(1) + le32(1) + le32(1) + "A\x09"},
     };
     for (const BadReply& c : cases) EXPECT_FALSE(decodeReply(c.bytes)) << c.name;
+    const std::string recordset = std::string("\x03", 1) + le32(1) + "S";
+    std::string columns256;
+    for (int i = 0; i < 256; ++i) columns256 += le32(1) + "A\x02";
+    const BadReply requests[] = {
+        {"a billion columns", recordset + le32(1000000000)},
+        {"more columns than a table has", recordset + le32(256) + columns256},
+        {"column of unknown kind", recordset + le32(1) + le32(1) + "A\x09"},
+    };
+    for (const BadReply& c : requests) EXPECT_FALSE(decodeRequest(c.bytes)) << c.name;
+    EXPECT_TRUE(decodeRequest(recordset + le32(255) + columns256.substr(6)));
     EXPECT_FALSE(decodeRequest(std::string("\x04", 1) + le32(1)));
     EXPECT_FALSE(decodeRequest(std::string("\x00", 1)));
     EXPECT_FALSE(decodeRequest(""));
@@ -162,7 +188,8 @@ TEST(Protocol, MutatedMessagesNeverMisread) {
     std::mt19937 rng(12345);
     const std::vector<std::string> seeds = {
         encode(valuesReply(ColumnKind::Text)), encode(valuesReply(ColumnKind::Long)),
-        encode(tableReply()), encode(failedReply(Failure::NotADatabase))};
+        encode(tableReply()), encode(failedReply(Failure::ColumnWrongKind)),
+        encode(recordsetRequest())};
     for (int i = 0; i < 20000; ++i) {
         std::string m = seeds[rng() % seeds.size()];
         const int edits = 1 + static_cast<int>(rng() % 4);

@@ -144,7 +144,8 @@ TEST(Reader, MissingTableFailsAtTheTableDefinition) {
     // The file's own table reads, through the same operations.
     table.open("groups");
     jet::Recordset records(db);
-    records.open(table);
+    records.open(
+        table, {{"grnum", jet::FieldValue::Kind::Text}, {"GrCount", jet::FieldValue::Kind::Long}});
     ASSERT_EQ(records.recordCount(), 2);
     records.moveFirst();
     EXPECT_EQ(records.value("GrNum").text, cp1251::fromUtf8("Группа 1"));
@@ -154,6 +155,43 @@ TEST(Reader, MissingTableFailsAtTheTableDefinition) {
     EXPECT_EQ(records.value("GrCount").number, 10);
     records.moveNext();
     EXPECT_TRUE(records.isEof());
+}
+
+// The recordset is refused at its open when a column it is to read is missing or cannot be read
+// in the asked form, with a description naming the column (and the kind it has).
+TEST(Reader, ColumnsAreCheckedAtTheRecordsetOpen) {
+    using K = jet::FieldValue::Kind;
+    struct Case {
+        jet::ColumnRequest column;
+        Error::Code code;
+        const char* named;
+    };
+    const Case cases[] = {
+        {{"StPhoto", K::Text}, Error::Code::ColumnNotFound, "\"StPhoto\""},
+        {{"StBook", K::Long}, Error::Code::ColumnWrongKind, "\"StBook\""},
+        {{"StName", K::Long}, Error::Code::ColumnWrongKind, "Текстовый"},
+    };
+    for (const Case& c : cases) {
+        jet::Database db(jettest::realHelper());
+        db.open(jettest::dataFile("jet/students_small.mdb").string());
+        jet::TableDef table(db);
+        table.open("Students");
+        jet::Recordset records(db);
+        try {
+            records.open(table, {{"StBook", K::Text}, c.column});
+            ADD_FAILURE() << c.column.name;
+        } catch (const Error& e) {
+            EXPECT_EQ(e.code(), c.code) << c.column.name;
+            EXPECT_EQ(e.subject(), c.column.name);
+            EXPECT_NE(e.description().find(cp1251::fromUtf8(c.named)), std::string::npos)
+                << jettest::utf8(e.description());
+        }
+        EXPECT_FALSE(records.isOpen());
+        // A clean refusal: the same helper opens the recordset with the right columns.
+        EXPECT_TRUE(db.isOpen());
+        records.open(table, jettest::studentColumns());
+        EXPECT_EQ(records.recordCount(), 5);
+    }
 }
 
 TEST(Reader, UnknownColumnIsAnError) {
@@ -175,13 +213,13 @@ TEST(Reader, OperationsOnClosedObjectsThrow) {
     jet::Recordset records(db);
     EXPECT_FALSE(db.isOpen());
     EXPECT_THROW(table.open("Students"), Error);
-    EXPECT_THROW(records.open(table), Error);
+    EXPECT_THROW(records.open(table, jettest::studentColumns()), Error);
     EXPECT_THROW(records.recordCount(), Error);
     EXPECT_THROW(records.moveFirst(), Error);
 
     db.open(jettest::dataFile("jet/students_small.mdb").string());
     table.open("Students");
-    records.open(table);
+    records.open(table, jettest::studentColumns());
     db.close();
     EXPECT_FALSE(db.isOpen());
     EXPECT_THROW(records.value("StBook"), Error);
@@ -208,9 +246,9 @@ TEST(Reader, ReopeningStartsAFreshHelper) {
     db.open(jettest::dataFile("jet/students_nulls.mdb").string());
     jet::Recordset records(db);
     // A table definition of the earlier opening does not carry over.
-    EXPECT_THROW(records.open(table), Error);
+    EXPECT_THROW(records.open(table, jettest::studentColumns()), Error);
     table.open("Students");
-    records.open(table);
+    records.open(table, jettest::studentColumns());
     EXPECT_EQ(records.recordCount(), 3);
     db.close();
     EXPECT_TRUE(jettest::noChildren());

@@ -109,12 +109,13 @@ TEST_P(WriterRoundTrip, ReadsBackWhatWasWritten) {
 INSTANTIATE_TEST_SUITE_P(Writer, WriterRoundTrip, ::testing::ValuesIn(kRoundTrips),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// A table Students whose columns are missing or of another kind is not read as if it fitted:
-// the recordset does not open.
+// A table Students whose columns are missing or of a kind that cannot be read in the sign-in's
+// form is not read as if it fitted: the recordset does not open.
 struct SchemaCase {
     const char* name;
     std::function<void(Table&)> change;
     const char* column;
+    Error::Code code;
 };
 
 const SchemaCase kSchemaCases[] = {
@@ -124,19 +125,25 @@ const SchemaCase kSchemaCases[] = {
          t.columns[4].maxChars = 10;
          t.rows[0][4] = std::string("3");
      },
-     "StCount"},
-    {"name_as_number",
+     "StCount", Error::Code::ColumnWrongKind},
+    {"name_as_date",
      [](Table& t) {
-         t.columns[1].type = jetwriter::ColumnType::Long;
-         t.rows[0][1] = 5;
+         t.columns[1].type = jetwriter::ColumnType::DateTime;
+         t.rows[0][1] = jetwriter::DateTime{45000.5};
      },
-     "StName"},
+     "StName", Error::Code::ColumnWrongKind},
+    {"group_count_as_yes_no",
+     [](Table& t) {
+         t.columns[5].type = jetwriter::ColumnType::Boolean;
+         t.rows[0][5] = true;
+     },
+     "GrCount", Error::Code::ColumnWrongKind},
     {"column_missing",
      [](Table& t) {
          t.columns.pop_back();
          t.rows[0].pop_back();
      },
-     "GrCount"},
+     "GrCount", Error::Code::ColumnNotFound},
 };
 
 void PrintTo(const SchemaCase& c, std::ostream* os) {
@@ -158,11 +165,12 @@ TEST_P(SchemaMismatch, RecordsetDoesNotOpen) {
     table.open("Students");
     jet::Recordset records(db);
     try {
-        records.open(table);
+        records.open(table, jettest::studentColumns());
         FAIL() << "opened a table Students of the wrong shape";
     } catch (const Error& e) {
-        EXPECT_EQ(e.code(), Error::Code::ColumnNotFound);
-        EXPECT_NE(e.description().find(GetParam().column), std::string::npos);
+        EXPECT_EQ(e.code(), GetParam().code);
+        EXPECT_NE(e.description().find(std::string("\"") + GetParam().column + "\""),
+                  std::string::npos);
     }
     EXPECT_FALSE(records.isOpen());
     EXPECT_TRUE(db.isOpen());

@@ -43,7 +43,7 @@ struct Slot {
 // The one user table's rows as they lie on its data pages, by page and row number, and the
 // row count its definition gives.
 struct TableOnDisk {
-    std::map<std::pair<std::uint32_t, std::uint32_t>, Slot> slots;
+    std::map<std::pair<std::uint32_t, std::uint32_t>, Slot> places;
     std::vector<std::pair<std::uint32_t, std::uint32_t>> order;  // primary pages first
     std::uint32_t rowCount = 0;
 };
@@ -65,7 +65,7 @@ TableOnDisk tableOnDisk(const std::string& file, Format format) {
         for (std::uint32_t r = 0; r < u16(page, countAt); ++r) {
             const std::uint32_t entry = u16(page, countAt + 2 + 2 * r);
             const std::size_t start = entry & 0x1FFF;
-            t.slots[{p, r}] = {static_cast<std::uint16_t>(entry & 0xC000),
+            t.places[{p, r}] = {static_cast<std::uint16_t>(entry & 0xC000),
                                page.substr(start, end - start)};
             t.order.emplace_back(p, r);
             end = start;
@@ -102,7 +102,7 @@ TEST_P(MovedRows, LieOnThePagesAsAccessLeavesThem) {
     // The original places come first, in row order: one per row.
     ASSERT_GE(disk.order.size(), 5u);
     std::vector<Slot> original;
-    for (std::size_t i = 0; i < 5; ++i) original.push_back(disk.slots.at(disk.order[i]));
+    for (std::size_t i = 0; i < 5; ++i) original.push_back(disk.places.at(disk.order[i]));
     EXPECT_EQ(original[0].flags, 0);
     EXPECT_TRUE(holds(original[0], "B0", format));
     EXPECT_EQ(original[4].flags, 0xC000);
@@ -112,18 +112,18 @@ TEST_P(MovedRows, LieOnThePagesAsAccessLeavesThem) {
         SCOPED_TRACE("row " + std::to_string(i));
         EXPECT_EQ(original[i].flags, i == 3 ? 0xC000 : 0x4000);
         ASSERT_EQ(original[i].bytes.size(), 4u);
-        const auto data = disk.slots.find(target(original[i]));
-        ASSERT_NE(data, disk.slots.end());
+        const auto data = disk.places.find(target(original[i]));
+        ASSERT_NE(data, disk.places.end());
         EXPECT_EQ(data->second.flags, 0x8000);
         EXPECT_TRUE(holds(data->second, "B" + std::to_string(i), format));
     }
     // Moved twice: the earlier copy stays behind, flagged, and nothing points to it.
-    const auto stale = std::find_if(disk.slots.begin(), disk.slots.end(),
+    const auto stale = std::find_if(disk.places.begin(), disk.places.end(),
                                     [&](const auto& s) { return holds(s.second, "O2", format); });
-    ASSERT_NE(stale, disk.slots.end());
+    ASSERT_NE(stale, disk.places.end());
     EXPECT_EQ(stale->second.flags, 0x8000);
     EXPECT_NE(stale->first, target(original[2]));
-    EXPECT_EQ(disk.slots.size(), 9u);  // five original places, four data rows
+    EXPECT_EQ(disk.places.size(), 9u);  // five original places, four data rows
     EXPECT_EQ(disk.rowCount, 3u);      // B0, B1, B2
 }
 

@@ -1,5 +1,5 @@
-#include "FakeSignInView.h"
 #include "Cp1251.h"
+#include "FakeSignInView.h"
 #include "Jet.h"
 #include "JetWriter.h"
 #include "MessageCatalogue.h"
@@ -16,13 +16,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <optional>
 #include <vector>
 
 namespace fs = std::filesystem;
 
 namespace {
-
 
 // One box as a test expects it: a system message (slot text plus what follows it) or the
 // engine's own description, whose wording belongs to the database layer.
@@ -365,6 +365,126 @@ TEST_F(SignInTest, LooksUpTheStudentAndWritesTheRecord) {
     }
 }
 
+// Students tables as schools really have them, each signed in through the real helper: number
+// kinds in every column, rows Access moved or deleted, and an Access 97 file.
+struct SchoolFile {
+    const char* name;
+    std::vector<jetwriter::Column> columns;
+    std::vector<jetwriter::Row> rows;
+    std::vector<jetwriter::RowPlacement> placements;
+    std::map<std::size_t, jetwriter::Row> staleCopies;
+    jetwriter::Format format;
+    const char* typed;                  // UTF-8
+    std::optional<std::string> record;  // db1.out, UTF-8; nullopt: not found
+};
+
+std::vector<jetwriter::Column> studentColumns(jetwriter::ColumnType stNum,
+                                              jetwriter::ColumnType stCount,
+                                              jetwriter::ColumnType grCount) {
+    using jetwriter::ColumnType;
+    return {{"StBook", ColumnType::Text, 50},
+            {"StName", ColumnType::Text, 255},
+            {"StNum", stNum, 50},
+            {"GrNum", ColumnType::Text, 100},
+            {"StCount", stCount},
+            {"GrCount", grCount}};
+}
+
+jetwriter::Row student(const std::string& book, const std::string& name, jetwriter::Value num,
+                       jetwriter::Value count, jetwriter::Value groupCount) {
+    return {book, name, std::move(num), std::string("Г1"), std::move(count), std::move(groupCount)};
+}
+
+TEST_F(SignInTest, SignsInFromSchoolFilesOfEveryKind) {
+    using jetwriter::ColumnType;
+    using jetwriter::Currency;
+    using jetwriter::Format;
+    using P = jetwriter::RowPlacement;
+    const std::string one = "1";
+    const auto texts = studentColumns(ColumnType::Text, ColumnType::Long, ColumnType::Long);
+    // A school that edited its list: row 2 moved twice (its stale copy holds old values), row 3
+    // moved and then deleted, row 4 deleted in place; the same numbers again at the end.
+    const std::vector<jetwriter::Row> edited = {
+        student("A1", "Первый", one, 1, 1),    student("B2", "Новое Имя", one, 22, 2),
+        student("C3", "Удалённый", one, 3, 3), student("D4", "Тоже удалённый", one, 4, 4),
+        student("E5", "Последний", one, 5, 5), student("D4", "Живой", one, 44, 4),
+    };
+    const std::vector<P> placements = {P::InPlace, P::MovedTwice, P::MovedThenDeleted, P::Deleted};
+    const std::map<std::size_t, jetwriter::Row> stale = {
+        {1, student("B2", "Старое Имя", one, 2, 2)}};
+    // clang-format off
+    const SchoolFile cases[] = {
+        {"Integer and Byte counts",
+         studentColumns(ColumnType::Text, ColumnType::Integer, ColumnType::Byte),
+         {student("12345", "Иванов", one, -300, 0), student("777", "Петров", one, 32767, 255)},
+         {}, {}, Format::Jet4, "777", "Петров\r\n1\r\nГ1\r\n777\r\n32767\r\n255\r\n"},
+        {"Long StNum, Null StNum",
+         studentColumns(ColumnType::Long, ColumnType::Long, ColumnType::Long),
+         {student("1", "Без номера", std::nullopt, 1, 1),
+          student("2", "С номером", std::int32_t{-2000000000}, 2, 2)},
+         {}, {}, Format::Jet4, "2", "С номером\r\n-2000000000\r\nГ1\r\n2\r\n2\r\n2\r\n"},
+        {"Double and Currency counts rounded half away from zero",
+         studentColumns(ColumnType::Currency, ColumnType::Double, ColumnType::Currency),
+         {student("x", "Дробный", Currency{125000}, -2.5, Currency{125000})},
+         {}, {}, Format::Ace, "X", "Дробный\r\n12.5\r\nГ1\r\nX\r\n-3\r\n13\r\n"},
+        {"moved twice: his current values", texts, edited, placements, stale, Format::Jet4, "b2",
+         "Новое Имя\r\n1\r\nГ1\r\nb2\r\n22\r\n2\r\n"},
+        {"moved then deleted: not found", texts, edited, placements, stale, Format::Jet4, "C3",
+         std::nullopt},
+        {"deleted, then added again: the live row", texts, edited, placements, stale, Format::Ace,
+         "d4", "Живой\r\n1\r\nГ1\r\nd4\r\n44\r\n4\r\n"},
+        {"after the edited rows", texts, edited, placements, stale, Format::Jet3, "E5",
+         "Последний\r\n1\r\nГ1\r\nE5\r\n5\r\n5\r\n"},
+        {"Access 97, Cyrillic record-book number in other case", texts,
+         {student("ЗК-1", "Ёлкина", one, 1, 1), student("ЖЯ-2", "Юрьев", one, 2, 2)},
+         {}, {}, Format::Jet3, "жя-2", "Юрьев\r\n1\r\nГ1\r\nжя-2\r\n2\r\n2\r\n"},
+    };
+    // clang-format on
+    for (const SchoolFile& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(drives);
+        for (const char* f : {"db1.out", "vdm_out.txt"}) fs::remove(station / f);
+        services = {};
+        state = {};
+        db.release();
+        fs::create_directories(databaseFile().parent_path());
+        jetwriter::Options options;
+        options.format = c.format;
+        jetwriter::writeDatabase(databaseFile(),
+                                 {{"Students", c.columns, c.rows, c.placements, c.staleCopies}},
+                                 options);
+
+        EXPECT_FALSE(pressOk(c.typed));
+        if (c.record) {
+            EXPECT_TRUE(services.boxes.empty())
+                << (services.boxes.empty() ? "" : cp1251::toUtf8(services.boxes[0].text));
+        } else {
+            expectBoxes({{115, ""}});
+        }
+        EXPECT_EQ(fileIn(station / "db1.out"),
+                  c.record ? std::optional(cp1251::fromUtf8(*c.record)) : std::nullopt);
+    }
+}
+
+// A column of a kind the sign-in cannot use is refused at the recordset's open, its description
+// naming the column and the kind.
+TEST_F(SignInTest, ColumnOfAnUnusableKindIsNamedWithItsKind) {
+    using jetwriter::ColumnType;
+    fs::create_directories(databaseFile().parent_path());
+    jetwriter::writeDatabase(
+        databaseFile(),
+        {{"Students",
+          studentColumns(ColumnType::Text, ColumnType::DateTime, ColumnType::Long),
+          {student("1", "Иванов", std::string("1"), jetwriter::DateTime{45000.5}, 1)}}});
+    EXPECT_TRUE(pressOk("1"));
+    expectBoxes({engineBox(), {118, ""}});
+    ASSERT_FALSE(services.boxes.empty());
+    EXPECT_EQ(cp1251::toUtf8(services.boxes[0].text),
+              "ОШИБКА\n\nСтолбец \"StCount\" имеет тип \"Дата/время\": программа не может "
+              "прочитать его значения.");
+    expectFatalEnd();
+}
+
 TEST_F(SignInTest, RecordThatCannotBeCreatedEndsTheRun) {
     makeDatabase(databaseFile(), kRoster);
     fs::create_directory(station / "db1.out");
@@ -414,8 +534,36 @@ TEST_F(SignInTest, FindsStudentsDeepInALongClassList) {
     }
 }
 
-// An engine failure after the three opens: here the last data page of the table is wiped, so
-// the rows the table promises cannot all be read.
+// The technician sees which Linux folder was searched, in his language; the box keeps its text.
+TEST_F(SignInTest, MissingDatabaseNamesTheSearchedPathOnStderr) {
+    struct Case {
+        std::optional<std::string> lcAll, lang;
+        const char* line;
+    } cases[] = {
+        {std::nullopt, "C.UTF-8", "rulevion-menu: database file not found: "},
+        {std::nullopt, "ru_RU.UTF-8", "rulevion-menu: файл базы данных не найден: "},
+        {"en_GB.UTF-8", "ru_RU.UTF-8", "rulevion-menu: database file not found: "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        ScopedEnv lcAll("LC_ALL", c.lcAll);
+        ScopedEnv lcMessages("LC_MESSAGES", std::nullopt);
+        ScopedEnv lang("LANG", c.lang);
+        services = {};
+        state = {};
+        fs::remove(station / "vdm_out.txt");
+        ::testing::internal::CaptureStderr();
+        EXPECT_TRUE(pressOk("12345"));
+        const std::string err = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(err,
+                  c.line + (drives / "c/dat_ulmo/as_dbase/trener/01/dbtrener.mdb").string() + "\n");
+        expectBoxes({{15, kPathC}});
+        expectFatalEnd();
+    }
+}
+
+// An engine failure after the first two opens: here the last data page of the table is wiped, so
+// the rows the table promises cannot all be read. The recordset's open reads them all and fails.
 TEST_F(SignInTest, EngineFailureDuringTheScanEndsTheRunWithoutARecord) {
     std::string csv = kCsvHeader;
     for (int i = 0; i < 3000; ++i)
@@ -430,8 +578,9 @@ TEST_F(SignInTest, EngineFailureDuringTheScanEndsTheRunWithoutARecord) {
     writeFile(databaseFile(), bytes);
 
     EXPECT_TRUE(pressOk("B102999"));
-    ASSERT_TRUE(db.recordset);
-    EXPECT_TRUE(db.recordset->isOpen());  // the failure came after the opens
+    ASSERT_TRUE(db.recordset && db.tableDef);
+    EXPECT_TRUE(db.tableDef->isOpen());
+    EXPECT_FALSE(db.recordset->isOpen());
     expectBoxes({engineBox(), {slot::kCannotOpenStudents, ""}});
     expectFatalEnd();
     EXPECT_EQ(view.label, "label before sign-in");

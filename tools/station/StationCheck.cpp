@@ -204,7 +204,7 @@ private:
     }
 
     static QString kindOf(const std::string& column) {
-        for (const StudentColumn& c : kStudentColumns)
+        for (const jet::ColumnRequest& c : signin::studentColumns())
             if (column == c.name && c.kind == jet::FieldValue::Kind::Long)
                 return Check::tr("Long Integer");
         return Check::tr("Text");

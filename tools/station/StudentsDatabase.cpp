@@ -1,7 +1,6 @@
 #include "StudentsDatabase.h"
 
 #include "CaseFold.h"
-#include "ErrorText.h"
 
 #include <algorithm>
 #include <set>
@@ -11,12 +10,10 @@ namespace {
 
 using Stage = StudentsReport::Stage;
 
-// The recordset names a column it cannot read only in its description.
 std::string columnOf(const jet::Error& error) {
-    for (const StudentColumn& column : kStudentColumns)
-        if (error.description() == jet::errorText(jet::Error::Code::ColumnNotFound, column.name))
-            return column.name;
-    return {};
+    const bool aboutAColumn = error.code() == jet::Error::Code::ColumnNotFound ||
+                              error.code() == jet::Error::Code::ColumnWrongKind;
+    return aboutAColumn ? error.subject() : std::string();
 }
 
 std::string folded(const std::string& text) {
@@ -35,7 +32,7 @@ void readNumbers(jet::Recordset& records, StudentsReport& report) {
     std::set<std::string> seen;
     records.moveFirst();
     for (; !records.isEof(); records.moveNext()) {
-        const jet::FieldValue value = records.value(kStudentColumns[0].name);
+        const jet::FieldValue value = records.value(signin::studentColumns().front().name);
         const std::string& number = value.text;
         if (isBlank(number)) {
             ++report.blank;
@@ -59,7 +56,7 @@ StudentsReport inspectStudents(const std::string& hostPath, const jet::Limits& l
         stage = Stage::Table;
         table.open(kStudentsTable);
         stage = Stage::Columns;
-        records.open(table);
+        records.open(table, signin::studentColumns());
         stage = Stage::Rows;
         readNumbers(records, report);
     } catch (const jet::Error& error) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Jet.h"
+#include "StudentColumns.h"
 
 #include <optional>
 #include <string>
@@ -9,23 +10,12 @@
 // The students database as the sign-in reads it, through the program's own reader.
 namespace station {
 
-// Table Students and the columns the sign-in reads from it, in the kinds it reads them as.
-// Keep in step with the sign-in's own list.
-inline constexpr const char* kStudentsTable = "Students";
-struct StudentColumn {
-    const char* name;
-    jet::FieldValue::Kind kind;
-};
-inline constexpr StudentColumn kStudentColumns[] = {
-    {"StBook", jet::FieldValue::Kind::Text},  {"StName", jet::FieldValue::Kind::Text},
-    {"StNum", jet::FieldValue::Kind::Text},   {"GrNum", jet::FieldValue::Kind::Text},
-    {"StCount", jet::FieldValue::Kind::Long}, {"GrCount", jet::FieldValue::Kind::Long},
-};
+using signin::kStudentsTable;
 
 struct StudentsReport {
     enum class Stage { Opened, Database, Table, Columns, Rows } failedAt = Stage::Opened;
     std::optional<jet::Error> error;  // why the stage failed
-    std::string badColumn;            // Stage::Columns: the column missing or of the wrong kind
+    std::string badColumn;  // Stage::Columns: the column missing or of a kind it cannot read
     int count = 0;
     // Record-book numbers (CP1251) of rows after the first with the same number, letters
     // folded as the sign-in folds them; only the first such row can ever sign in.

@@ -1,19 +1,17 @@
 #pragma once
 
-#include "Cp1251Encoder.h"
+#include "JetReader.h"
 #include "Protocol.h"
 
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
-typedef struct S_MdbTableDef MdbTableDef;
-struct JetCursor;
-
-// The helper's side of one database file: answers the program's requests with libmdb. Nothing
-// here trusts the file; the process it runs in is the containment.
+// The helper's side of one database file: answers the program's requests with our own reader.
+// Nothing here trusts the file; the process it runs in is the containment.
 class JetFile {
 public:
     JetFile();
@@ -26,27 +24,21 @@ public:
 private:
     using Reply = jet::protocol::Reply;
 
+    // A recordset: its table, scanned once when it was opened, and the columns asked for.
+    struct Cursor {
+        jet::reader::Table table;
+        std::vector<std::size_t> columns;  // the table's column for each one asked for
+        std::vector<jet::protocol::ColumnKind> kinds;
+        std::uint32_t rows = 0;
+    };
+
     Reply open(const std::string& path);
     Reply describeTable(const std::string& name);
-    Reply openCursor(const std::string& name);
+    Reply openCursor(const jet::protocol::Request& request);
     Reply fetch(const jet::protocol::Request& request);
     Reply closeCursor(std::uint32_t id);
 
-    // Reads the named user table's definition and columns; nullptr with the failure set.
-    MdbTableDef* readTable(const std::string& nameCp1251, jet::protocol::Failure& failure);
-    std::vector<jet::protocol::Column> describeColumns(MdbTableDef* table);
-
-    bool scanNext(JetCursor& c);
-    bool readAt(JetCursor& c, std::uint32_t row);
-    bool scannedPastEnd(JetCursor& c);
-    bool appendValue(JetCursor& c, Reply& reply, std::size_t& bytes);
-
-    struct Handle;
-    std::unique_ptr<Handle> mdb_;
-    std::map<std::uint32_t, std::unique_ptr<JetCursor>> cursors_;
+    std::optional<jet::reader::File> file_;
+    std::map<std::uint32_t, std::unique_ptr<Cursor>> cursors_;
     std::uint32_t nextCursor_ = 1;
-    // The cursor whose scan page is in libmdb's page buffer; anything else that reads a page
-    // clears it, and the cursor reloads its page before it scans on.
-    JetCursor* pageOwner_ = nullptr;
-    Cp1251Encoder encoder_;
 };

@@ -1,4 +1,4 @@
-// The reader helper: the one process that lets libmdb near a database file. The program starts it
+// The reader helper: the one process that reads a database file. The program starts it
 // per sign-in with its request pipe on fd 3 and its reply pipe on fd 4, and kills it when it takes
 // too long, dies or answers nonsense. Usage: rulevion-jetread <address-space-bytes> <cpu-seconds>
 
@@ -13,16 +13,14 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
-#include <cstring>
+#include <exception>
 #include <string_view>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
 // Exit statuses; the program treats any exit as a failure, these only tell a person why.
-enum Status { kDone = 0, kUsage = 2, kLimits = 3, kNoPipes = 4, kBrokenStream = 5 };
+enum Status { kDone = 0, kUsage = 2, kLimits = 3, kNoPipes = 4, kBrokenStream = 5, kFailed = 6 };
 
 bool parse(const char* s, unsigned long long& out) {
     const std::string_view v(s);
@@ -30,8 +28,8 @@ bool parse(const char* s, unsigned long long& out) {
     return ec == std::errc() && end == v.data() + v.size() && out > 0;
 }
 
-// Set before the file is touched: a damaged file makes libmdb loop while it allocates about
-// 1 GB/s, or spin on the CPU. A crash leaves no core file behind.
+// Set before the file is touched: whatever a damaged file makes the reader do, it cannot take
+// more memory or CPU than this. A crash leaves no core file behind.
 bool limitSelf(unsigned long long addressSpace, unsigned long long cpuSeconds) {
     const rlimit as{addressSpace, addressSpace};
     const rlimit cpu{cpuSeconds, cpuSeconds + 1};
@@ -43,17 +41,6 @@ bool limitSelf(unsigned long long addressSpace, unsigned long long cpuSeconds) {
     // An orphaned helper has nobody to answer; it goes with the program.
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     return true;
-}
-
-// libmdb reads these to change its output and its file search; the program clears them too.
-void dropLibraryEnvironment() {
-    std::vector<std::string> names;
-    for (char** e = environ; e && *e; ++e)
-        if (std::strncmp(*e, "MDB", 3) == 0) {
-            const char* eq = std::strchr(*e, '=');
-            names.emplace_back(*e, eq ? static_cast<std::size_t>(eq - *e) : std::strlen(*e));
-        }
-    for (const std::string& n : names) unsetenv(n.c_str());
 }
 
 bool writeAll(int fd, const std::string& bytes) {
@@ -104,6 +91,11 @@ int main(int argc, char** argv) {
     if (fcntl(jet::protocol::kRequestFd, F_GETFD) < 0 ||
         fcntl(jet::protocol::kReplyFd, F_GETFD) < 0)
         return kNoPipes;
-    dropLibraryEnvironment();
-    return serve();
+    // Out of memory under the limit, or anything else the reader did not foresee: the program
+    // sees the helper gone and reports the file as unreadable.
+    try {
+        return serve();
+    } catch (const std::exception&) {
+        return kFailed;
+    }
 }

@@ -1,0 +1,180 @@
+#include "PageFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/uio.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace jet::reader::detail {
+
+namespace {
+
+// The helper runs under a 512 MB address-space limit; a Students table of 100,000 rows holds
+// about 2,500 pages (10 MB). Past this a file is refused rather than the process killed.
+constexpr std::uint64_t kMaxHeldBytes = 192ull << 20;
+constexpr std::uint32_t kRunPages = 256;
+
+constexpr std::uint32_t kVersionOffset = 0x14;
+constexpr std::uint32_t kMaskedStart = 0x18;
+constexpr std::uint32_t kCodePageOffset = 0x3C;
+constexpr std::uint32_t kKeyOffset = 0x3E;
+
+[[noreturn]] void notADatabase(const std::string& detail) {
+    throw ReadError(Failure::NotADatabase, detail);
+}
+
+// Reads exactly `length` bytes at `offset`; false when the file ends first.
+bool readAt(int fd, std::uint8_t* into, std::size_t length, off_t offset) {
+    while (length > 0) {
+        const ssize_t n = ::pread(fd, into, length, offset);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        into += n;
+        length -= static_cast<std::size_t>(n);
+        offset += n;
+    }
+    return true;
+}
+
+}  // namespace
+
+void rc4(const std::uint8_t* key, std::size_t keyLength, std::uint8_t* data, std::size_t length) {
+    std::uint8_t s[256];
+    for (int i = 0; i < 256; ++i) s[i] = static_cast<std::uint8_t>(i);
+    for (int i = 0, j = 0; i < 256; ++i) {
+        j = (j + s[i] + key[i % keyLength]) & 0xFF;
+        std::swap(s[i], s[j]);
+    }
+    for (std::size_t n = 0, i = 0, j = 0; n < length; ++n) {
+        i = (i + 1) & 0xFF;
+        j = (j + s[i]) & 0xFF;
+        std::swap(s[i], s[j]);
+        data[n] ^= s[(s[i] + s[j]) & 0xFF];
+    }
+}
+
+PageFile::PageFile(const std::string& path) {
+    // O_NONBLOCK: a fifo must not hold the open; only a regular file goes on.
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd_ < 0) throw ReadError(Failure::CannotOpenFile, "cannot open the file");
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd_);
+        throw ReadError(Failure::CannotOpenFile, "not a regular file");
+    }
+    try {
+        readHeader();
+        const auto size = static_cast<std::uint64_t>(st.st_size);
+        if (size % format_.pageSize != 0) damaged("file size is not a whole number of pages");
+        if (size / format_.pageSize < 3) notADatabase("file too short");
+        if (size / format_.pageSize > 0x00FFFFFF) notADatabase("file too large");
+        pageCount_ = static_cast<std::uint32_t>(size / format_.pageSize);
+        pages_.resize(pageCount_);
+    } catch (...) {
+        ::close(fd_);
+        throw;
+    }
+}
+
+PageFile::~PageFile() {
+    ::close(fd_);
+}
+
+void PageFile::readHeader() {
+    std::uint8_t head[2048];
+    if (!readAt(fd_, head, sizeof head, 0)) notADatabase("file too short");
+    if (head[0] != 0) notADatabase("first page is not a database header");
+    const std::uint8_t version = head[kVersionOffset];
+    if (version == 0) {
+        format_ = Format::jet3Format();
+        version_ = File::Format::Jet3;
+    } else if (version <= 6) {
+        format_ = Format::jet4();
+        version_ = version == 1 ? File::Format::Jet4 : File::Format::Ace;
+    } else {
+        notADatabase("unknown format version");
+    }
+    static const std::uint8_t headerKey[4] = {0xC7, 0xDA, 0x39, 0x6B};
+    rc4(headerKey, 4, head + kMaskedStart, format_.jet3 ? 126 : 128);
+    codePage_ = u16(head + kCodePageOffset);
+    key_ = u32(head + kKeyOffset);
+}
+
+void PageFile::reserve(std::uint32_t count) {
+    const std::uint64_t more = std::uint64_t{count} * format_.pageSize;
+    if (heldBytes_ + more > kMaxHeldBytes) damaged("more pages than the reader holds");
+    heldBytes_ += more;
+}
+
+void PageFile::readRun(std::uint32_t first, std::uint32_t count) {
+    reserve(count);
+    std::vector<std::unique_ptr<std::uint8_t[]>> run(count);
+    std::vector<iovec> parts(count);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        run[i] = std::make_unique<std::uint8_t[]>(format_.pageSize);
+        parts[i] = {run[i].get(), format_.pageSize};
+    }
+    std::size_t left = std::size_t{count} * format_.pageSize;
+    off_t offset = static_cast<off_t>(first) * format_.pageSize;
+    std::size_t part = 0;
+    while (left > 0) {
+        const ssize_t n =
+            ::preadv(fd_, parts.data() + part, static_cast<int>(count - part), offset);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) damaged("file ended before its last page");
+        left -= static_cast<std::size_t>(n);
+        offset += n;
+        auto done = static_cast<std::size_t>(n);
+        while (done > 0) {
+            iovec& v = parts[part];
+            if (done >= v.iov_len) {
+                done -= v.iov_len;
+                v.iov_len = 0;
+                ++part;
+            } else {
+                v.iov_base = static_cast<std::uint8_t*>(v.iov_base) + done;
+                v.iov_len -= done;
+                done = 0;
+            }
+        }
+    }
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const std::uint32_t number = first + i;
+        if (key_ != 0 && number != 0) {
+            const std::uint32_t k = key_ ^ number;
+            const std::uint8_t pageKey[4] = {
+                static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(k >> 8),
+                static_cast<std::uint8_t>(k >> 16), static_cast<std::uint8_t>(k >> 24)};
+            rc4(pageKey, 4, run[i].get(), format_.pageSize);
+        }
+        pages_[number] = std::move(run[i]);
+    }
+}
+
+const std::uint8_t* PageFile::page(std::uint32_t number) {
+    if (number >= pageCount_) damaged("page number past the end of the file");
+    if (!pages_[number]) readRun(number, 1);
+    return pages_[number].get();
+}
+
+void PageFile::prefetch(const std::vector<std::uint32_t>& ascending) {
+    std::size_t i = 0;
+    while (i < ascending.size()) {
+        const std::uint32_t first = ascending[i];
+        if (first >= pageCount_ || pages_[first]) {
+            ++i;
+            continue;
+        }
+        std::uint32_t count = 1;
+        while (i + count < ascending.size() && count < kRunPages &&
+               ascending[i + count] == first + count && first + count < pageCount_ &&
+               !pages_[first + count])
+            ++count;
+        readRun(first, count);
+        i += count;
+    }
+}
+
+}  // namespace jet::reader::detail

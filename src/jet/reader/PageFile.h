@@ -1,0 +1,50 @@
+#pragma once
+
+#include "Bytes.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace jet::reader::detail {
+
+// The database file as pages. Each page is read once with pread into memory it owns and stays
+// as read: a file on a network drive may change underneath, and a row once found must not.
+// No mmap: a file cut short while mapped ends the process with SIGBUS.
+class PageFile {
+public:
+    explicit PageFile(const std::string& path);  // CannotOpenFile / NotADatabase / DamagedData
+    ~PageFile();
+    PageFile(const PageFile&) = delete;
+    PageFile& operator=(const PageFile&) = delete;
+
+    const Format& format() const { return format_; }
+    File::Format version() const { return version_; }
+    std::uint32_t pageCount() const { return pageCount_; }
+    std::uint16_t codePage() const { return codePage_; }
+
+    // The page's bytes, valid as long as this object; DamagedData past the end of the file.
+    const std::uint8_t* page(std::uint32_t number);
+    // Reads the pages not yet held, neighbours in one call each.
+    void prefetch(const std::vector<std::uint32_t>& ascending);
+
+private:
+    void readHeader();
+    void readRun(std::uint32_t first, std::uint32_t count);
+    void reserve(std::uint32_t count);
+
+    int fd_ = -1;
+    Format format_;
+    File::Format version_ = File::Format::Jet4;
+    std::uint32_t pageCount_ = 0;
+    std::uint16_t codePage_ = 0;
+    std::uint32_t key_ = 0;  // non-zero: every page after the first is RC4-masked with it
+    std::vector<std::unique_ptr<std::uint8_t[]>> pages_;
+    std::uint64_t heldBytes_ = 0;
+};
+
+// RC4 applied in place; Jet masks its header and, with a database key, its pages with it.
+void rc4(const std::uint8_t* key, std::size_t keyLength, std::uint8_t* data, std::size_t length);
+
+}  // namespace jet::reader::detail

@@ -1,0 +1,174 @@
+#include "TableDef.h"
+
+#include "NumberValue.h"
+#include "TextDecoding.h"
+
+#include <algorithm>
+
+namespace jet::reader::detail {
+
+namespace {
+
+constexpr std::uint8_t kTableDefPage = 0x02;
+constexpr std::uint8_t kDataPage = 0x01;
+constexpr std::uint8_t kBitmapPage = 0x05;
+constexpr std::uint8_t kFixedColumn = 0x01;
+// Access allows 255 columns and 64-character names; a definition with a column more than the
+// null mask can carry is not one Access wrote.
+constexpr std::uint32_t kMaxColumns = 255;
+constexpr std::uint32_t kMaxDefinitionPages = 256;
+constexpr std::uint8_t kMaxDecimalScale = 28;
+
+std::vector<std::uint8_t> joinDefinition(PageFile& file, std::uint32_t first) {
+    const Format& f = file.format();
+    std::vector<std::uint8_t> joined;
+    std::uint32_t number = first;
+    for (std::uint32_t n = 0; number != 0; ++n) {
+        if (n >= kMaxDefinitionPages || n >= file.pageCount())
+            unreadable("definition chain too long");
+        if (number >= file.pageCount()) unreadable("definition page past the end of the file");
+        const std::uint8_t* p = file.page(number);
+        if (p[0] != kTableDefPage) unreadable("not a table definition page");
+        const std::uint32_t skip = n == 0 ? 0 : 8;
+        joined.insert(joined.end(), p + skip, p + f.pageSize);
+        number = u32(p + 4);
+    }
+    return joined;
+}
+
+void checkColumns(TableDef& def) {
+    std::vector<bool> numberSeen(def.maxCols, false);
+    std::vector<bool> varSeen(def.columns.size(), false);
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> spans;
+    std::uint32_t varColumns = 0;
+    for (const Column& c : def.columns) {
+        if (c.number >= def.maxCols || numberSeen[c.number]) unreadable("column numbers clash");
+        numberSeen[c.number] = true;
+        const std::uint32_t size = numberSize(c.type);
+        if (size != 0 && c.fixed && c.length != size) unreadable("number column of a wrong size");
+        if (c.type == static_cast<std::uint8_t>(ColumnType::Decimal) && c.scale > kMaxDecimalScale)
+            unreadable("decimal scale out of range");
+        if (c.fixed) {
+            if (c.length != 0) spans.emplace_back(c.fixedOffset, c.fixedOffset + c.length);
+            def.fixedEnd = std::max<std::uint32_t>(def.fixedEnd, c.fixedOffset + c.length);
+        } else {
+            if (c.varIndex >= varSeen.size() || varSeen[c.varIndex])
+                unreadable("variable slots clash");
+            varSeen[c.varIndex] = true;
+            ++varColumns;
+        }
+    }
+    std::sort(spans.begin(), spans.end());
+    for (std::size_t i = 1; i < spans.size(); ++i)
+        if (spans[i].first < spans[i - 1].second) unreadable("fixed columns overlap");
+    if ((varColumns == 0) != (def.numVarCols == 0)) unreadable("variable column count disagrees");
+}
+
+}  // namespace
+
+TableDef readTableDef(PageFile& file, std::uint32_t page, std::uint16_t codePage) {
+    const Format& f = file.format();
+    const std::vector<std::uint8_t> b = joinDefinition(file, page);
+    const std::uint8_t* d = b.data();
+    TableDef def;
+    def.page = page;
+    def.definedRows = u32(d + f.tdNumRows);
+    const std::uint32_t numCols = u16(d + f.tdNumCols);
+    def.numVarCols = u16(d + f.tdNumVarCols);
+    def.maxCols = std::max<std::uint32_t>(u16(d + f.tdMaxCols), numCols);
+    def.usedMapPointer = u32(d + f.tdUsedMap);
+    const std::uint64_t realIdx = u32(d + f.tdNumRealIdx);
+    if (numCols == 0 || numCols > kMaxColumns || def.maxCols > kMaxColumns + 1 || realIdx > 1000)
+        unreadable("column or index count out of range");
+
+    std::uint64_t at = f.tdColumns + realIdx * f.realIdxSize;
+    const std::uint64_t namesAt = at + std::uint64_t{numCols} * f.colEntrySize;
+    if (namesAt > b.size()) unreadable("column entries past the definition");
+    std::uint64_t nameAt = namesAt;
+    for (std::uint32_t i = 0; i < numCols; ++i, at += f.colEntrySize) {
+        const std::uint8_t* e = d + at;
+        Column c;
+        c.type = e[0];
+        c.number = u16(e + f.colNumber);
+        c.varIndex = u16(e + f.colVarIndex);
+        c.fixed = (e[f.colFlags] & kFixedColumn) != 0;
+        c.fixedOffset = u16(e + f.colFixedOffset);
+        c.length = u16(e + f.colLength);
+        c.precision = e[f.colPrecision];
+        c.scale = e[f.colScale];
+        const std::uint32_t lengthSize = f.jet3 ? 1 : 2;
+        if (nameAt + lengthSize > b.size()) unreadable("column name past the definition");
+        const std::uint32_t nameLength = f.jet3 ? d[nameAt] : u16(d + nameAt);
+        nameAt += lengthSize;
+        if (nameAt + nameLength > b.size()) unreadable("column name past the definition");
+        const std::string_view stored(reinterpret_cast<const char*>(d + nameAt), nameLength);
+        if (f.jet3)
+            appendCodePageText(stored, codePage, c.name);
+        else
+            appendStoredText(stored, c.name);
+        nameAt += nameLength;
+        def.columns.push_back(std::move(c));
+    }
+    std::sort(def.columns.begin(), def.columns.end(),
+              [](const Column& a, const Column& z) { return a.number < z.number; });
+    checkColumns(def);
+    return def;
+}
+
+std::uint32_t slotCount(const Format& f, const std::uint8_t* page) {
+    const std::uint32_t n = u16(page + f.dataRowCount);
+    if (f.dataRowTable + 2ull * n > f.pageSize) damaged("row table past the page");
+    return n;
+}
+
+Slot slot(const Format& f, const std::uint8_t* page, std::uint32_t row) {
+    const std::uint32_t n = slotCount(f, page);
+    if (row >= n) damaged("row number past the page's rows");
+    const std::uint16_t entry = u16(page + f.dataRowTable + 2 * row);
+    const std::uint32_t start = entry & kSlotOffset;
+    const std::uint32_t end =
+        row == 0 ? f.pageSize : (u16(page + f.dataRowTable + 2 * (row - 1)) & kSlotOffset);
+    if (start < f.dataRowTable + 2 * n || start >= end || end > f.pageSize)
+        damaged("row bounds out of the page");
+    return {static_cast<std::uint16_t>(entry & ~kSlotOffset), page + start, end - start};
+}
+
+std::vector<std::uint32_t> usedPages(PageFile& file, std::uint32_t mapPointer) {
+    const Format& f = file.format();
+    const std::uint32_t mapPage = mapPointer >> 8;
+    if (mapPage == 0 || mapPage >= file.pageCount()) damaged("usage map past the end of the file");
+    const std::uint8_t* p = file.page(mapPage);
+    if (p[0] != kDataPage) damaged("usage map not on a data page");
+    const Slot s = slot(f, p, mapPointer & 0xFF);
+    if (s.size < 1) damaged("empty usage map");
+    std::vector<std::uint32_t> pages;
+    auto take = [&](std::uint64_t number) {
+        if (number >= file.pageCount()) damaged("usage map names a page past the end of the file");
+        pages.push_back(static_cast<std::uint32_t>(number));
+    };
+    if (s.data[0] == 0) {
+        if (s.size < 5) damaged("usage map too short");
+        const std::uint64_t start = u32(s.data + 1);
+        for (std::uint32_t i = 5; i < s.size; ++i)
+            for (int bit = 0; bit < 8; ++bit)
+                if (s.data[i] & (1u << bit)) take(start + (i - 5) * 8ull + bit);
+    } else if (s.data[0] == 1) {
+        const std::uint64_t perWindow = (f.pageSize - 4) * 8ull;
+        for (std::uint32_t w = 0; 1 + 4 * w + 4 <= s.size; ++w) {
+            const std::uint32_t bitmap = u32(s.data + 1 + 4 * w);
+            if (bitmap == 0) continue;
+            if (bitmap >= file.pageCount()) damaged("usage bitmap past the end of the file");
+            const std::uint8_t* m = file.page(bitmap);
+            if (m[0] != kBitmapPage) damaged("usage bitmap page of the wrong type");
+            for (std::uint32_t i = 4; i < f.pageSize; ++i)
+                if (m[i] != 0)
+                    for (int bit = 0; bit < 8; ++bit)
+                        if (m[i] & (1u << bit)) take(w * perWindow + (i - 4) * 8ull + bit);
+        }
+    } else {
+        damaged("unknown usage map type");
+    }
+    return pages;
+}
+
+}  // namespace jet::reader::detail

@@ -1,0 +1,235 @@
+#include "TableRows.h"
+
+#include "LongValue.h"
+#include "NumberValue.h"
+#include "TextDecoding.h"
+
+#include <algorithm>
+
+namespace jet::reader {
+
+using namespace detail;
+
+namespace {
+
+constexpr std::uint8_t kDataPage = 0x01;
+// Access points a moved row's old place straight at its data; a chain longer than a few steps
+// is a loop or damage.
+constexpr int kMaxMoves = 4;
+
+// The variable-offset table at a row's end: Jet4 two-byte offsets; Jet3 one-byte offsets with
+// a jump table that adds 256 for each jump passed.
+class VarOffsets {
+public:
+    bool init(const Format& f, const std::uint8_t* r, std::uint32_t len, std::uint32_t maskSize) {
+        r_ = r;
+        jet3_ = f.jet3;
+        if (!jet3_) {
+            if (len < maskSize + 2 + 2) return false;
+            count_ = u16(r + len - maskSize - 2);
+            const std::int64_t start =
+                std::int64_t{len} - maskSize - 2 - 2 * (std::int64_t{count_} + 1);
+            if (start < 0) return false;
+            tableStart_ = static_cast<std::uint32_t>(start);
+            base_ = len - maskSize - 4;
+            return true;
+        }
+        if (len < maskSize + 2) return false;
+        const std::uint32_t rowEnd = len - 1;
+        count_ = r[rowEnd - maskSize];
+        jumps_ = (len - 1) / 256;
+        const std::int64_t colPtr = std::int64_t{rowEnd} - maskSize - jumps_ - 1;
+        if (colPtr < count_) return false;
+        // The number of jumps follows from the row's size, so the last may be a dummy.
+        if ((colPtr - count_) / 256 < jumps_) --jumps_;
+        base_ = static_cast<std::uint32_t>(colPtr);
+        jumpTable_ = rowEnd - maskSize - 1;
+        tableStart_ = base_ - count_;
+        return true;
+    }
+    std::uint32_t count() const { return count_; }
+    std::uint32_t tableStart() const { return tableStart_; }
+    std::uint32_t at(std::uint32_t i) const {
+        if (!jet3_) return u16(r_ + base_ - 2 * i);
+        std::uint32_t used = 0;
+        for (std::uint32_t k = 0; k <= i; ++k)
+            while (used < jumps_ && k == r_[jumpTable_ - used]) ++used;
+        return r_[base_ - i] + used * 256;
+    }
+
+private:
+    const std::uint8_t* r_ = nullptr;
+    bool jet3_ = false;
+    std::uint32_t count_ = 0;
+    std::uint32_t tableStart_ = 0;
+    std::uint32_t base_ = 0;
+    std::uint32_t jumps_ = 0;
+    std::uint32_t jumpTable_ = 0;
+};
+
+std::uint32_t colCountOf(const Format& f, const std::uint8_t* r) {
+    return f.jet3 ? r[0] : u16(r);
+}
+
+}  // namespace
+
+Table::Impl::Impl(std::shared_ptr<File::Impl> f, detail::TableDef d)
+    : file(std::move(f)), def(std::move(d)) {}
+
+std::uint32_t Table::Impl::fixedEndFor(std::uint32_t colCount) const {
+    if (colCount >= def.maxCols) return def.fixedEnd;
+    std::uint32_t end = 0;
+    for (const Column& c : def.columns)
+        if (c.fixed && c.number < colCount)
+            end = std::max<std::uint32_t>(end, c.fixedOffset + c.length);
+    return end;
+}
+
+// Everything a value read relies on is checked here once, so a row that passes is read
+// without surprises and a row that fails stops the scan.
+void Table::Impl::checkRow(const Row& row) const {
+    const Format& f = file->pages.format();
+    if (row.size < f.colCountSize + 1) damaged("row too short");
+    const std::uint32_t cc = colCountOf(f, row.data);
+    if (cc == 0 || cc > def.maxCols) damaged("row's column count disagrees with the table");
+    const std::uint32_t maskSize = (cc + 7) / 8;
+    const std::uint32_t dataStart = f.colCountSize + fixedEndFor(cc);
+    if (def.numVarCols == 0) {
+        if (std::uint64_t{dataStart} + maskSize > row.size)
+            damaged("fixed columns outside the row");
+        return;
+    }
+    VarOffsets v;
+    if (!v.init(f, row.data, row.size, maskSize) || v.tableStart() < dataStart)
+        damaged("row's variable table outside the row");
+    std::uint32_t previous = dataStart;
+    for (std::uint32_t i = 0; i <= v.count(); ++i) {
+        const std::uint32_t at = v.at(i);
+        if (at < previous || at > v.tableStart()) damaged("variable columns outside the row");
+        previous = at;
+    }
+}
+
+const std::uint8_t* Table::Impl::ownedDataPage(std::uint32_t number) {
+    const std::uint8_t* p = file->pages.page(number);
+    if (p[0] != kDataPage || u32(p + 4) != def.page)
+        damaged("page of the table's rows is not its own");
+    return p;
+}
+
+void Table::Impl::addMoved(const Slot& pointer) {
+    const Format& f = file->pages.format();
+    Slot at = pointer;
+    for (int moves = 0;; ++moves) {
+        if (moves >= kMaxMoves) damaged("moved row pointers loop");
+        if (at.size < 4) damaged("moved row pointer too short");
+        const std::uint32_t rowNumber = at.data[0];
+        const std::uint32_t pageNumber = u24(at.data + 1);
+        if (pageNumber == 0 || pageNumber >= file->pages.pageCount())
+            damaged("moved row points past the end of the file");
+        movedTargets_.push_back((pageNumber << 8) | rowNumber);
+        at = slot(f, ownedDataPage(pageNumber), rowNumber);
+        // The data is hidden from the scan (0x8000); hidden and a pointer (0xC000) is one more
+        // step of a chain. A slot the scan reads itself would make the row count twice.
+        if (at.flags == (kSlotHidden | kSlotPointer)) continue;
+        if (at.flags != kSlotHidden) damaged("moved row points at a row of the scan");
+        const Row row{at.data, at.size};
+        checkRow(row);
+        rows.push_back(row);
+        return;
+    }
+}
+
+void Table::Impl::addPage(std::uint32_t number) {
+    const Format& f = file->pages.format();
+    const std::uint8_t* p = ownedDataPage(number);
+    const std::uint32_t n = slotCount(f, p);
+    for (std::uint32_t i = 0; i < n; ++i) {
+        const std::uint16_t flags = u16(p + f.dataRowTable + 2 * i) & ~kSlotOffset;
+        if (flags & kSlotHidden) continue;
+        const Slot s = slot(f, p, i);
+        if (flags & kSlotPointer) {
+            addMoved(s);
+            continue;
+        }
+        const Row row{s.data, s.size};
+        checkRow(row);
+        rows.push_back(row);
+    }
+}
+
+void Table::Impl::scan() {
+    if (scanned) return;
+    rows.clear();
+    movedTargets_.clear();
+    const std::vector<std::uint32_t> pages = usedPages(file->pages, def.usedMapPointer);
+    file->pages.prefetch(pages);
+    for (const std::uint32_t number : pages) addPage(number);
+    // A moved row's data reached from two places would be two rows.
+    std::sort(movedTargets_.begin(), movedTargets_.end());
+    if (std::adjacent_find(movedTargets_.begin(), movedTargets_.end()) != movedTargets_.end())
+        damaged("two rows point at the same moved data");
+    movedTargets_.clear();
+    movedTargets_.shrink_to_fit();
+    scanned = true;
+}
+
+Table::Impl::Field Table::Impl::field(std::uint32_t row, std::size_t column) {
+    scan();
+    if (row >= rows.size()) throw std::out_of_range("row number past the table's rows");
+    if (column >= def.columns.size())
+        throw std::out_of_range("column number past the table's columns");
+    const Format& f = file->pages.format();
+    const Column& c = def.columns[column];
+    const Row& r = rows[row];
+    Field out;
+    const std::uint32_t cc = colCountOf(f, r.data);
+    if (c.number >= cc) return out;  // added to the table after this row was written
+    const std::uint32_t maskSize = (cc + 7) / 8;
+    const std::uint8_t* mask = r.data + r.size - maskSize;
+    const bool bit = (mask[c.number / 8] >> (c.number % 8)) & 1;
+    if (c.type == static_cast<std::uint8_t>(ColumnType::Boolean)) {
+        out.present = true;
+        out.truth = bit;
+        return out;
+    }
+    if (!bit) return out;
+    if (c.fixed) {
+        out.present = true;
+        out.data = r.data + f.colCountSize + c.fixedOffset;
+        out.size = c.length;
+        return out;
+    }
+    VarOffsets v;
+    v.init(f, r.data, r.size, maskSize);  // checked by the scan
+    if (c.varIndex >= v.count()) return out;
+    out.present = true;
+    const std::uint32_t start = v.at(c.varIndex);
+    out.data = r.data + start;
+    out.size = v.at(c.varIndex + 1u) - start;
+    return out;
+}
+
+void Table::Impl::appendText(std::uint32_t row, std::size_t column, std::string& out) {
+    const Field v = field(row, column);
+    const Column& c = def.columns[column];
+    if (!readableAsText(c.type)) unreadable("column of type " + typeName(c.type) + " is not text");
+    if (!v.present) return;
+    const std::uint16_t codePage = file->pages.codePage();
+    const bool jet3 = file->pages.format().jet3;
+    std::string_view stored(reinterpret_cast<const char*>(v.data), v.size);
+    switch (static_cast<ColumnType>(c.type)) {
+        case ColumnType::Memo:
+            stored = longValue(file->pages, v.data, v.size, scratch);
+            [[fallthrough]];
+        case ColumnType::Text:
+            if (jet3)
+                appendCodePageText(stored, codePage, out);
+            else
+                appendStoredText(stored, out);
+            return;
+        default: appendNumberText(c, v.data, v.size, out); return;
+    }
+}
+
+}  // namespace jet::reader

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "JetReader.h"
+#include "PageFile.h"
+#include "TableDef.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace jet::reader {
+
+struct File::Impl {
+    explicit Impl(const std::string& path) : pages(path) {}
+    detail::PageFile pages;
+    struct Entry {
+        std::string name;  // CP1251
+        std::uint32_t page;
+        bool system;
+    };
+    std::vector<Entry> tables;
+    Table open(std::string_view name, bool system, const std::shared_ptr<Impl>& self);
+};
+
+// The live rows of one table, found by one scan. Each row is kept as a view of a page that the
+// file holds unchanged for as long as it lives, so row i always has the bytes of the same row.
+struct Table::Impl {
+    Impl(std::shared_ptr<File::Impl> file, detail::TableDef def);
+
+    void scan();
+
+    // One value of a row, located and bounds-checked.
+    struct Field {
+        bool present = false;  // false: Null (a Boolean's false is present with `truth` unset)
+        bool truth = false;
+        const std::uint8_t* data = nullptr;
+        std::uint32_t size = 0;
+    };
+    Field field(std::uint32_t row, std::size_t column);
+    void appendText(std::uint32_t row, std::size_t column, std::string& out);
+
+    std::shared_ptr<File::Impl> file;
+    detail::TableDef def;
+    bool scanned = false;
+    struct Row {
+        const std::uint8_t* data;
+        std::uint32_t size;
+    };
+    std::vector<Row> rows;
+    std::string scratch;  // long values gathered from a chain of pages
+
+private:
+    void addPage(std::uint32_t number);
+    void addMoved(const detail::Slot& pointer);
+    void checkRow(const Row& row) const;
+    std::uint32_t fixedEndFor(std::uint32_t colCount) const;
+    const std::uint8_t* ownedDataPage(std::uint32_t number);
+
+    std::vector<std::uint32_t> movedTargets_;  // pg_row of each moved row's data, during the scan
+};
+
+}  // namespace jet::reader
