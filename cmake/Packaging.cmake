@@ -106,15 +106,15 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-# The list of conffiles is made from what is installed under /etc when the package is built.
-set(CPACK_RULEVION_CONFFILES ${CMAKE_BINARY_DIR}/packaging/conffiles)
-set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/DebConffiles.cmake)
-# Libraries (Qt 6, libmdb) come from dpkg-shlibdeps. What it cannot see: Qt's platform plugins,
+# Libraries (Qt 6) come from dpkg-shlibdeps. What it cannot see: Qt's platform plugins,
 # loaded at run time, and the font the panel and its dialogs are laid out in.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation2")
 # The Help button opens vdm03.pdf through the desktop's file associations.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "pdf-viewer")
+# The list of conffiles is made from what is installed under /etc when the package is built.
+set(CPACK_RULEVION_CONFFILES ${CMAKE_BINARY_DIR}/packaging/conffiles)
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/DebConffiles.cmake)
 
 include(CPack)

@@ -61,8 +61,7 @@ names=$(tr ',' '\n' <<<"$depends" | sed -E 's/^ *//; s/[ (].*//')
 for need in libqt6core6 libqt6gui6 libqt6widgets6 qt6-qpa-plugins fonts-liberation2 libc6; do
     grep -qx "$need" <<<"$names" || fail "Depends lacks $need: $depends"
 done
-# Build-only and test-only libraries must not reach a station, nor libmdb: the helper reads
-# the database with our own reader.
+# Build-only and test-only libraries must not reach a station.
 for never in libgtest-dev libqt6test6 libqt6svg6 libbenchmark1debian libmdb3; do
     grep -qx "$never" <<<"$names" && fail "Depends names $never: $depends"
 done
