@@ -1,6 +1,6 @@
 # What a station installs besides the programs (each installs itself where it is built): the help
-# document, the menu entry and its icon, the licence; and the Debian package of all of it
-# (cpack -G DEB in the build folder).
+# document, the menu entry and its icons, the manual pages, the copyright file and changelog; and
+# the Debian package of all of it (cpack -G DEB in the build folder), made to pass lintian.
 
 add_subdirectory(tools/helpdoc)
 add_subdirectory(doc)
