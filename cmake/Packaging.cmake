@@ -1,6 +1,6 @@
 # What a station installs besides the programs (each installs itself where it is built): the help
-# document, the menu entry and its icon, the licence; and the Debian package of all of it
-# (cpack -G DEB in the build folder).
+# document, the menu entry and its icons, the manual pages, the copyright file and changelog; and
+# the Debian package of all of it (cpack -G DEB in the build folder), made to pass lintian.
 
 add_subdirectory(tools/helpdoc)
 add_subdirectory(doc)
@@ -12,8 +12,43 @@ install(FILES ${CMAKE_BINARY_DIR}/doc/vdm03.pdf DESTINATION ${CMAKE_INSTALL_DATA
 install(FILES ${CMAKE_BINARY_DIR}/doc/rulevion-guide.pdf DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/rulevion-menu.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME copyright)
-install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/copyright ${CMAKE_SOURCE_DIR}/README.md
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/lintian-overrides
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME rulevion-menu)
+
+# Manual pages and the changelog are installed compressed, as Debian wants them; -n leaves name
+# and time out, so the same source gives the same bytes. Every page under doc/man is installed:
+# doc/man/*.1 in English, doc/man/ru/*.1 in Russian.
+find_program(RV_GZIP gzip REQUIRED)
+set(rv_gzipped)
+function(rv_gzip source output)
+  get_filename_component(dir ${output} DIRECTORY)
+  string(REGEX REPLACE "\\.gz$" "" plain ${output})
+  add_custom_command(
+    OUTPUT ${output}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}
+    COMMAND ${CMAKE_COMMAND} -E copy ${source} ${plain}
+    COMMAND ${RV_GZIP} -9nf ${plain}
+    DEPENDS ${source}
+    VERBATIM)
+  set(rv_gzipped ${rv_gzipped} ${output} PARENT_SCOPE)
+endfunction()
+
+file(GLOB rv_man_pages CONFIGURE_DEPENDS RELATIVE ${CMAKE_SOURCE_DIR}/doc/man
+     ${CMAKE_SOURCE_DIR}/doc/man/*.1 ${CMAKE_SOURCE_DIR}/doc/man/ru/*.1)
+foreach(page IN LISTS rv_man_pages)
+  set(gz ${CMAKE_BINARY_DIR}/doc/man/${page}.gz)
+  rv_gzip(${CMAKE_SOURCE_DIR}/doc/man/${page} ${gz})
+  get_filename_component(lang ${page} DIRECTORY)
+  if(lang)
+    set(lang ${lang}/)
+  endif()
+  install(FILES ${gz} DESTINATION ${CMAKE_INSTALL_MANDIR}/${lang}man1)
+endforeach()
+rv_gzip(${CMAKE_SOURCE_DIR}/packaging/changelog ${CMAKE_BINARY_DIR}/packaging/changelog.gz)
+install(FILES ${CMAKE_BINARY_DIR}/packaging/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+add_custom_target(rv_gzipped_docs ALL DEPENDS ${rv_gzipped})
 
 # The icon is rendered with the program's other artwork; the menu finds it by name in the theme.
 if(TARGET rv_res)
@@ -21,12 +56,34 @@ if(TARGET rv_res)
   if(NOT rv_art_png)
     set(rv_art_png ${CMAKE_BINARY_DIR}/res/art/res)
   endif()
-  foreach(size 16 32 48)
+  foreach(size 16 32 48 64 128 256)
     install(FILES ${rv_art_png}/icon-${size}.png
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
             RENAME rulevion-menu.png)
   endforeach()
+  install(FILES ${CMAKE_SOURCE_DIR}/res/icon.svg
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
+          RENAME rulevion-menu.svg)
 endif()
+
+# The compiler's and linker's version notes (.comment) are of no use on a station; strip keeps
+# them. This rule comes after every other install rule, so it sees every program installed.
+install(CODE "set(RV_OBJCOPY \"${CMAKE_OBJCOPY}\")")
+install(CODE [[
+  foreach(file IN LISTS CMAKE_INSTALL_MANIFEST_FILES)
+    set(file "$ENV{DESTDIR}${file}")
+    if(NOT IS_SYMLINK "${file}" AND EXISTS "${file}")
+      file(READ "${file}" magic LIMIT 4 HEX)
+      if(magic STREQUAL "7f454c46")
+        execute_process(COMMAND "${RV_OBJCOPY}" --remove-section=.comment "${file}"
+                        RESULT_VARIABLE failed)
+        if(failed)
+          message(FATAL_ERROR "objcopy could not remove .comment from ${file}")
+        endif()
+      endif()
+    endif()
+  endforeach()
+]])
 
 set(RULEVION_PACKAGE_MAINTAINER "Rulevion start menu developers <maintainers@rulevion.invalid>"
     CACHE STRING "Maintainer field of the Debian package")
@@ -57,5 +114,8 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation2")
 # The Help button opens vdm03.pdf through the desktop's file associations.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "pdf-viewer")
+# The list of conffiles is made from what is installed under /etc when the package is built.
+set(CPACK_RULEVION_CONFFILES ${CMAKE_BINARY_DIR}/packaging/conffiles)
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/DebConffiles.cmake)
 
 include(CPack)

@@ -1,6 +1,20 @@
 #!/usr/bin/env bash
 # Installs every Debian package the project needs. Idempotent; quiet when all is there.
+#
+#   bash scripts/setup.sh            everything: build, tests, benchmarks, fuzzing
+#   bash scripts/setup.sh --package  only what building the Debian package needs (no tests)
 set -euo pipefail
+
+# The package build: compiler and dpkg-dev (dpkg-shlibdeps) from build-essential, Qt with its
+# SVG module (the icons are rendered at build time) and its translation tools, the font the
+# documents are typeset in, and lintian to check the result.
+package_build=(
+  build-essential cmake pkg-config ninja-build
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev
+  qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
+  fonts-liberation2 fontconfig
+  lintian
+)
 
 packages=(
   build-essential cmake pkg-config ninja-build
@@ -13,8 +27,17 @@ packages=(
   xvfb xdotool x11-utils xauth
   clang libclang-rt-14-dev
   valgrind
-  poppler-utils desktop-file-utils
+  poppler-utils desktop-file-utils lintian
 )
+
+case "${1:-}" in
+  "") ;;
+  --package) packages=("${package_build[@]}") ;;
+  *)
+    echo "usage: bash scripts/setup.sh [--package]" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
@@ -22,9 +45,12 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-# node and npm may come from another packaging of Node.js; only their commands matter.
-command -v node >/dev/null 2>&1 || missing+=(nodejs)
-command -v npm >/dev/null 2>&1 || missing+=(npm)
+# node and npm may come from another packaging of Node.js; only their commands matter. The
+# package build needs neither.
+if [ "${1:-}" != --package ]; then
+  command -v node >/dev/null 2>&1 || missing+=(nodejs)
+  command -v npm >/dev/null 2>&1 || missing+=(npm)
+fi
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 if [ "$(id -u)" -ne 0 ]; then

@@ -1,3 +1,4 @@
+#include "CommandLine.h"
 #include "CrashGuard.h"
 #include "DialogUnits.h"
 #include "LauncherApp.h"
@@ -15,6 +16,7 @@
 #include <cstdio>
 
 int main(int argc, char** argv) {
+    if (const auto status = app::answerCommandLine(argc, argv)) return *status;
     app::installCrashGuard();
     QApplication qtApp(argc, argv);
     // The window system's own words (a field's context menu) in Russian, where installed.
