@@ -10,6 +10,9 @@ add_dependencies(rulevion-helpdoc rv_helpdoc_pdf)
 
 install(FILES ${CMAKE_BINARY_DIR}/doc/vdm03.pdf DESTINATION ${CMAKE_INSTALL_DATADIR}/rulevion)
 install(FILES ${CMAKE_BINARY_DIR}/doc/rulevion-guide.pdf DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# Registered with doc-base, so documentation browsers list the guide.
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/rulevion-guide.doc-base
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc-base RENAME rulevion-menu.rulevion-guide)
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/rulevion-menu.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/copyright ${CMAKE_SOURCE_DIR}/README.md

@@ -98,6 +98,8 @@ sort >"$tmp/expected" <<'EOF'
 -rw-r--r-- root/root ./usr/share/doc/rulevion-menu/copyright
 -rw-r--r-- root/root ./usr/share/doc/rulevion-menu/changelog.gz
 -rw-r--r-- root/root ./usr/share/doc/rulevion-menu/README.md
+-rw-r--r-- root/root ./usr/share/doc/rulevion-menu/rulevion-guide.pdf
+-rw-r--r-- root/root ./usr/share/doc-base/rulevion-menu.rulevion-guide
 -rw-r--r-- root/root ./usr/share/lintian/overrides/rulevion-menu
 EOF
 diff -u "$tmp/expected" "$tmp/files" >&2 || fail "file list differs (- expected, + in the package)"
