@@ -1,0 +1,289 @@
+// Files read exactly as their rows are meant to be: the shared fixtures (written by an
+// independent writer and by Access itself), files our writer makes, and rows moved or deleted
+// as Access marks them.
+#include "Cp1251.h"
+#include "JetReader.h"
+#include "ReaderTestFiles.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <set>
+#include <sstream>
+
+using jet::reader::Failure;
+using jet::reader::File;
+using jet::reader::ReadError;
+using jet::reader::Table;
+using readertest::dataFile;
+
+namespace {
+
+using Cell = std::optional<std::string>;  // UTF-8; nullopt is Null
+using Rows = std::vector<std::vector<Cell>>;
+
+// The fixtures' CSV: a header, quoted texts with doubled quotes, bare integers, a bare empty
+// field for Null.
+Rows readCsv(const std::filesystem::path& csv) {
+    std::istringstream in(readFile(csv));
+    std::string line;
+    std::getline(in, line);
+    Rows rows;
+    while (std::getline(in, line)) {
+        std::vector<Cell> row;
+        std::size_t i = 0;
+        for (;;) {
+            if (i < line.size() && line[i] == '"') {
+                std::string text;
+                for (++i; i < line.size(); ++i) {
+                    if (line[i] == '"' && i + 1 < line.size() && line[i + 1] == '"') {
+                        text += '"';
+                        ++i;
+                    } else if (line[i] == '"') {
+                        ++i;
+                        break;
+                    } else {
+                        text += line[i];
+                    }
+                }
+                row.emplace_back(text);
+            } else {
+                const std::size_t end = line.find(',', i);
+                const std::string bare = line.substr(i, end == std::string::npos ? end : end - i);
+                row.push_back(bare.empty() ? Cell{} : Cell{bare});
+                i = end == std::string::npos ? line.size() : end;
+            }
+            if (i >= line.size()) break;
+            ++i;  // the comma
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+// Every value of every row as text (UTF-8) and, for number columns, as a number.
+Rows readAll(Table& t) {
+    Rows rows;
+    for (std::uint32_t r = 0; r < t.rowCount(); ++r) {
+        std::vector<Cell> row;
+        for (std::size_t c = 0; c < t.columns().size(); ++c) {
+            const std::string text = cp1251::toUtf8(t.text(r, c));
+            if (t.isNull(r, c)) {
+                EXPECT_EQ(text, "") << "row " << r << " column " << c;
+                row.emplace_back();
+                continue;
+            }
+            if (jet::reader::readableAsLong(t.columns()[c].type)) {
+                EXPECT_EQ(std::to_string(t.number(r, c)), text) << "row " << r << " column " << c;
+            }
+            row.emplace_back(text);
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+struct FixtureCase {
+    const char* file;
+    const char* table;
+    const char* csv;  // nullptr: `inlineRows`
+    Rows inlineRows;
+};
+
+class FixtureFile : public ::testing::TestWithParam<FixtureCase> {};
+
+TEST_P(FixtureFile, ReadsEveryRowAsMeant) {
+    const FixtureCase& c = GetParam();
+    File file(dataFile(c.file).string());
+    Table t = file.table(cp1251::fromUtf8(c.table));
+    const Rows expected = c.csv ? readCsv(dataFile(c.csv)) : c.inlineRows;
+    EXPECT_EQ(t.rowCount(), expected.size());
+    EXPECT_EQ(t.definedRowCount(), expected.size());
+    EXPECT_EQ(readAll(t), expected);
+}
+
+const Rows kAccessRows = {{"z", "y"}, {"v", "u"}};
+
+INSTANTIATE_TEST_SUITE_P(
+    SharedFixtures, FixtureFile,
+    ::testing::Values(
+        FixtureCase{"jet/students_small.mdb", "Students", "jet/students_small.csv", {}},
+        FixtureCase{"jet/students_v2003.mdb", "Students", "jet/students_small.csv", {}},
+        FixtureCase{"jet/students_v2007.accdb", "Students", "jet/students_small.csv", {}},
+        FixtureCase{"jet/students_nulls.mdb", "Students", "jet/students_nulls.csv", {}},
+        FixtureCase{"jet/students_big.mdb", "Students", "jet/students_big.csv", {}},
+        FixtureCase{"jet/students_empty.mdb", "Students", nullptr, {}},
+        FixtureCase{"jet/no_students_table.mdb",
+                    "Groups",
+                    nullptr,
+                    {{"Группа 1", "12"}, {"Группа 2Б", "10"}}},
+        FixtureCase{"access/delTestV1997.mdb", "Table", nullptr, kAccessRows},
+        FixtureCase{"access/delTestV2000.mdb", "Table", nullptr, kAccessRows},
+        FixtureCase{"access/delTestV2010.accdb", "Table", nullptr, kAccessRows}));
+
+TEST(AccessFiles, FormatsAreTold) {
+    EXPECT_EQ(File(dataFile("access/delTestV1997.mdb").string()).format(), File::Format::Jet3);
+    EXPECT_EQ(File(dataFile("access/delTestV2000.mdb").string()).format(), File::Format::Jet4);
+    EXPECT_EQ(File(dataFile("access/delTestV2010.accdb").string()).format(), File::Format::Ace);
+}
+
+// 18 rows in place, 15 deleted, 5 moved (pointers on page 48 to hidden data on five pages).
+TEST(AccessFiles, MovedRowsAreReadOnceThroughTheirPointers) {
+    File file(dataFile("access/delTestV2010.accdb").string());
+    Table t = file.systemTable("MSysAccessStorage");
+    ASSERT_EQ(t.rowCount(), 23u);
+    EXPECT_EQ(t.definedRowCount(), 23u);
+    std::size_t id = 0;
+    while (t.columns()[id].name != "Id") ++id;
+    std::set<std::int32_t> ids;
+    for (std::uint32_t r = 0; r < t.rowCount(); ++r) ids.insert(t.number(r, id));
+    EXPECT_EQ(ids.size(), 23u);
+    for (const std::int32_t moved : {89, 90, 91, 92, 93}) EXPECT_TRUE(ids.count(moved)) << moved;
+}
+
+TEST(Lookup, TableNamesFoldCaseAsTheCatalogueDoes) {
+    TempDir dir;
+    auto groups = readertest::students(2);
+    groups.name = "Группы";
+    const auto path =
+        readertest::written({readertest::students(3), groups}).save(dir.path(), "two.mdb");
+    File file(path.string());
+    EXPECT_EQ(file.tableNames(),
+              (std::vector<std::string>{"Students", cp1251::fromUtf8("Группы")}));
+    EXPECT_EQ(file.table("sTuDeNtS").rowCount(), 3u);
+    EXPECT_EQ(file.table(cp1251::fromUtf8("гРУППЫ")).rowCount(), 2u);
+    try {
+        file.table("MSysObjects");  // a system table is not a user table
+        FAIL() << "found";
+    } catch (const ReadError& e) {
+        EXPECT_EQ(e.failure(), Failure::TableNotFound);
+    }
+    EXPECT_EQ(file.systemTable("msysobjects").rowCount(),
+              file.systemTable("MSysObjects").definedRowCount());
+}
+
+TEST(Lookup, FilesThatAreNoDatabaseAreToldApart) {
+    TempDir dir;
+    writeFile(dir / "text.mdb", std::string(8192, 'x'));
+    writeFile(dir / "empty.mdb", "");
+    const struct {
+        std::filesystem::path path;
+        Failure failure;
+    } cases[] = {{dir / "missing.mdb", Failure::CannotOpenFile},
+                 {dir.path(), Failure::CannotOpenFile},
+                 {dir / "text.mdb", Failure::NotADatabase},
+                 {dir / "empty.mdb", Failure::NotADatabase}};
+    for (const auto& c : cases) {
+        try {
+            File file(c.path.string());
+            ADD_FAILURE() << c.path << " opened";
+        } catch (const ReadError& e) {
+            EXPECT_EQ(e.failure(), c.failure) << c.path << ": " << e.what();
+        }
+    }
+}
+
+// Our writer's files, small and big enough for a usage map on its own bitmap page.
+TEST(WriterFiles, RoundTripEveryValue) {
+    for (const int count : {0, 1, 700, 30000}) {
+        const jetwriter::Table written = readertest::students(count);
+        TempDir dir;
+        const auto path = readertest::written({written}).save(dir.path(), "s.mdb");
+        File file(path.string());
+        Table t = file.table("Students");
+        ASSERT_EQ(t.rowCount(), static_cast<std::uint32_t>(count));
+        std::string text;
+        for (std::uint32_t r = 0; r < t.rowCount(); ++r) {
+            const auto& row = written.rows[r];
+            for (std::size_t c = 0; c < 4; ++c) {
+                t.textInto(r, c, text);
+                const std::string expected =
+                    row[c] ? cp1251::fromUtf8(std::get<std::string>(*row[c])) : "";
+                ASSERT_EQ(text, expected) << "row " << r << " column " << c;
+                ASSERT_EQ(t.isNull(r, c), !row[c]);
+            }
+            ASSERT_EQ(t.number(r, 4), std::get<std::int32_t>(*row[4]));
+            ASSERT_EQ(t.number(r, 5), std::get<std::int32_t>(*row[5]));
+        }
+    }
+}
+
+TEST(WriterFiles, ExtremeLongsAndNulls) {
+    auto table = readertest::students(0);
+    table.rows.push_back({"a", {}, {}, {}, std::int32_t{INT32_MIN}, std::int32_t{INT32_MAX}});
+    table.rows.push_back({"b", std::string(""), {}, {}, {}, std::int32_t{-1}});
+    TempDir dir;
+    File file(readertest::written({table}).save(dir.path(), "x.mdb").string());
+    Table t = file.table("Students");
+    EXPECT_EQ(t.text(0, 4), "-2147483648");
+    EXPECT_EQ(t.number(0, 4), INT32_MIN);
+    EXPECT_EQ(t.number(0, 5), INT32_MAX);
+    EXPECT_TRUE(t.isNull(0, 1));
+    EXPECT_FALSE(t.isNull(1, 1));  // an empty text is not Null
+    EXPECT_TRUE(t.isNull(1, 4));
+    EXPECT_EQ(t.number(1, 4), 0);
+    EXPECT_EQ(t.text(1, 4), "");
+}
+
+// Rows moved and deleted as Access marks them, made by patching one data page of our writer's
+// file: slot flags 0x4000 (pointer), 0x8000 (moved data), 0xC000 (deleted, or a chain step).
+struct MovedCase {
+    const char* name;
+    void (*patch)(readertest::JetBytes&, std::uint32_t page);
+    std::vector<std::string> books;  // StBook of each live row, in table order
+};
+
+class MovedRows : public ::testing::TestWithParam<MovedCase> {};
+
+TEST_P(MovedRows, ReadAsMeant) {
+    auto bytes = readertest::written({readertest::students(6)});
+    const std::uint32_t page = bytes.dataPages(bytes.tableDefPage("Students")).at(0);
+    GetParam().patch(bytes, page);
+    TempDir dir;
+    File file(bytes.save(dir.path(), "m.mdb").string());
+    Table t = file.table("Students");
+    std::vector<std::string> books;
+    for (std::uint32_t r = 0; r < t.rowCount(); ++r) {
+        books.push_back(t.text(r, 0));
+        // Every value of a row comes from that row: the counts written beside "B<i>" are i, -i.
+        const int i = std::stoi(books.back().substr(1));
+        EXPECT_EQ(t.number(r, 4), i);
+        EXPECT_EQ(t.number(r, 5), -i);
+        EXPECT_EQ(cp1251::toUtf8(t.text(r, 1)), "Имя " + std::to_string(i));
+    }
+    EXPECT_EQ(books, GetParam().books);
+}
+
+INSTANTIATE_TEST_SUITE_P(AsAccessMarksThem, MovedRows,
+                         ::testing::Values(MovedCase{"deleted",
+                                                     [](readertest::JetBytes& b, std::uint32_t p) {
+                                                         b.setSlotFlags(p, 1, 0xC000);
+                                                     },
+                                                     {"B0", "B2", "B3", "B4", "B5"}},
+                                           MovedCase{"moved",
+                                                     [](readertest::JetBytes& b, std::uint32_t p) {
+                                                         b.setSlotFlags(p, 0, 0x4000);
+                                                         b.pointTo(p, 0, p, 3);
+                                                         b.setSlotFlags(p, 3, 0x8000);
+                                                     },
+                                                     {"B3", "B1", "B2", "B4", "B5"}},
+                                           MovedCase{"movedTwice",
+                                                     [](readertest::JetBytes& b, std::uint32_t p) {
+                                                         b.setSlotFlags(p, 0, 0x4000);
+                                                         b.pointTo(p, 0, p, 2);
+                                                         b.setSlotFlags(p, 2, 0xC000);
+                                                         b.pointTo(p, 2, p, 4);
+                                                         b.setSlotFlags(p, 4, 0x8000);
+                                                     },
+                                                     {"B4", "B1", "B3", "B5"}},
+                                           MovedCase{"movedThenDeleted",
+                                                     [](readertest::JetBytes& b, std::uint32_t p) {
+                                                         b.setSlotFlags(p, 0, 0xC000);
+                                                         b.pointTo(p, 0, p, 3);
+                                                         b.setSlotFlags(p, 3, 0x8000);
+                                                     },
+                                                     {"B1", "B2", "B4", "B5"}}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
