@@ -99,6 +99,22 @@ void Table::Impl::checkRow(const Row& row) const {
             damaged("fixed columns outside the row");
         return;
     }
+    if (!f.jet3) {
+        // The common case, read straight from the row's end: a scan checks every row.
+        if (row.size < maskSize + 4) damaged("row's variable table outside the row");
+        const std::uint32_t count = u16(row.data + row.size - maskSize - 2);
+        const std::int64_t tableStart =
+            std::int64_t{row.size} - maskSize - 4 - 2 * std::int64_t{count};
+        if (tableStart < dataStart) damaged("row's variable table outside the row");
+        const std::uint8_t* entry = row.data + row.size - maskSize - 4;
+        std::uint32_t previous = dataStart;
+        for (std::uint32_t i = 0; i <= count; ++i, entry -= 2) {
+            const std::uint32_t at = u16(entry);
+            if (at < previous || at > tableStart) damaged("variable columns outside the row");
+            previous = at;
+        }
+        return;
+    }
     VarOffsets v;
     if (!v.init(f, row.data, row.size, maskSize) || v.tableStart() < dataStart)
         damaged("row's variable table outside the row");
@@ -175,7 +191,7 @@ void Table::Impl::scan() {
 }
 
 Table::Impl::Field Table::Impl::field(std::uint32_t row, std::size_t column) {
-    scan();
+    if (!scanned) scan();
     if (row >= rows.size()) throw std::out_of_range("row number past the table's rows");
     if (column >= def.columns.size())
         throw std::out_of_range("column number past the table's columns");
@@ -198,6 +214,15 @@ Table::Impl::Field Table::Impl::field(std::uint32_t row, std::size_t column) {
         out.present = true;
         out.data = r.data + f.colCountSize + c.fixedOffset;
         out.size = c.length;
+        return out;
+    }
+    if (!f.jet3) {
+        const std::uint8_t* entry = r.data + r.size - maskSize - 4;  // checked by the scan
+        if (c.varIndex >= u16(entry + 2)) return out;
+        out.present = true;
+        const std::uint32_t start = u16(entry - 2 * c.varIndex);
+        out.data = r.data + start;
+        out.size = u16(entry - 2 * c.varIndex - 2) - start;
         return out;
     }
     VarOffsets v;
