@@ -47,13 +47,12 @@ private:
     public:
         explicit Block(std::size_t length);
         ~Block();
-        Block(Block&& o) noexcept : data_(std::exchange(o.data_, nullptr)), size_(o.size_) {}
+        Block(Block&& o) noexcept : data_(std::exchange(o.data_, nullptr)) {}
         Block& operator=(Block&&) = delete;
         std::uint8_t* get() const { return data_; }
 
     private:
         std::uint8_t* data_ = nullptr;
-        std::size_t size_ = 0;
     };
     std::vector<Block> blocks_;
     std::uint64_t heldBytes_ = 0;
