@@ -3,6 +3,7 @@
 // as Access marks them.
 #include "Cp1251.h"
 #include "JetReader.h"
+#include "PageFile.h"
 #include "ReaderTestFiles.h"
 #include "TempDir.h"
 
@@ -224,6 +225,61 @@ TEST(WriterFiles, ExtremeLongsAndNulls) {
     EXPECT_TRUE(t.isNull(1, 4));
     EXPECT_EQ(t.number(1, 4), 0);
     EXPECT_EQ(t.text(1, 4), "");
+}
+
+// Changes a field of the RC4-masked header (Jet3: 126 bytes from 0x18; Jet4: 128).
+void setMaskedHeader(std::string& bytes, std::size_t offset, std::uint32_t value, int size,
+                     bool jet3) {
+    static const std::uint8_t key[4] = {0xC7, 0xDA, 0x39, 0x6B};
+    auto* region = reinterpret_cast<std::uint8_t*>(bytes.data()) + 0x18;
+    const std::size_t length = jet3 ? 126 : 128;
+    jet::reader::detail::rc4(key, 4, region, length);
+    for (int i = 0; i < size; ++i)
+        region[offset - 0x18 + i] = static_cast<std::uint8_t>(value >> (8 * i));
+    jet::reader::detail::rc4(key, 4, region, length);
+}
+
+// Access 97 keeps text in the code page its header names. The file's two live values "z" and
+// "v" become the bytes of Cyrillic letters in code page 866, or 1251 (no code page named).
+TEST(Jet3Text, ReadInTheHeadersCodePage) {
+    const struct {
+        std::uint16_t codePage;
+        const char* z;
+        const char* v;
+    } cases[] = {{866, "З", "р"}, {0, "‡", "а"}, {1251, "‡", "а"}};
+    for (const auto& c : cases) {
+        std::string bytes = readFile(dataFile("access/delTestV1997.mdb"));
+        ASSERT_EQ(bytes.substr(0xFFF8, 3), "\x02zy");
+        bytes[0xFFF9] = '\x87';
+        bytes[0xFFF1] = '\xE0';
+        setMaskedHeader(bytes, 0x3C, c.codePage, 2, true);
+        TempDir dir;
+        writeFile(dir / "97.mdb", bytes);
+        File file((dir / "97.mdb").string());
+        Table t = file.table("table");
+        ASSERT_EQ(t.rowCount(), 2u);
+        EXPECT_EQ(cp1251::toUtf8(t.text(0, 0)), c.z) << c.codePage;
+        EXPECT_EQ(cp1251::toUtf8(t.text(1, 0)), c.v) << c.codePage;
+    }
+}
+
+// With a database key every page after the first is RC4-masked with key ^ page number.
+TEST(WriterFiles, PagesMaskedWithADatabaseKeyAreRead) {
+    auto file = readertest::written({readertest::students(300)});
+    const std::uint32_t key = 0x5A17C0DEu;
+    setMaskedHeader(file.bytes, 0x3E, key, 4, false);
+    for (std::uint32_t n = 1; n < file.pageCount(); ++n) {
+        const std::uint32_t k = key ^ n;
+        const std::uint8_t pageKey[4] = {
+            static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(k >> 8),
+            static_cast<std::uint8_t>(k >> 16), static_cast<std::uint8_t>(k >> 24)};
+        jet::reader::detail::rc4(pageKey, 4, file.page(n), readertest::JetBytes::kPage);
+    }
+    TempDir dir;
+    Table t = File(file.save(dir.path(), "key.mdb").string()).table("Students");
+    ASSERT_EQ(t.rowCount(), 300u);
+    EXPECT_EQ(t.text(299, 0), "B299");
+    EXPECT_EQ(t.number(299, 5), -299);
 }
 
 // Rows moved and deleted as Access marks them, made by patching one data page of our writer's
