@@ -118,7 +118,8 @@ TableDef readTableDef(PageFile& file, std::uint32_t page, std::uint16_t codePage
 
 std::uint32_t slotCount(const Format& f, const std::uint8_t* page) {
     const std::uint32_t n = u16(page + f.dataRowCount);
-    if (f.dataRowTable + 2ull * n > f.pageSize) damaged("row table past the page");
+    // A row is addressed by one byte; Access puts at most 255 rows on a page.
+    if (n > 256 || f.dataRowTable + 2ull * n > f.pageSize) damaged("row table past the page");
     return n;
 }
 

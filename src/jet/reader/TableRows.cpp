@@ -13,6 +13,9 @@ using namespace detail;
 namespace {
 
 constexpr std::uint8_t kDataPage = 0x01;
+// Far more students than any school has; the row list of a forged file stays well inside the
+// helper's address-space limit (16 bytes a row).
+constexpr std::size_t kMaxRows = 4u << 20;
 // Access points a moved row's old place straight at its data; a chain longer than a few steps
 // is a loop or damage.
 constexpr int kMaxMoves = 4;
@@ -160,6 +163,7 @@ void Table::Impl::addPage(std::uint32_t number) {
     const Format& f = file->pages.format();
     const std::uint8_t* p = ownedDataPage(number);
     const std::uint32_t n = slotCount(f, p);
+    if (rows.size() + n > kMaxRows) damaged("more rows than the reader holds");
     for (std::uint32_t i = 0; i < n; ++i) {
         const std::uint16_t flags = u16(p + f.dataRowTable + 2 * i) & ~kSlotOffset;
         if (flags & kSlotHidden) continue;
