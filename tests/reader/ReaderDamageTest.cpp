@@ -138,6 +138,19 @@ INSTANTIATE_TEST_SUITE_P(
                        b.rowData(data, 3)[0] = 9;
                    },
                    Failure::DamagedData},
+        DamageCase{"tableDefinedAtTheHeaderPage",
+                   [](readertest::JetBytes& b, std::uint32_t tdef, std::uint32_t) {
+                       // The catalogue row of Students: its Id (the definition's page) opens the
+                       // row.
+                       for (std::uint32_t row = 0;; ++row) {
+                           std::uint8_t* r = b.rowData(3, row);
+                           if (r[2] == tdef && r[3] == 0 && r[4] == 0) {
+                               r[2] = 0;
+                               return;
+                           }
+                       }
+                   },
+                   Failure::TableUnreadable},
         DamageCase{"rowPointerLoop",
                    [](readertest::JetBytes& b, std::uint32_t, std::uint32_t p) {
                        b.setSlotFlags(p, 0, 0x4000);

@@ -21,6 +21,7 @@ constexpr std::uint8_t kMaxDecimalScale = 28;
 
 std::vector<std::uint8_t> joinDefinition(PageFile& file, std::uint32_t first) {
     const Format& f = file.format();
+    if (first == 0) unreadable("definition at the header page");
     std::vector<std::uint8_t> joined;
     std::uint32_t number = first;
     for (std::uint32_t n = 0; number != 0; ++n) {
