@@ -263,6 +263,42 @@ TEST(Jet3Text, ReadInTheHeadersCodePage) {
     }
 }
 
+// Access 97 rows longer than 256 bytes keep one-byte offsets and a jump table that adds 256
+// from the entry it names on; its size follows from the row's size, so its last entry may be a
+// dummy (FF). Page 31 of the Access 97 file is rewritten with such a row and a short one.
+TEST(Jet3Text, LongRowsReadThroughTheJumpTable) {
+    const struct {
+        std::size_t b;
+        std::string trailer;  // end of data, offsets of 1 and 0, jump table, count, mask
+    } cases[] = {{100, std::string("\x2D\xC9\x01\x02\x02\x03", 6)},  // the end is 301
+                 {50, std::string("\xFB\xC9\x01\xFF\x02\x03", 6)}};  // 251: a dummy jump
+    for (const auto& c : cases) {
+        std::string bytes = readFile(dataFile("access/delTestV1997.mdb"));
+        const std::size_t page = 31 * 2048;
+        ASSERT_EQ(bytes.substr(page + 0x7F8, 3), "\x02zy");
+        const std::string a(200, 'z'), b(c.b, 'y');
+        const std::string longRow = "\x02" + a + b + c.trailer;
+        const std::string shortRow("\x02vu\x03\x02\x01\x02\x03", 8);
+        std::fill(bytes.begin() + page + 8, bytes.begin() + page + 2048, '\0');
+        bytes[page + 8] = 2;  // rows on the page
+        const std::size_t first = 2048 - longRow.size(), second = first - shortRow.size();
+        bytes.replace(page + first, longRow.size(), longRow);
+        bytes.replace(page + second, shortRow.size(), shortRow);
+        bytes[page + 10] = static_cast<char>(first & 0xFF);
+        bytes[page + 11] = static_cast<char>(first >> 8);
+        bytes[page + 12] = static_cast<char>(second & 0xFF);
+        bytes[page + 13] = static_cast<char>(second >> 8);
+        TempDir dir;
+        writeFile(dir / "97.mdb", bytes);
+        Table t = File((dir / "97.mdb").string()).table("Table");
+        ASSERT_EQ(t.rowCount(), 2u);
+        EXPECT_EQ(t.text(0, 0), a);
+        EXPECT_EQ(t.text(0, 1), b);
+        EXPECT_EQ(t.text(1, 0), "v");
+        EXPECT_EQ(t.text(1, 1), "u");
+    }
+}
+
 // With a database key every page after the first is RC4-masked with key ^ page number.
 TEST(WriterFiles, PagesMaskedWithADatabaseKeyAreRead) {
     auto file = readertest::written({readertest::students(300)});
