@@ -50,6 +50,11 @@ void checkColumns(TableDef& def) {
         if (size != 0 && c.fixed && c.length != size) unreadable("number column of a wrong size");
         if (c.type == static_cast<std::uint8_t>(ColumnType::Decimal) && c.scale > kMaxDecimalScale)
             unreadable("decimal scale out of range");
+        if (c.type == static_cast<std::uint8_t>(ColumnType::Boolean)) {
+            // Its value is its null bit; Access still writes a length of 1 and an offset that
+            // other columns use (MSysACEs).
+            continue;
+        }
         if (c.fixed) {
             if (c.length != 0) spans.emplace_back(c.fixedOffset, c.fixedOffset + c.length);
             def.fixedEnd = std::max<std::uint32_t>(def.fixedEnd, c.fixedOffset + c.length);

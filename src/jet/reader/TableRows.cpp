@@ -77,13 +77,18 @@ std::uint32_t colCountOf(const Format& f, const std::uint8_t* r) {
 }  // namespace
 
 Table::Impl::Impl(std::shared_ptr<File::Impl> f, detail::TableDef d)
-    : file(std::move(f)), def(std::move(d)) {}
+    : file(std::move(f)), def(std::move(d)) {
+    for (const Column& c : def.columns)
+        if (!c.fixed && c.type != static_cast<std::uint8_t>(ColumnType::Boolean))
+            varColumns_.push_back({c.number, c.varIndex});
+}
 
 std::uint32_t Table::Impl::fixedEndFor(std::uint32_t colCount) const {
     if (colCount >= def.maxCols) return def.fixedEnd;
     std::uint32_t end = 0;
     for (const Column& c : def.columns)
-        if (c.fixed && c.number < colCount)
+        if (c.fixed && c.number < colCount &&
+            c.type != static_cast<std::uint8_t>(ColumnType::Boolean))
             end = std::max<std::uint32_t>(end, c.fixedOffset + c.length);
     return end;
 }
@@ -97,6 +102,9 @@ void Table::Impl::checkRow(const Row& row) const {
     if (cc == 0 || cc > def.maxCols) damaged("row's column count disagrees with the table");
     const std::uint32_t maskSize = (cc + 7) / 8;
     const std::uint32_t dataStart = f.colCountSize + fixedEndFor(cc);
+    // Access gives a Null variable value an empty slot: bytes under a clear null bit mean the
+    // mask or the offsets are damaged, and a value would be taken for Null or from wrong bytes.
+    const std::uint8_t* mask = row.data + row.size - maskSize;
     if (def.numVarCols == 0) {
         if (std::uint64_t{dataStart} + maskSize > row.size)
             damaged("fixed columns outside the row");
@@ -116,6 +124,11 @@ void Table::Impl::checkRow(const Row& row) const {
             if (at < previous || at > tableStart) damaged("variable columns outside the row");
             previous = at;
         }
+        const std::uint8_t* first = row.data + row.size - maskSize - 4;
+        for (const VarColumn& c : varColumns_)
+            if (c.number < cc && c.index < count && !(mask[c.number / 8] >> (c.number % 8) & 1) &&
+                u16(first - 2 * c.index) != u16(first - 2 * c.index - 2))
+                damaged("a Null value holds bytes");
         return;
     }
     VarOffsets v;
@@ -127,6 +140,10 @@ void Table::Impl::checkRow(const Row& row) const {
         if (at < previous || at > v.tableStart()) damaged("variable columns outside the row");
         previous = at;
     }
+    for (const VarColumn& c : varColumns_)
+        if (c.number < cc && c.index < v.count() && !(mask[c.number / 8] >> (c.number % 8) & 1) &&
+            v.at(c.index) != v.at(c.index + 1u))
+            damaged("a Null value holds bytes");
 }
 
 const std::uint8_t* Table::Impl::ownedDataPage(std::uint32_t number) {
