@@ -39,8 +39,9 @@ std::vector<std::uint8_t> joinDefinition(PageFile& file, std::uint32_t first) {
 
 void checkColumns(TableDef& def) {
     std::vector<bool> numberSeen(def.maxCols, false);
-    // Deleting a column leaves its number and its variable slot unused; rows keep both.
-    std::vector<bool> varSeen(std::max(def.maxCols, def.numVarCols), false);
+    // Deleting a column leaves its number and its variable slot unused, and both still counted;
+    // a slot past the count would make a value Null in every row.
+    std::vector<bool> varSeen(def.numVarCols, false);
     std::vector<std::pair<std::uint32_t, std::uint32_t>> spans;
     std::uint32_t varColumns = 0;
     for (const Column& c : def.columns) {

@@ -125,10 +125,13 @@ void Table::Impl::checkRow(const Row& row) const {
             previous = at;
         }
         const std::uint8_t* first = row.data + row.size - maskSize - 4;
-        for (const VarColumn& c : varColumns_)
-            if (c.number < cc && c.index < count && !(mask[c.number / 8] >> (c.number % 8) & 1) &&
+        for (const VarColumn& c : varColumns_) {
+            if (c.number >= cc) continue;
+            if (c.index >= count) damaged("row has no slot for a column it counts");
+            if (!(mask[c.number / 8] >> (c.number % 8) & 1) &&
                 u16(first - 2 * c.index) != u16(first - 2 * c.index - 2))
                 damaged("a Null value holds bytes");
+        }
         return;
     }
     VarOffsets v;
@@ -140,10 +143,12 @@ void Table::Impl::checkRow(const Row& row) const {
         if (at < previous || at > v.tableStart()) damaged("variable columns outside the row");
         previous = at;
     }
-    for (const VarColumn& c : varColumns_)
-        if (c.number < cc && c.index < v.count() && !(mask[c.number / 8] >> (c.number % 8) & 1) &&
-            v.at(c.index) != v.at(c.index + 1u))
+    for (const VarColumn& c : varColumns_) {
+        if (c.number >= cc) continue;
+        if (c.index >= v.count()) damaged("row has no slot for a column it counts");
+        if (!(mask[c.number / 8] >> (c.number % 8) & 1) && v.at(c.index) != v.at(c.index + 1u))
             damaged("a Null value holds bytes");
+    }
 }
 
 const std::uint8_t* Table::Impl::ownedDataPage(std::uint32_t number) {
@@ -181,6 +186,16 @@ void Table::Impl::addPage(std::uint32_t number) {
     const std::uint8_t* p = ownedDataPage(number);
     const std::uint32_t n = slotCount(f, p);
     if (rows.size() + n > kMaxRows) damaged("more rows than the reader holds");
+    // Access lays rows down from the page's end, each below the one before; a deleted row keeps
+    // its place or shrinks to nothing. A slot out of that order moves the border of its
+    // neighbour, whose bytes would then be read from the wrong place.
+    std::uint32_t previous = f.pageSize;
+    for (std::uint32_t i = 0; i < n; ++i) {
+        const std::uint32_t start = u16(p + f.dataRowTable + 2 * i) & kSlotOffset;
+        if (start > previous || start < f.dataRowTable + 2 * n)
+            damaged("rows out of order on a page");
+        previous = start;
+    }
     for (std::uint32_t i = 0; i < n; ++i) {
         const std::uint16_t flags = u16(p + f.dataRowTable + 2 * i) & ~kSlotOffset;
         if (flags & kSlotHidden) continue;
