@@ -76,7 +76,7 @@ class HandMadeDamage : public ::testing::TestWithParam<DamageCase> {};
 
 TEST_P(HandMadeDamage, EndsInAReadError) {
     auto bytes = readertest::written({readertest::students(40)});
-    const std::uint32_t tdef = bytes.tableDefPage("Students");
+    const std::uint32_t tdef = bytes.firstTableDefPage();
     GetParam().damage(bytes, tdef, bytes.dataPages(tdef).at(0));
     TempDir dir;
     std::string detail;
@@ -275,7 +275,7 @@ std::vector<std::size_t> structuralBytes(const std::string& bytes) {
 // from the definition's, which the sign-in takes for damage.
 TEST(MutationSweep, NoRowWithAnotherRowsValues) {
     auto moved = readertest::written({readertest::students(600)});
-    const std::uint32_t page = moved.dataPages(moved.tableDefPage("Students")).at(1);
+    const std::uint32_t page = moved.dataPages(moved.firstTableDefPage()).at(1);
     moved.setSlotFlags(page, 0, 0x4000);
     moved.pointTo(page, 0, page, 2);
     moved.setSlotFlags(page, 2, 0x8000);

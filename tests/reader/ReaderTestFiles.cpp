@@ -38,8 +38,7 @@ JetBytes written(const std::vector<jetwriter::Table>& tables) {
     return JetBytes{jetwriter::databaseBytes(tables, options)};
 }
 
-std::uint32_t JetBytes::tableDefPage(const std::string&) const {
-    // Our writer puts the first user table's definition right after the catalogue's pages.
+std::uint32_t JetBytes::firstTableDefPage() const {
     for (std::uint32_t n = 3; n < pageCount(); ++n)
         if (static_cast<std::uint8_t>(bytes[n * kPage]) == 0x02) return n;
     throw std::runtime_error("no table definition");

@@ -26,7 +26,8 @@ struct JetBytes {
         return reinterpret_cast<std::uint8_t*>(bytes.data()) + n * kPage;
     }
     std::uint32_t pageCount() const { return static_cast<std::uint32_t>(bytes.size() / kPage); }
-    std::uint32_t tableDefPage(const std::string& name) const;  // by the catalogue's order of pages
+    // The first user table's definition: our writer puts it right after the catalogue's pages.
+    std::uint32_t firstTableDefPage() const;
     std::vector<std::uint32_t> dataPages(std::uint32_t tdef);
     std::uint16_t slot(std::uint32_t page, std::uint32_t row);  // raw offset entry
     void setSlotFlags(std::uint32_t page, std::uint32_t row, std::uint16_t flags);
