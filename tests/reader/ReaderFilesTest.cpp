@@ -177,7 +177,7 @@ TEST(AccessFiles, EveryTableReadsAsManyRowsAsItsDefinitionCounts) {
     }
 }
 
-TEST(Lookup, TableNamesFoldCaseAsTheCatalogueDoes) {
+TEST(TableLookup, TableNamesFoldCaseAsTheCatalogueDoes) {
     TempDir dir;
     auto groups = readertest::students(2);
     groups.name = "Группы";
@@ -198,7 +198,7 @@ TEST(Lookup, TableNamesFoldCaseAsTheCatalogueDoes) {
               file.systemTable("MSysObjects").definedRowCount());
 }
 
-TEST(Lookup, FilesThatAreNoDatabaseAreToldApart) {
+TEST(TableLookup, FilesThatAreNoDatabaseAreToldApart) {
     TempDir dir;
     writeFile(dir / "text.mdb", std::string(8192, 'x'));
     writeFile(dir / "empty.mdb", "");

@@ -59,9 +59,9 @@ std::vector<std::uint8_t> decimal(bool negative, std::uint64_t high, std::uint64
     return b;
 }
 
-class Numbers : public ::testing::TestWithParam<NumberCase> {};
+class NumberKinds : public ::testing::TestWithParam<NumberCase> {};
 
-TEST_P(Numbers, BecomeTextAndLong) {
+TEST_P(NumberKinds, BecomeTextAndLong) {
     const NumberCase& c = GetParam();
     Column column;
     column.type = static_cast<std::uint8_t>(c.type);
@@ -77,7 +77,7 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
 INSTANTIATE_TEST_SUITE_P(
-    EveryKind, Numbers,
+    EveryKind, NumberKinds,
     ::testing::Values(
         NumberCase{ColumnType::Byte, {200}, "200", 200},
         NumberCase{ColumnType::Integer, le(0xFFFB, 2), "-5", -5},
@@ -107,7 +107,7 @@ INSTANTIATE_TEST_SUITE_P(
         NumberCase{ColumnType::Decimal, decimal(false, 1, 0), "18446744073709551616", 0},
         NumberCase{ColumnType::Decimal, decimal(true, 0, 0), "0", 0, 4}));
 
-TEST(Numbers, AStoredSizeThatDoesNotFitIsDamage) {
+TEST(NumberSizes, AStoredSizeThatDoesNotFitIsDamage) {
     Column column;
     column.type = static_cast<std::uint8_t>(ColumnType::Long);
     const std::uint8_t two[2] = {1, 0};
@@ -119,7 +119,7 @@ TEST(Numbers, AStoredSizeThatDoesNotFitIsDamage) {
     }
 }
 
-TEST(Kinds, WhatReadsAsTextAndAsLong) {
+TEST(ValueKinds, WhatReadsAsTextAndAsLong) {
     for (int type = 0; type < 256; ++type) {
         const auto t = static_cast<std::uint8_t>(type);
         const bool number = (type >= 2 && type <= 7) || type == 16 || type == 19;
@@ -131,7 +131,7 @@ TEST(Kinds, WhatReadsAsTextAndAsLong) {
 }
 
 // Jet4 text: UTF-16LE, or after FF FE single bytes with 00 switching modes.
-TEST(Text, StoredFormsBecomeCp1251) {
+TEST(StoredText, BecomesCp1251) {
     const struct {
         std::string stored;
         std::string utf8;
@@ -159,7 +159,7 @@ TEST(Text, StoredFormsBecomeCp1251) {
 }
 
 // Jet3 text in the code page its header names.
-TEST(Text, Jet3CodePagesBecomeCp1251) {
+TEST(Jet3CodePages, BecomeCp1251) {
     const struct {
         std::uint16_t codePage;
         std::string stored;
