@@ -20,24 +20,13 @@ constexpr std::size_t kMaxRows = 4u << 20;
 // is a loop or damage.
 constexpr int kMaxMoves = 4;
 
-// The variable-offset table at a row's end: Jet4 two-byte offsets; Jet3 one-byte offsets with
-// a jump table that adds 256 for each jump passed.
-class VarOffsets {
+// Jet3's variable-offset table at a row's end: one-byte offsets, and a jump table that adds 256
+// from each entry it names on. (Jet4 rows hold two-byte offsets, read in place.)
+class Jet3Offsets {
 public:
-    bool init(const Format& f, const std::uint8_t* r, std::uint32_t len, std::uint32_t maskSize) {
-        r_ = r;
-        jet3_ = f.jet3;
-        if (!jet3_) {
-            if (len < maskSize + 2 + 2) return false;
-            count_ = u16(r + len - maskSize - 2);
-            const std::int64_t start =
-                std::int64_t{len} - maskSize - 2 - 2 * (std::int64_t{count_} + 1);
-            if (start < 0) return false;
-            tableStart_ = static_cast<std::uint32_t>(start);
-            base_ = len - maskSize - 4;
-            return true;
-        }
+    bool init(const std::uint8_t* r, std::uint32_t len, std::uint32_t maskSize) {
         if (len < maskSize + 2) return false;
+        r_ = r;
         const std::uint32_t rowEnd = len - 1;
         count_ = r[rowEnd - maskSize];
         jumps_ = (len - 1) / 256;
@@ -47,13 +36,11 @@ public:
         if ((colPtr - count_) / 256 < jumps_) --jumps_;
         base_ = static_cast<std::uint32_t>(colPtr);
         jumpTable_ = rowEnd - maskSize - 1;
-        tableStart_ = base_ - count_;
         return true;
     }
     std::uint32_t count() const { return count_; }
-    std::uint32_t tableStart() const { return tableStart_; }
+    std::uint32_t tableStart() const { return base_ - count_; }
     std::uint32_t at(std::uint32_t i) const {
-        if (!jet3_) return u16(r_ + base_ - 2 * i);
         std::uint32_t used = 0;
         for (std::uint32_t k = 0; k <= i; ++k)
             while (used < jumps_ && k == r_[jumpTable_ - used]) ++used;
@@ -62,9 +49,7 @@ public:
 
 private:
     const std::uint8_t* r_ = nullptr;
-    bool jet3_ = false;
     std::uint32_t count_ = 0;
-    std::uint32_t tableStart_ = 0;
     std::uint32_t base_ = 0;
     std::uint32_t jumps_ = 0;
     std::uint32_t jumpTable_ = 0;
@@ -134,8 +119,8 @@ void Table::Impl::checkRow(const Row& row) const {
         }
         return;
     }
-    VarOffsets v;
-    if (!v.init(f, row.data, row.size, maskSize) || v.tableStart() < dataStart)
+    Jet3Offsets v;
+    if (!v.init(row.data, row.size, maskSize) || v.tableStart() < dataStart)
         damaged("row's variable table outside the row");
     std::uint32_t previous = dataStart;
     for (std::uint32_t i = 0; i <= v.count(); ++i) {
@@ -261,8 +246,8 @@ Table::Impl::Field Table::Impl::field(std::uint32_t row, std::size_t column) {
         out.size = u16(entry - 2 * c.varIndex - 2) - start;
         return out;
     }
-    VarOffsets v;
-    v.init(f, r.data, r.size, maskSize);  // checked by the scan
+    Jet3Offsets v;
+    v.init(r.data, r.size, maskSize);  // checked by the scan
     if (c.varIndex >= v.count()) return out;
     out.present = true;
     const std::uint32_t start = v.at(c.varIndex);
