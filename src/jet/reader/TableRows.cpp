@@ -87,8 +87,6 @@ void Table::Impl::checkRow(const Row& row) const {
     if (cc == 0 || cc > def.maxCols) damaged("row's column count disagrees with the table");
     const std::uint32_t maskSize = (cc + 7) / 8;
     const std::uint32_t dataStart = f.colCountSize + fixedEndFor(cc);
-    // Access gives a Null variable value an empty slot: bytes under a clear null bit mean the
-    // mask or the offsets are damaged, and a value would be taken for Null or from wrong bytes.
     const std::uint8_t* mask = row.data + row.size - maskSize;
     if (def.numVarCols == 0) {
         if (std::uint64_t{dataStart} + maskSize > row.size)
@@ -109,6 +107,9 @@ void Table::Impl::checkRow(const Row& row) const {
             if (at < previous || at > tableStart) damaged("variable columns outside the row");
             previous = at;
         }
+        // Access writes a slot for every variable column a row counts, and an empty one for a
+        // Null: otherwise the mask or the offsets are damaged, and a value would be taken for
+        // Null or read from another's bytes.
         const std::uint8_t* first = row.data + row.size - maskSize - 4;
         for (const VarColumn& c : varColumns_) {
             if (c.number >= cc) continue;
