@@ -11,7 +11,7 @@ seconds="${2:-45}"
 shift $(($# < 2 ? $# : 2))
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] ||
-  targets=(fuzz_jet_reply fuzz_monitor_file fuzz_password_file fuzz_students_csv)
+  targets=(fuzz_jet_reply fuzz_monitor_file fuzz_password_file fuzz_students_csv fuzz_jet_reader)
 
 status=0
 passed=0
@@ -20,6 +20,7 @@ for t in "${targets[@]}"; do
   case "$t" in
     fuzz_password_file) max_len=64 ;;     # nothing past the eighth byte is read
     fuzz_monitor_file) max_len=1024 ;;    # the file reader stops well before this
+    fuzz_jet_reader) max_len=393216 ;;    # the largest seed, an Access 2010 file of 96 pages
     *) max_len=4096 ;;
   esac
   args=(-max_total_time="$seconds" -max_len="$max_len" -timeout=10 -rss_limit_mb=2048

@@ -62,7 +62,7 @@ Number decode(const Column& c, const std::uint8_t* v, std::uint32_t size) {
         case ColumnType::Decimal: {
             // A sign byte, then 128 bits as four little-endian words, the most significant first.
             n.kind = Number::Kind::Scaled;
-            n.negative = v[0] != 0;
+            n.negative = (v[0] & 0x80) != 0;
             for (int word = 0; word < 4; ++word)
                 n.magnitude = (n.magnitude << 32) | u32(v + 1 + 4 * word);
             n.scale = c.scale;

@@ -1,20 +1,46 @@
 #include "PageFile.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
-#include <sys/uio.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <new>
 
 namespace jet::reader::detail {
+
+namespace {
+
+// Faulting in fresh memory page by page cost a scan of 100,000 rows more than reading the file
+// (perf: a quarter of its time in page faults); a run of 2 MB gets huge pages where the system
+// offers them.
+constexpr std::size_t kHugePage = 2u << 20;
+
+}  // namespace
+
+PageFile::Block::Block(std::size_t length) {
+    if (length % kHugePage == 0) {
+        data_ = static_cast<std::uint8_t*>(std::aligned_alloc(kHugePage, length));
+        if (data_) ::madvise(data_, length, MADV_HUGEPAGE);
+    } else {
+        // Not cleared first: every byte is read from the file or the read fails.
+        data_ = static_cast<std::uint8_t*>(std::malloc(length));
+    }
+    if (!data_) throw std::bad_alloc();
+}
+
+PageFile::Block::~Block() {
+    std::free(data_);
+}
 
 namespace {
 
 // The helper runs under a 512 MB address-space limit; a Students table of 100,000 rows holds
 // about 2,500 pages (10 MB). Past this a file is refused rather than the process killed.
 constexpr std::uint64_t kMaxHeldBytes = 192ull << 20;
-constexpr std::uint32_t kRunPages = 256;
+constexpr std::uint32_t kRunPages = 512;
 
 constexpr std::uint32_t kVersionOffset = 0x14;
 constexpr std::uint32_t kMaskedStart = 0x18;
@@ -110,53 +136,29 @@ void PageFile::reserve(std::uint32_t count) {
 
 void PageFile::readRun(std::uint32_t first, std::uint32_t count) {
     reserve(count);
-    std::vector<std::unique_ptr<std::uint8_t[]>> run(count);
-    std::vector<iovec> parts(count);
-    for (std::uint32_t i = 0; i < count; ++i) {
-        run[i] = std::make_unique<std::uint8_t[]>(format_.pageSize);
-        parts[i] = {run[i].get(), format_.pageSize};
-    }
-    std::size_t left = std::size_t{count} * format_.pageSize;
-    off_t offset = static_cast<off_t>(first) * format_.pageSize;
-    std::size_t part = 0;
-    while (left > 0) {
-        const ssize_t n =
-            ::preadv(fd_, parts.data() + part, static_cast<int>(count - part), offset);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) damaged("file ended before its last page");
-        left -= static_cast<std::size_t>(n);
-        offset += n;
-        auto done = static_cast<std::size_t>(n);
-        while (done > 0) {
-            iovec& v = parts[part];
-            if (done >= v.iov_len) {
-                done -= v.iov_len;
-                v.iov_len = 0;
-                ++part;
-            } else {
-                v.iov_base = static_cast<std::uint8_t*>(v.iov_base) + done;
-                v.iov_len -= done;
-                done = 0;
-            }
-        }
-    }
+    const std::size_t length = std::size_t{count} * format_.pageSize;
+    Block block(length);
+    if (!readAt(fd_, block.get(), length, static_cast<off_t>(first) * format_.pageSize))
+        damaged("file ended before its last page");
     for (std::uint32_t i = 0; i < count; ++i) {
         const std::uint32_t number = first + i;
+        std::uint8_t* p = block.get() + std::size_t{i} * format_.pageSize;
         if (key_ != 0 && number != 0) {
             const std::uint32_t k = key_ ^ number;
             const std::uint8_t pageKey[4] = {
                 static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(k >> 8),
                 static_cast<std::uint8_t>(k >> 16), static_cast<std::uint8_t>(k >> 24)};
-            rc4(pageKey, 4, run[i].get(), format_.pageSize);
+            rc4(pageKey, 4, p, format_.pageSize);
         }
-        pages_[number] = std::move(run[i]);
+        pages_[number] = p;
     }
+    blocks_.push_back(std::move(block));
 }
 
 const std::uint8_t* PageFile::page(std::uint32_t number) {
     if (number >= pageCount_) damaged("page number past the end of the file");
     if (!pages_[number]) readRun(number, 1);
-    return pages_[number].get();
+    return pages_[number];
 }
 
 void PageFile::prefetch(const std::vector<std::uint32_t>& ascending) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace jet::reader::detail {
@@ -40,7 +41,20 @@ private:
     std::uint32_t pageCount_ = 0;
     std::uint16_t codePage_ = 0;
     std::uint32_t key_ = 0;  // non-zero: every page after the first is RC4-masked with it
-    std::vector<std::unique_ptr<std::uint8_t[]>> pages_;
+    std::vector<const std::uint8_t*> pages_;  // by page number; null until read
+    // Memory for a run of pages read at once.
+    class Block {
+    public:
+        explicit Block(std::size_t length);
+        ~Block();
+        Block(Block&& o) noexcept : data_(std::exchange(o.data_, nullptr)) {}
+        Block& operator=(Block&&) = delete;
+        std::uint8_t* get() const { return data_; }
+
+    private:
+        std::uint8_t* data_ = nullptr;
+    };
+    std::vector<Block> blocks_;
     std::uint64_t heldBytes_ = 0;
 };
 

@@ -21,6 +21,7 @@ constexpr std::uint8_t kMaxDecimalScale = 28;
 
 std::vector<std::uint8_t> joinDefinition(PageFile& file, std::uint32_t first) {
     const Format& f = file.format();
+    if (first == 0) unreadable("definition at the header page");
     std::vector<std::uint8_t> joined;
     std::uint32_t number = first;
     for (std::uint32_t n = 0; number != 0; ++n) {
@@ -38,7 +39,9 @@ std::vector<std::uint8_t> joinDefinition(PageFile& file, std::uint32_t first) {
 
 void checkColumns(TableDef& def) {
     std::vector<bool> numberSeen(def.maxCols, false);
-    std::vector<bool> varSeen(def.columns.size(), false);
+    // Deleting a column leaves its number and its variable slot unused, and both still counted;
+    // a slot past the count would make a value Null in every row.
+    std::vector<bool> varSeen(def.numVarCols, false);
     std::vector<std::pair<std::uint32_t, std::uint32_t>> spans;
     std::uint32_t varColumns = 0;
     for (const Column& c : def.columns) {
@@ -48,6 +51,11 @@ void checkColumns(TableDef& def) {
         if (size != 0 && c.fixed && c.length != size) unreadable("number column of a wrong size");
         if (c.type == static_cast<std::uint8_t>(ColumnType::Decimal) && c.scale > kMaxDecimalScale)
             unreadable("decimal scale out of range");
+        if (c.type == static_cast<std::uint8_t>(ColumnType::Boolean)) {
+            // Its value is its null bit; Access still writes a length of 1 and an offset that
+            // other columns use (MSysACEs).
+            continue;
+        }
         if (c.fixed) {
             if (c.length != 0) spans.emplace_back(c.fixedOffset, c.fixedOffset + c.length);
             def.fixedEnd = std::max<std::uint32_t>(def.fixedEnd, c.fixedOffset + c.length);
@@ -117,7 +125,8 @@ TableDef readTableDef(PageFile& file, std::uint32_t page, std::uint16_t codePage
 
 std::uint32_t slotCount(const Format& f, const std::uint8_t* page) {
     const std::uint32_t n = u16(page + f.dataRowCount);
-    if (f.dataRowTable + 2ull * n > f.pageSize) damaged("row table past the page");
+    // A row is addressed by one byte; Access puts at most 255 rows on a page.
+    if (n > 256 || f.dataRowTable + 2ull * n > f.pageSize) damaged("row table past the page");
     return n;
 }
 

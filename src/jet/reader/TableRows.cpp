@@ -13,28 +13,20 @@ using namespace detail;
 namespace {
 
 constexpr std::uint8_t kDataPage = 0x01;
+// Far more students than any school has; the row list of a forged file stays well inside the
+// helper's address-space limit (16 bytes a row).
+constexpr std::size_t kMaxRows = 4u << 20;
 // Access points a moved row's old place straight at its data; a chain longer than a few steps
 // is a loop or damage.
 constexpr int kMaxMoves = 4;
 
-// The variable-offset table at a row's end: Jet4 two-byte offsets; Jet3 one-byte offsets with
-// a jump table that adds 256 for each jump passed.
-class VarOffsets {
+// Jet3's variable-offset table at a row's end: one-byte offsets, and a jump table that adds 256
+// from each entry it names on. (Jet4 rows hold two-byte offsets, read in place.)
+class Jet3Offsets {
 public:
-    bool init(const Format& f, const std::uint8_t* r, std::uint32_t len, std::uint32_t maskSize) {
-        r_ = r;
-        jet3_ = f.jet3;
-        if (!jet3_) {
-            if (len < maskSize + 2 + 2) return false;
-            count_ = u16(r + len - maskSize - 2);
-            const std::int64_t start =
-                std::int64_t{len} - maskSize - 2 - 2 * (std::int64_t{count_} + 1);
-            if (start < 0) return false;
-            tableStart_ = static_cast<std::uint32_t>(start);
-            base_ = len - maskSize - 4;
-            return true;
-        }
+    bool init(const std::uint8_t* r, std::uint32_t len, std::uint32_t maskSize) {
         if (len < maskSize + 2) return false;
+        r_ = r;
         const std::uint32_t rowEnd = len - 1;
         count_ = r[rowEnd - maskSize];
         jumps_ = (len - 1) / 256;
@@ -44,13 +36,11 @@ public:
         if ((colPtr - count_) / 256 < jumps_) --jumps_;
         base_ = static_cast<std::uint32_t>(colPtr);
         jumpTable_ = rowEnd - maskSize - 1;
-        tableStart_ = base_ - count_;
         return true;
     }
     std::uint32_t count() const { return count_; }
-    std::uint32_t tableStart() const { return tableStart_; }
+    std::uint32_t tableStart() const { return base_ - count_; }
     std::uint32_t at(std::uint32_t i) const {
-        if (!jet3_) return u16(r_ + base_ - 2 * i);
         std::uint32_t used = 0;
         for (std::uint32_t k = 0; k <= i; ++k)
             while (used < jumps_ && k == r_[jumpTable_ - used]) ++used;
@@ -59,9 +49,7 @@ public:
 
 private:
     const std::uint8_t* r_ = nullptr;
-    bool jet3_ = false;
     std::uint32_t count_ = 0;
-    std::uint32_t tableStart_ = 0;
     std::uint32_t base_ = 0;
     std::uint32_t jumps_ = 0;
     std::uint32_t jumpTable_ = 0;
@@ -74,13 +62,18 @@ std::uint32_t colCountOf(const Format& f, const std::uint8_t* r) {
 }  // namespace
 
 Table::Impl::Impl(std::shared_ptr<File::Impl> f, detail::TableDef d)
-    : file(std::move(f)), def(std::move(d)) {}
+    : file(std::move(f)), def(std::move(d)) {
+    for (const Column& c : def.columns)
+        if (!c.fixed && c.type != static_cast<std::uint8_t>(ColumnType::Boolean))
+            varColumns_.push_back({c.number, c.varIndex});
+}
 
 std::uint32_t Table::Impl::fixedEndFor(std::uint32_t colCount) const {
     if (colCount >= def.maxCols) return def.fixedEnd;
     std::uint32_t end = 0;
     for (const Column& c : def.columns)
-        if (c.fixed && c.number < colCount)
+        if (c.fixed && c.number < colCount &&
+            c.type != static_cast<std::uint8_t>(ColumnType::Boolean))
             end = std::max<std::uint32_t>(end, c.fixedOffset + c.length);
     return end;
 }
@@ -94,19 +87,53 @@ void Table::Impl::checkRow(const Row& row) const {
     if (cc == 0 || cc > def.maxCols) damaged("row's column count disagrees with the table");
     const std::uint32_t maskSize = (cc + 7) / 8;
     const std::uint32_t dataStart = f.colCountSize + fixedEndFor(cc);
+    const std::uint8_t* mask = row.data + row.size - maskSize;
     if (def.numVarCols == 0) {
         if (std::uint64_t{dataStart} + maskSize > row.size)
             damaged("fixed columns outside the row");
         return;
     }
-    VarOffsets v;
-    if (!v.init(f, row.data, row.size, maskSize) || v.tableStart() < dataStart)
+    if (!f.jet3) {
+        // The common case, read straight from the row's end: a scan checks every row.
+        if (row.size < maskSize + 4) damaged("row's variable table outside the row");
+        const std::uint32_t count = u16(row.data + row.size - maskSize - 2);
+        const std::int64_t tableStart =
+            std::int64_t{row.size} - maskSize - 4 - 2 * std::int64_t{count};
+        if (tableStart < dataStart) damaged("row's variable table outside the row");
+        const std::uint8_t* entry = row.data + row.size - maskSize - 4;
+        std::uint32_t previous = dataStart;
+        for (std::uint32_t i = 0; i <= count; ++i, entry -= 2) {
+            const std::uint32_t at = u16(entry);
+            if (at < previous || at > tableStart) damaged("variable columns outside the row");
+            previous = at;
+        }
+        // Access writes a slot for every variable column a row counts, and an empty one for a
+        // Null: otherwise the mask or the offsets are damaged, and a value would be taken for
+        // Null or read from another's bytes.
+        const std::uint8_t* first = row.data + row.size - maskSize - 4;
+        for (const VarColumn& c : varColumns_) {
+            if (c.number >= cc) continue;
+            if (c.index >= count) damaged("row has no slot for a column it counts");
+            if (!(mask[c.number / 8] >> (c.number % 8) & 1) &&
+                u16(first - 2 * c.index) != u16(first - 2 * c.index - 2))
+                damaged("a Null value holds bytes");
+        }
+        return;
+    }
+    Jet3Offsets v;
+    if (!v.init(row.data, row.size, maskSize) || v.tableStart() < dataStart)
         damaged("row's variable table outside the row");
     std::uint32_t previous = dataStart;
     for (std::uint32_t i = 0; i <= v.count(); ++i) {
         const std::uint32_t at = v.at(i);
         if (at < previous || at > v.tableStart()) damaged("variable columns outside the row");
         previous = at;
+    }
+    for (const VarColumn& c : varColumns_) {
+        if (c.number >= cc) continue;
+        if (c.index >= v.count()) damaged("row has no slot for a column it counts");
+        if (!(mask[c.number / 8] >> (c.number % 8) & 1) && v.at(c.index) != v.at(c.index + 1u))
+            damaged("a Null value holds bytes");
     }
 }
 
@@ -144,6 +171,17 @@ void Table::Impl::addPage(std::uint32_t number) {
     const Format& f = file->pages.format();
     const std::uint8_t* p = ownedDataPage(number);
     const std::uint32_t n = slotCount(f, p);
+    if (rows.size() + n > kMaxRows) damaged("more rows than the reader holds");
+    // Access lays rows down from the page's end, each below the one before; a deleted row keeps
+    // its place or shrinks to nothing. A slot out of that order moves the border of its
+    // neighbour, whose bytes would then be read from the wrong place.
+    std::uint32_t previous = f.pageSize;
+    for (std::uint32_t i = 0; i < n; ++i) {
+        const std::uint32_t start = u16(p + f.dataRowTable + 2 * i) & kSlotOffset;
+        if (start > previous || start < f.dataRowTable + 2 * n)
+            damaged("rows out of order on a page");
+        previous = start;
+    }
     for (std::uint32_t i = 0; i < n; ++i) {
         const std::uint16_t flags = u16(p + f.dataRowTable + 2 * i) & ~kSlotOffset;
         if (flags & kSlotHidden) continue;
@@ -175,7 +213,7 @@ void Table::Impl::scan() {
 }
 
 Table::Impl::Field Table::Impl::field(std::uint32_t row, std::size_t column) {
-    scan();
+    if (!scanned) scan();
     if (row >= rows.size()) throw std::out_of_range("row number past the table's rows");
     if (column >= def.columns.size())
         throw std::out_of_range("column number past the table's columns");
@@ -200,8 +238,17 @@ Table::Impl::Field Table::Impl::field(std::uint32_t row, std::size_t column) {
         out.size = c.length;
         return out;
     }
-    VarOffsets v;
-    v.init(f, r.data, r.size, maskSize);  // checked by the scan
+    if (!f.jet3) {
+        const std::uint8_t* entry = r.data + r.size - maskSize - 4;  // checked by the scan
+        if (c.varIndex >= u16(entry + 2)) return out;
+        out.present = true;
+        const std::uint32_t start = u16(entry - 2 * c.varIndex);
+        out.data = r.data + start;
+        out.size = u16(entry - 2 * c.varIndex - 2) - start;
+        return out;
+    }
+    Jet3Offsets v;
+    v.init(r.data, r.size, maskSize);  // checked by the scan
     if (c.varIndex >= v.count()) return out;
     out.present = true;
     const std::uint32_t start = v.at(c.varIndex);

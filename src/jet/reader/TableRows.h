@@ -57,7 +57,12 @@ private:
     std::uint32_t fixedEndFor(std::uint32_t colCount) const;
     const std::uint8_t* ownedDataPage(std::uint32_t number);
 
-    std::vector<std::uint32_t> movedTargets_;  // pg_row of each moved row's data, during the scan
+    std::vector<std::uint32_t> movedTargets_;
+    struct VarColumn {
+        std::uint16_t number;
+        std::uint16_t index;
+    };
+    std::vector<VarColumn> varColumns_;  // pg_row of each moved row's data, during the scan
 };
 
 }  // namespace jet::reader
