@@ -19,10 +19,8 @@
 #include <ostream>
 
 namespace fs = std::filesystem;
-using namespace hardening;
 
 namespace {
-
 
 // The message ids of the boxes shown, in turn, for the texts these roads use.
 std::string boxIds(const ui::RecordingServices& services) {
@@ -76,20 +74,15 @@ TEST_P(PasswordFiles, EndInTheirBoxesOrWaitForThePassword) {
         [&] {
             ScopedCwd cwd(station.folder());
             ui::RecordingServices services;
+            services.answerOk(2);
+            services.onEnd = [&](int) { reportToParent("ended |" + boxIds(services)); };
             trainer::PasswordState state;
             TrainerPasswordDialog dialog(services, state);
             QTimer::singleShot(0, &dialog, [&] { dialog.reject(); });
-            std::string outcome;
-            try {
-                dialog.exec();
-                outcome = "waits " + std::to_string(state.storedPassword);
-            } catch (const ui::ProcessEnded& end) {
-                outcome =
-                    end.status == 0 ? "ended" : "ended with status " + std::to_string(end.status);
-            }
-            return outcome + " |" + boxIds(services);
+            dialog.exec();
+            return "waits " + std::to_string(state.storedPassword) + " |" + boxIds(services);
         },
-        kDeadline, row.unprivileged);
+        kChildDeadline, row.unprivileged);
     ASSERT_TRUE(child.finished) << "the dialog hung";
     EXPECT_EQ(child.status, 0) << child.report;
     EXPECT_EQ(child.report, row.outcome + " |" + row.boxes);
@@ -161,16 +154,15 @@ TEST_P(UnwritableHandOff, LeavingButtonShowsItsBoxAndEnds) {
     const ChildResult child = runWithDeadline(
         [&] {
             ScopedCwd cwd(station.folder());
-            try {
-                panel.onExit();
-                return std::string("the panel went on");
-            } catch (const ui::ProcessEnded& end) {
-                return "ended " + std::to_string(end.status) + " |" + boxIds(services);
-            }
+            services.answerOk();
+            services.onEnd = [&](int) { reportToParent("ended |" + boxIds(services)); };
+            panel.onExit();
+            return std::string("the panel went on");
         },
-        kDeadline, row.unprivileged);
+        kChildDeadline, row.unprivileged);
     ASSERT_TRUE(child.finished) << "the hand-off hung";
-    EXPECT_EQ(child.report, "ended 0 | 5");
+    EXPECT_EQ(child.status, 0);
+    EXPECT_EQ(child.report, "ended | 5");
     EXPECT_EQ(station.file("vdm_out.txt"), row.handOff);
 }
 
@@ -189,7 +181,7 @@ TEST_P(UnwritableHandOff, CrashGuardStillEndsWithStatusZero) {
             std::raise(SIGSEGV);
             return std::string("the fault went unnoticed");
         },
-        kDeadline, row.unprivileged);
+        kChildDeadline, row.unprivileged);
     ASSERT_TRUE(child.finished) << "the crash guard hung";
     EXPECT_EQ(child.status, 0);
     EXPECT_EQ(station.file("vdm_out.txt"), row.handOff);
