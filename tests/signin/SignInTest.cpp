@@ -83,6 +83,7 @@ protected:
         writer.start(QString::fromStdString((fs::path(bin) / "rulevion-jetwriter").string()),
                      {"students", QString::fromStdString(list.string()),
                       QString::fromStdString(file.string())});
+        ASSERT_TRUE(writer.waitForStarted(60000)) << writer.errorString().toStdString();
         ASSERT_TRUE(writer.waitForFinished(60000)) << "the writer did not finish";
         ASSERT_EQ(writer.exitCode(), 0) << writer.readAllStandardError().toStdString();
     }
