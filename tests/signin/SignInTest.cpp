@@ -29,8 +29,6 @@ Box engineBox() {
     return {0, {}};
 }
 
-const std::string kPathD = "D:\\dat_ulmo\\as_dbase\\trener\\01\\dbtrener.mdb";
-
 const std::string kCsvHeader = "StBook,StName,StNum,GrNum,StCount,GrCount\n";
 
 // A class list whose rows make the cases of the table below.

@@ -16,8 +16,10 @@ inline const std::filesystem::perms kReadOnlyFile = std::filesystem::perms::owne
                                                     std::filesystem::perms::group_read |
                                                     std::filesystem::perms::others_read;
 
-// The database path of drive C:, as the boxes name it.
-inline const std::string kPathC = signin::kDatabasePathC;
+// The database's paths on drives C: and D:, as the boxes name them; written out here rather
+// than taken from the program, so that a wrong path there shows.
+inline const std::string kPathC = "C:\\dat_ulmo\\as_dbase\\trener\\01\\dbtrener.mdb";
+inline const std::string kPathD = "D:\\dat_ulmo\\as_dbase\\trener\\01\\dbtrener.mdb";
 
 // A station folder and the drives folder its monitor file points into (drive C:). The drives
 // root is handed to the sign-in through VDM_DRIVES for as long as the object lives.
