@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -37,17 +38,32 @@ fs::path screenshotPath() {
 
 }  // namespace
 
+// The display numbers are drawn at random from a wide range rather than left to -displayfd,
+// which hands out the lowest free one: parallel tests then reuse a number the moment another
+// test's server gives it up, and a client that starts then can still reach the old server's
+// abstract socket, which is shutting down ("could not connect to display", 3 of 300 runs under
+// load).
 X11Session::X11Session() {
-    // -displayfd lets the server pick a free display and tell us its number once it accepts
-    // clients.
+    std::random_device seed;
+    std::mt19937 pick(seed());
+    std::uniform_int_distribution<int> number(100, 30000);
+    for (int attempt = 0; attempt < 5 && display_.isEmpty(); ++attempt) {
+        const int drawn = number(pick);
+        if (start(drawn)) display_ = QStringLiteral(":%1").arg(drawn);
+    }
+}
+
+bool X11Session::start(int number) {
+    // With a number given, -displayfd still tells when the server accepts clients.
+    const QString display = QStringLiteral(":%1").arg(number);
     server_.setProcessChannelMode(QProcess::SeparateChannels);
     server_.start(QStringLiteral("Xvfb"),
-                  {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                   QStringLiteral("0"), QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
-                   QStringLiteral("tcp")});
+                  {display, QStringLiteral("-displayfd"), QStringLiteral("1"),
+                   QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("1280x1024x24"),
+                   QStringLiteral("-nolisten"), QStringLiteral("tcp")});
     if (!server_.waitForStarted(kStateDeadlineMs)) {
         problem_ = "Xvfb did not start: " + server_.errorString().toStdString();
-        return;
+        return false;
     }
     QElapsedTimer clock;
     clock.start();
@@ -57,21 +73,26 @@ X11Session::X11Session() {
         server_.waitForReadyRead(remaining(clock, kStateDeadlineMs));
         out += server_.readAllStandardOutput();
     }
-    const QString number = QString::fromLatin1(out).trimmed();
-    if (number.isEmpty()) {
-        problem_ =
-            "Xvfb gave no display number; it said: " + server_.readAllStandardError().toStdString();
-        return;
+    if (QString::fromLatin1(out).trimmed() != QString::number(number)) {
+        problem_ = "Xvfb did not take display " + display.toStdString() +
+                   "; it said: " + server_.readAllStandardError().toStdString();
+        stop();
+        return false;
     }
-    display_ = QStringLiteral(":") + number;
+    return true;
 }
 
-X11Session::~X11Session() {
+void X11Session::stop() {
+    if (server_.state() == QProcess::NotRunning) return;
     server_.terminate();
     if (!server_.waitForFinished(5000)) {
         server_.kill();
         server_.waitForFinished(5000);
     }
+}
+
+X11Session::~X11Session() {
+    stop();
 }
 
 QString X11Session::tool(const QString& program, const QStringList& args, int timeoutMs) const {

@@ -37,6 +37,9 @@ public:
     std::string describe() const;
 
 private:
+    bool start(int number);
+    void stop();
+
     QProcess server_;
     QString display_;
     std::string problem_;
