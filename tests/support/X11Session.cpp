@@ -99,6 +99,9 @@ QString X11Session::tool(const QString& program, const QStringList& args, int ti
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("DISPLAY"), display_);
+    // The screenshot tool is a Qt program: on this display, not the tests' offscreen screen.
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORMTHEME"));
     p.setProcessEnvironment(env);
     p.setStandardErrorFile(QProcess::nullDevice());
     p.start(program, args);
@@ -122,6 +125,8 @@ std::string X11Session::describe() const {
         if (line.trimmed().startsWith(QStringLiteral("0x")))
             text += "  " + line.trimmed().toStdString() + "\n";
     const fs::path shot = screenshotPath();
+    std::error_code ec;
+    fs::remove(shot, ec);  // an old run's picture is no answer
     const char* bin = std::getenv("RV_BIN_DIR");
     const QString xshot =
         QString::fromStdString((fs::path(bin ? bin : ".") / "rulevion-xshot").string());
