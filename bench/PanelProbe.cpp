@@ -1,25 +1,17 @@
-// The program's start-up as main() does it, with a probe on the panel: reports the first frame
-// and ends there. With --sign-in NUMBER it then types NUMBER, presses OK, draws what the sign-in
-// showed and reports it, to measure the peak memory of a program that has signed a student in.
-// Usage: rv-bench-panel [--sign-in NUMBER]   (run in a station folder, QT_QPA_PLATFORM=offscreen)
+// The program's own start-up (the one main runs), with a probe on the panel: reports the first
+// frame and ends there. With --sign-in NUMBER it then types NUMBER, presses OK, draws what the
+// sign-in showed and reports it, to measure the peak memory of a program that has signed a student
+// in. Usage: rv-bench-panel [--sign-in NUMBER]   (run in a station folder,
+// QT_QPA_PLATFORM=offscreen)
 
-#include "CrashGuard.h"
-#include "DialogUnits.h"
 #include "FirstFrame.h"
-#include "LauncherApp.h"
 #include "MainPanelDialog.h"
-#include "MessageCatalogue.h"
-#include "PasswordState.h"
-#include "QtWindowServices.h"
-#include "SignInState.h"
+#include "ProgramStart.h"
 
-#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 
-#include <cstdio>
 #include <cstring>
-#include <memory>
 #include <optional>
 #include <string>
 
@@ -55,23 +47,12 @@ int main(int argc, char** argv) {
     std::optional<std::string> number;
     if (argc == 3 && std::strcmp(argv[1], "--sign-in") == 0) number = argv[2];
 
-    app::installCrashGuard();
-    QApplication qtApp(argc, argv);
-    if (!ui::installFontSubstitutes())
-        std::fputs("rv-bench-panel: Liberation Sans is not installed\n", stderr);
-
-    ui::QtWindowServices services;
-    trainer::PasswordState password;
-    catalogue();
-    SignInState signIn;
-    std::unique_ptr<FirstFrame> firstFrame;
-    LauncherApp app([&] {
-        auto panel = std::make_unique<MainPanelDialog>(services, signIn, password);
-        MainPanelDialog* p = panel.get();
-        firstFrame = std::make_unique<FirstFrame>(p, [p, &number] { afterFirstFrame(*p, number); });
-        return panel;
+    const int status = runProgram(argc, argv, [&](MainPanelDialog& panel) {
+        MainPanelDialog* p = &panel;
+        // Owned by the panel, so that it goes with the panel and before the application object.
+        auto* firstFrame = new FirstFrame(p, [p, &number] { afterFirstFrame(*p, number); });
+        firstFrame->setParent(p);
     });
-    app.initInstance();
     probe::report("peak_kb", probe::peakKb());
-    return 0;
+    return status;
 }

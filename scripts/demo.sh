@@ -28,27 +28,51 @@ if [ -n "${DISPLAY:-}" ]; then
   "$bin/rulevion-menu" || true
 else
   echo "No display: running the panel on a private X server."
-  exec 3< <(Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp 2>/dev/null)
-  read -r -t 10 num <&3
+  # The server's own process id, so that only this server is stopped at the end.
+  xlog=$demo/xvfb.log
+  coproc XVFB { exec Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp 2>"$xlog"; }
+  xvfb_pid=$XVFB_PID
+  trap 'kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null' EXIT
+  if ! read -r -t 30 num <&"${XVFB[0]}"; then
+    echo "demo.sh: the X server did not start:" >&2
+    cat "$xlog" >&2
+    exit 1
+  fi
   export DISPLAY=":$num"
-  "$bin/rulevion-menu" &
+  "$bin/rulevion-menu" 2>"$demo/menu-stderr.log" &
   pid=$!
-  for _ in $(seq 50); do
-    xdotool search --onlyvisible --pid "$pid" >/dev/null 2>&1 && break
-    sleep 0.2
+  # The panel is up once its window of 1019 x 573 is mapped.
+  panel=
+  for _ in $(seq 300); do
+    for w in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
+      xdotool getwindowgeometry "$w" 2>/dev/null | grep -q 1019x573 && panel=$w
+    done
+    [ -n "$panel" ] && break
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
   done
-  sleep 0.5
+  if [ -z "$panel" ]; then
+    echo "demo.sh: the panel did not come up:" >&2
+    cat "$demo/menu-stderr.log" >&2
+    exit 1
+  fi
   "$bin/rulevion-xshot" "$demo/panel.png"
   echo "Screenshot of the panel: $demo/panel.png"
   # A student signs in, as one would at the station, then leaves with Esc.
+  xdotool windowfocus --sync "$panel"
   xdotool type --delay 40 12345
   xdotool key Return
-  sleep 1
+  # The sign-in is done once its record has its six lines, or a box has come up.
+  for _ in $(seq 300); do
+    [ -f db1.out ] && [ "$(grep -c '' db1.out)" -ge 6 ] && break
+    [ "$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | wc -l)" -gt 1 ] && break
+    sleep 0.1
+  done
   "$bin/rulevion-xshot" "$demo/signed-in.png"
   echo "Screenshot after student 12345 signed in: $demo/signed-in.png"
+  xdotool windowfocus --sync "$panel"
   xdotool key Escape
   wait "$pid" || true
-  pkill -f "Xvfb -displayfd 1 -screen 0 1280x1024x24" 2>/dev/null || true
 fi
 
 echo "Station folder: $station"

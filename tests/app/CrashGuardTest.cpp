@@ -2,15 +2,15 @@
 #include "CrashGuard.h"
 #include "TempDir.h"
 
-#include <QtGlobal>
 #include <gtest/gtest.h>
+#include <QtGlobal>
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <csignal>
 #include <cstdio>
-#include <fcntl.h>
 #include <functional>
 #include <stdexcept>
-#include <unistd.h>
 
 #pragma GCC diagnostic ignored "-Wterminate"
 
@@ -43,7 +43,8 @@ const Fault kFaults[] = {
     {"arithmetic", [] { std::raise(SIGFPE); }, "SIGFPE"},
     {"terminate", [] { std::terminate(); }, "std::terminate"},
     // Escapes a noexcept function, as an exception escaping main or a slot would end the program.
-    {"uncaught exception", []() noexcept { throw std::runtime_error("boom"); }, "exception was not handled"},
+    {"uncaught exception", []() noexcept { throw std::runtime_error("boom"); },
+     "exception was not handled"},
     {"fatal Qt message", [] { qFatal("broken window system"); }, "broken window system"},
     {"asked to end", [] { std::raise(SIGTERM); }, "SIGTERM"},
 };
@@ -54,15 +55,17 @@ TEST(CrashGuard, EveryFaultHandsOverOneAndEndsWithStatusZero) {
         TempDir dir;
         writeFile(dir / "vdm_out.txt", "2");
         const auto err = dir / "stderr.txt";
-        const int status = runInChild([&] {
-            if (chdir(dir.path().c_str()) != 0) return 90;
+        const ChildResult child = runWithDeadline([&] {
+            if (chdir(dir.path().c_str()) != 0) return std::string("no folder");
             const int fd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
             dup2(fd, STDERR_FILENO);
             app::installCrashGuard();
             fault.trigger();
-            return 91;
+            return std::string("the fault went unnoticed");
         });
-        EXPECT_EQ(status, 0);
+        ASSERT_TRUE(child.finished) << "the crash guard hung";
+        EXPECT_EQ(child.status, 0);
+        EXPECT_EQ(child.report, "");
         EXPECT_EQ(readFile(dir / "vdm_out.txt"), "1");
         const std::string said = readFile(err);
         EXPECT_NE(said.find(fault.said), std::string::npos) << said;
@@ -73,15 +76,17 @@ TEST(CrashGuard, EveryFaultHandsOverOneAndEndsWithStatusZero) {
 TEST(CrashGuard, UnwritableHandOffStillEndsQuietlyWithStatusZero) {
     TempDir dir;
     std::filesystem::create_directory(dir / "vdm_out.txt");
-    const int status = runInChild([&] {
-        if (chdir(dir.path().c_str()) != 0) return 90;
+    const ChildResult child = runWithDeadline([&] {
+        if (chdir(dir.path().c_str()) != 0) return std::string("no folder");
         const int fd = open("/dev/null", O_WRONLY);
         dup2(fd, STDERR_FILENO);
         app::installCrashGuard();
         *nowhere = 1;
-        return 91;
+        return std::string("the fault went unnoticed");
     });
-    EXPECT_EQ(status, 0);
+    ASSERT_TRUE(child.finished) << "the crash guard hung";
+    EXPECT_EQ(child.status, 0);
+    EXPECT_EQ(child.report, "");
     EXPECT_TRUE(std::filesystem::is_directory(dir / "vdm_out.txt"));
 }
 

@@ -5,11 +5,11 @@
 #include "RecordingServices.h"
 #include "TempDir.h"
 
-#include <QDialog>
 #include <gtest/gtest.h>
+#include <QDialog>
 
-#include <filesystem>
 #include <sys/stat.h>
+#include <filesystem>
 
 namespace fs = std::filesystem;
 using app::HandOffCode;
@@ -24,11 +24,34 @@ protected:
     QDialog panel;
 
     std::string handOff() { return readFile(dir / "vdm_out.txt"); }
+
+    // Runs a path that ends the process in a child; its report is "ended" and the ids of the
+    // boxes shown, or what happened instead.
+    ChildResult endingInChild(const std::function<void()>& path, bool asUnprivileged = false) {
+        return runWithDeadline(
+            [&] {
+                services.onEnd = [&](int) { reportToParent("ended" + shownIds()); };
+                path();
+                return "returned" + shownIds();
+            },
+            kChildDeadline, asUnprivileged);
+    }
+    std::string shownIds() {
+        std::string ids;
+        for (const auto& box : services.boxes) {
+            int id = -1;
+            for (int candidate :
+                 {text::kCannotCreateHandOff, text::kCannotOpenHandOff, text::kCannotWriteHandOff})
+                if (box.text == messageText(candidate)) id = candidate;
+            ids += " " + std::to_string(id);
+        }
+        return ids;
+    }
 };
 
 TEST_F(HandOffTest, EachCodeLeavesExactlyOneByteAndEndsThePanel) {
-    for (HandOffCode code : {HandOffCode::Leave, HandOffCode::Return, HandOffCode::Trainer,
-                             HandOffCode::Driving}) {
+    for (HandOffCode code :
+         {HandOffCode::Leave, HandOffCode::Return, HandOffCode::Trainer, HandOffCode::Driving}) {
         writeFile(dir / "vdm_out.txt", "left by another program\r\n");
         panel.setResult(-1);
         app::handOffAndClose(services, panel, code);
@@ -40,23 +63,34 @@ TEST_F(HandOffTest, EachCodeLeavesExactlyOneByteAndEndsThePanel) {
 
 TEST_F(HandOffTest, FileThatCannotBeCreatedShowsItsBoxOnThePanelThenEndsFatally) {
     fs::create_directory(dir / "vdm_out.txt");
-    EXPECT_THROW(app::handOffAndClose(services, panel, HandOffCode::Driving), ui::ProcessEnded);
-    ASSERT_EQ(services.boxes.size(), 1u);
-    EXPECT_EQ(services.boxes[0].owner, &panel);
-    EXPECT_EQ(services.boxes[0].title, messageText(text::kBoxTitle));
-    EXPECT_EQ(services.boxes[0].text, messageText(text::kCannotCreateHandOff));
-    EXPECT_EQ(services.boxes[0].type, ui::kBoxError);
-    EXPECT_EQ(services.endings, std::vector<int>{0});
+    const ChildResult child = endingInChild([&] {
+        services.answerOk();
+        services.onBox = [&](const ui::RecordingServices::Box& box) {
+            EXPECT_EQ(box.owner, &panel);
+            EXPECT_EQ(box.title, messageText(text::kBoxTitle));
+            EXPECT_EQ(box.type, ui::kBoxError);
+        };
+        app::handOffAndClose(services, panel, HandOffCode::Driving);
+    });
+    ASSERT_TRUE(child.finished);
+    EXPECT_EQ(child.status, 0);
+    EXPECT_EQ(child.report, "ended " + std::to_string(text::kCannotCreateHandOff));
     EXPECT_TRUE(fs::is_directory(dir / "vdm_out.txt"));
 }
 
 TEST_F(HandOffTest, FailedWriteIsCaughtNotReportedAsHandedOver) {
     fs::create_symlink("/dev/full", dir / "vdm_out.txt");
     panel.setResult(-1);
-    EXPECT_THROW(app::handOffAndClose(services, panel, HandOffCode::Trainer), ui::ProcessEnded);
-    ASSERT_EQ(services.boxes.size(), 1u);
-    EXPECT_EQ(services.boxes[0].text, messageText(text::kCannotCreateHandOff));
-    EXPECT_NE(panel.result(), QDialog::Rejected);
+    const ChildResult child = endingInChild([&] {
+        services.answerOk();
+        services.onBox = [&](const ui::RecordingServices::Box&) {
+            EXPECT_NE(panel.result(), QDialog::Rejected) << "closed as if handed over";
+        };
+        app::handOffAndClose(services, panel, HandOffCode::Trainer);
+    });
+    ASSERT_TRUE(child.finished);
+    EXPECT_EQ(child.status, 0);
+    EXPECT_EQ(child.report, "ended " + std::to_string(text::kCannotCreateHandOff));
 }
 
 TEST_F(HandOffTest, ExitCodeWritesZeroAndReturns) {
@@ -80,14 +114,19 @@ TEST_F(HandOffTest, ExitCodeFailuresShowTheirOwnTextsWithNoOwner) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         fs::remove_all(dir / "vdm_out.txt");
-        services.boxes.clear();
         c.arrange();
-        EXPECT_THROW(app::handOffExitCode(services), ui::ProcessEnded);
-        ASSERT_EQ(services.boxes.size(), 1u);
-        EXPECT_EQ(services.boxes[0].owner, nullptr);
-        EXPECT_EQ(services.boxes[0].title, messageText(text::kBoxTitle));
-        EXPECT_EQ(services.boxes[0].text, messageText(c.textId));
-        EXPECT_EQ(services.boxes[0].type, ui::kBoxError);
+        const ChildResult child = endingInChild([&] {
+            services.answerOk();
+            services.onBox = [&](const ui::RecordingServices::Box& box) {
+                EXPECT_EQ(box.owner, nullptr);
+                EXPECT_EQ(box.title, messageText(text::kBoxTitle));
+                EXPECT_EQ(box.type, ui::kBoxError);
+            };
+            app::handOffExitCode(services);
+        });
+        ASSERT_TRUE(child.finished);
+        EXPECT_EQ(child.status, 0);
+        EXPECT_EQ(child.report, "ended " + std::to_string(c.textId));
     }
 }
 
@@ -123,21 +162,16 @@ TEST_F(HandOffTest, ReadOnlyFolderLeavesTheOldFileUnchanged) {
     writeFile(dir / "vdm_out.txt", "2");
     chmod(dir.path().c_str(), 0555);
     chmod((dir / "vdm_out.txt").c_str(), 0444);
-    const int rc = runInChild(
+    const ChildResult child = endingInChild(
         [&] {
-            try {
-                app::handOffAndClose(services, panel, HandOffCode::Leave);
-            } catch (const ui::ProcessEnded& end) {
-                const bool shown =
-                    services.boxes.size() == 1 &&
-                    services.boxes[0].text == messageText(text::kCannotCreateHandOff);
-                return shown && end.status == 0 ? 0 : 2;
-            }
-            return 3;
+            services.answerOk();
+            app::handOffAndClose(services, panel, HandOffCode::Leave);
         },
         true);
     chmod(dir.path().c_str(), 0755);
-    EXPECT_EQ(rc, 0);
+    ASSERT_TRUE(child.finished);
+    EXPECT_EQ(child.status, 0);
+    EXPECT_EQ(child.report, "ended " + std::to_string(text::kCannotCreateHandOff));
     EXPECT_EQ(handOff(), "2");
 }
 

@@ -1,8 +1,8 @@
 #include "LauncherApp.h"
 
+#include <gtest/gtest.h>
 #include <QDialog>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 namespace {
 

@@ -20,7 +20,6 @@
 #include <utility>
 
 namespace fs = std::filesystem;
-using namespace hardening;
 
 namespace {
 
@@ -64,7 +63,7 @@ struct PasswordRow {
     std::function<void(const fs::path& folder)> arrange;
     bool unprivileged;
     std::string outcome;                 // "waits <stored password>" or "ended"
-    std::string boxes;                   // the ids of the boxes shown
+    std::string boxes;                   // the boxes shown, by name
     std::optional<std::string> handOff;  // vdm_out.txt afterwards
 };
 
@@ -84,20 +83,15 @@ TEST_P(PasswordFiles, EndInTheirBoxesOrWaitForThePassword) {
         [&] {
             ScopedCwd cwd(station.folder());
             ui::RecordingServices services;
+            services.answerOk(2);
+            services.onEnd = [&](int) { reportToParent("ended |" + boxNames(services)); };
             trainer::PasswordState state;
             TrainerPasswordDialog dialog(services, state);
             QTimer::singleShot(0, &dialog, [&] { dialog.reject(); });
-            std::string outcome;
-            try {
-                dialog.exec();
-                outcome = "waits " + std::to_string(state.storedPassword);
-            } catch (const ui::ProcessEnded& end) {
-                outcome =
-                    end.status == 0 ? "ended" : "ended with status " + std::to_string(end.status);
-            }
-            return outcome + " |" + boxNames(services);
+            dialog.exec();
+            return "waits " + std::to_string(state.storedPassword) + " |" + boxNames(services);
         },
-        kDeadline, row.unprivileged);
+        kChildDeadline, row.unprivileged);
     ASSERT_TRUE(child.finished) << "the dialog hung";
     EXPECT_EQ(child.status, 0) << child.report;
     EXPECT_EQ(child.report, row.outcome + " |" + row.boxes);
@@ -169,16 +163,15 @@ TEST_P(UnwritableHandOff, LeavingButtonShowsItsBoxAndEnds) {
     const ChildResult child = runWithDeadline(
         [&] {
             ScopedCwd cwd(station.folder());
-            try {
-                panel.onExit();
-                return std::string("the panel went on");
-            } catch (const ui::ProcessEnded& end) {
-                return "ended " + std::to_string(end.status) + " |" + boxNames(services);
-            }
+            services.answerOk();
+            services.onEnd = [&](int) { reportToParent("ended |" + boxNames(services)); };
+            panel.onExit();
+            return std::string("the panel went on");
         },
-        kDeadline, row.unprivileged);
+        kChildDeadline, row.unprivileged);
     ASSERT_TRUE(child.finished) << "the hand-off hung";
-    EXPECT_EQ(child.report, "ended 0 | create-hand-off");
+    EXPECT_EQ(child.status, 0);
+    EXPECT_EQ(child.report, "ended | create-hand-off");
     EXPECT_EQ(station.file("vdm_out.txt"), row.handOff);
 }
 
@@ -197,7 +190,7 @@ TEST_P(UnwritableHandOff, CrashGuardStillEndsWithStatusZero) {
             std::raise(SIGSEGV);
             return std::string("the fault went unnoticed");
         },
-        kDeadline, row.unprivileged);
+        kChildDeadline, row.unprivileged);
     ASSERT_TRUE(child.finished) << "the crash guard hung";
     EXPECT_EQ(child.status, 0);
     EXPECT_EQ(station.file("vdm_out.txt"), row.handOff);

@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <QThread>
 
 #include <filesystem>
 #include <functional>
@@ -39,14 +38,11 @@ class RealProgram : public ::testing::TestWithParam<BadStation> {
 protected:
     X11Session x;
     TempDir dir;
-
-    QString xdo(const QStringList& args) { return x.tool(QStringLiteral("xdotool"), args); }
-    void key(const QString& name) { xdo({QStringLiteral("key"), name}); }
 };
 
 TEST_P(RealProgram, AnswersItsBoxesAndEndsWithStatusZero) {
     const BadStation& c = GetParam();
-    ASSERT_TRUE(x.ok()) << "Xvfb did not start";
+    ASSERT_TRUE(x.ok()) << x.problem();
     const fs::path station = dir / "station";
     const fs::path drives = dir / "drives";
     fs::create_directories(station);
@@ -56,28 +52,30 @@ TEST_P(RealProgram, AnswersItsBoxesAndEndsWithStatusZero) {
 
     ProgramRun run(x, station,
                    {QStringLiteral("VDM_DRIVES=") + QString::fromStdString(drives.string())});
+    ASSERT_TRUE(run.started()) << run.report();
     const QString window = run.waitForPanel();
-    ASSERT_FALSE(window.isEmpty()) << run.errors().toStdString();
-    xdo({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
+    ASSERT_FALSE(window.isEmpty()) << "no panel\n" << run.report();
     if (c.signIn) {
-        xdo({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"),
-             QStringLiteral("12345")});
-        key(QStringLiteral("Return"));
+        run.type(window, QStringLiteral("12345"));
+        run.key(window, QStringLiteral("Return"));
     } else {
-        key(QStringLiteral("Escape"));
+        run.key(window, QStringLiteral("Escape"));
     }
+    QStringList answered{window};
     for (int box = 0; box < c.boxes; ++box) {
-        QThread::msleep(1500);
+        const QString up = run.waitForWindow(answered);
+        ASSERT_FALSE(up.isEmpty()) << "box " << box + 1 << " did not come\n" << run.report();
         // Nothing is handed over while a box is still up.
         if (c.handOff == std::string("1")) {
             EXPECT_EQ(fileAt(station / "vdm_out.txt"), "<none>")
                 << "handed over under box " << box + 1;
         }
-        key(QStringLiteral("Return"));
+        run.key(up, QStringLiteral("Return"));
+        answered << up;
     }
-    ASSERT_TRUE(run.waitForEnd()) << "the program did not end";
-    EXPECT_FALSE(run.crashed());
-    EXPECT_EQ(run.exitCode(), 0);
+    ASSERT_TRUE(run.waitForEnd()) << "the program did not end\n" << run.report();
+    EXPECT_FALSE(run.crashed()) << run.report();
+    EXPECT_EQ(run.exitCode(), 0) << run.report();
     EXPECT_EQ(fileAt(station / "vdm_out.txt"), c.handOff);
     EXPECT_EQ(fileAt(station / "db1.out"), "<none>");
 }

@@ -11,8 +11,6 @@
 #include <ostream>
 
 namespace fs = std::filesystem;
-using namespace hardening;
-
 namespace {
 
 const fs::perms kReadOnlyFolder =
@@ -52,14 +50,15 @@ TEST_P(StationFiles, EndInTheirBoxesAndTheFatalExit) {
         [&] {
             ScopedCwd cwd(station.folder());
             SignInRun run;
-            pressOk(run, "12345");
-            std::string why = compareBoxes(run, row.boxes);
-            if (!run.ended) why += " the run went on";
-            if (run.ended && run.services.endings != std::vector<int>{0}) why += " status";
-            if (run.view.label != "label before sign-in") why += " the label changed";
-            return why;
+            run.services.answerOk(row.boxes.size());
+            return pressOk(run, "12345", [&](const SignInRun& r) {
+                std::string why = compareBoxes(r, row.boxes);
+                if (!r.ended) why += " the run went on";
+                if (r.view.label != "label before sign-in") why += " the label changed";
+                return why;
+            });
         },
-        kDeadline, row.unprivileged);
+        kChildDeadline, row.unprivileged);
     ASSERT_TRUE(child.finished) << "the sign-in hung";
     EXPECT_EQ(child.status, 0) << child.report;
     EXPECT_EQ(child.report, "");
@@ -89,9 +88,9 @@ const std::string kMonitorFile = "__monitor.txt";
 const std::string kTenMegabytes(10u << 20, 'x');
 
 // A drive the monitor file picked shows as the database it looks for there (none in these rows).
-const Box kNoDatabaseOnC{15, kPathC};
-const Box kCannotRead{124, kMonitorFile};
-const Box kWrongStructure{125, kMonitorFile};
+const Box kNoDatabaseOnC{slot::kNoDatabaseFile, kPathC};
+const Box kCannotRead{slot::kCannotReadMonitor, kMonitorFile};
+const Box kWrongStructure{slot::kWrongMonitor, kMonitorFile};
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(MonitorFile, StationFiles, ::testing::Values(
@@ -126,17 +125,17 @@ INSTANTIATE_TEST_SUITE_P(MonitorFile, StationFiles, ::testing::Values(
                    fs::remove(s.folder() / kMonitorFile);
                    link(s, kMonitorFile, "elsewhere/__monitor.txt");
                },
-               {{123, kMonitorFile}}, false, "1", std::nullopt},
+               {{slot::kCannotOpenMonitor, kMonitorFile}}, false, "1", std::nullopt},
     StationRow{"no read permission",
                [](const Station& s) { fs::permissions(s.folder() / kMonitorFile, fs::perms::none); },
-               {{123, kMonitorFile}}, true, "1", std::nullopt},
+               {{slot::kCannotOpenMonitor, kMonitorFile}}, true, "1", std::nullopt},
     StationRow{"named pipe", [](const Station& s) { pipeAt(s.folder() / kMonitorFile); },
                {kCannotRead}, false, "1", std::nullopt}),
     rowName);
 
-const Box kCannotOpenDatabase{16, kPathC};
+const Box kCannotOpenDatabase{slot::kCannotOpenDatabase, kPathC};
 
-const Box kNoStudentsTable{114, ""};
+const Box kNoStudentsTable{slot::kNoStudentsTable, ""};
 
 // Two of the files that broke libmdb read as databases without a table Students; the other two
 // are refused as files.
@@ -178,38 +177,38 @@ INSTANTIATE_TEST_SUITE_P(Outputs, StationFiles, ::testing::Values(
                    writeFile(s.folder() / "db1.out", "earlier run\r\n");
                    fs::permissions(s.folder() / "db1.out", kReadOnlyFile);
                },
-               {{116, ""}}, true, "1", "earlier run\r\n"},
+               {{slot::kCannotCreateRecord, ""}}, true, "1", "earlier run\r\n"},
     StationRow{"read-only station folder",
                [](const Station& s) {
                    withStudents(s);
                    fs::permissions(s.folder(), kReadOnlyFolder);
                },
-               {{116, ""}}, true, std::nullopt, std::nullopt},
+               {{slot::kCannotCreateRecord, ""}}, true, std::nullopt, std::nullopt},
     StationRow{"db1.out named pipe",
                [](const Station& s) {
                    withStudents(s);
                    pipeAt(s.folder() / "db1.out");
                },
-               {{116, ""}}, false, "1", "<pipe>"},
+               {{slot::kCannotCreateRecord, ""}}, false, "1", "<pipe>"},
     StationRow{"vdm_out.txt on a full disk",
                [](const Station& s) {
                    fs::remove(s.folder() / kMonitorFile);
                    link(s, "vdm_out.txt", "/dev/full");
                },
-               {{123, kMonitorFile}}, false, "-> /dev/full", std::nullopt},
+               {{slot::kCannotOpenMonitor, kMonitorFile}}, false, "-> /dev/full", std::nullopt},
     StationRow{"vdm_out.txt read-only",
                [](const Station& s) {
                    fs::remove(s.folder() / kMonitorFile);
                    writeFile(s.folder() / "vdm_out.txt", "2");
                    fs::permissions(s.folder() / "vdm_out.txt", kReadOnlyFile);
                },
-               {{123, kMonitorFile}}, true, "2", std::nullopt},
+               {{slot::kCannotOpenMonitor, kMonitorFile}}, true, "2", std::nullopt},
     StationRow{"vdm_out.txt named pipe",
                [](const Station& s) {
                    fs::remove(s.folder() / kMonitorFile);
                    pipeAt(s.folder() / "vdm_out.txt");
                },
-               {{123, kMonitorFile}}, false, "<pipe>", std::nullopt}),
+               {{slot::kCannotOpenMonitor, kMonitorFile}}, false, "<pipe>", std::nullopt}),
     rowName);
 // clang-format on
 

@@ -105,6 +105,10 @@ ToolRun runTool(const QStringList& args) {
         QString::fromLocal8Bit(std::getenv("RV_BIN_DIR")) + QStringLiteral("/rulevion-helpdoc"),
         args);
     ToolRun run;
+    if (!tool.waitForStarted(60000)) {
+        run.errors = QStringLiteral("rulevion-helpdoc did not start: ") + tool.errorString();
+        return run;
+    }
     if (!tool.waitForFinished(60000)) {
         tool.kill();
         tool.waitForFinished();
@@ -121,6 +125,7 @@ std::string pdfText(const fs::path& pdf) {
     QProcess p;
     p.start(QStringLiteral("pdftotext"),
             {QString::fromStdString(pdf.string()), QStringLiteral("-")});
+    if (!p.waitForStarted(30000)) return {};
     if (!p.waitForFinished(30000)) {
         p.kill();
         p.waitForFinished();

@@ -1,6 +1,7 @@
 #include "Cp1251.h"
 #include "Drives.h"
 #include "ScopedEnv.h"
+#include "Station.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -13,8 +14,6 @@ using signin::hostPath;
 
 namespace {
 
-constexpr const char* kDatabase = "C:\\dat_ulmo\\as_dbase\\trener\\01\\dbtrener.mdb";
-
 TEST(DrivesTest, WindowsPathsLandInTheDriveFolders) {
     struct Case {
         const char* name;
@@ -24,21 +23,21 @@ TEST(DrivesTest, WindowsPathsLandInTheDriveFolders) {
     } cases[] = {
         {"plain drive folder",
          {"c/dat_ulmo/as_dbase/trener/01"},
-         kDatabase,
+         kPathC,
          "c/dat_ulmo/as_dbase/trener/01/dbtrener.mdb"},
         {"dosdevices drive folder",
          {"c:/dat_ulmo/as_dbase/trener/01"},
-         kDatabase,
+         kPathC,
          "c:/dat_ulmo/as_dbase/trener/01/dbtrener.mdb"},
         {"plain folder wins over dosdevices",
          {"c/x", "c:/dat_ulmo"},
-         kDatabase,
+         kPathC,
          "c/dat_ulmo/as_dbase/trener/01/dbtrener.mdb"},
-        {"no drive folder at all", {}, kDatabase, "c/dat_ulmo/as_dbase/trener/01/dbtrener.mdb"},
+        {"no drive folder at all", {}, kPathC, "c/dat_ulmo/as_dbase/trener/01/dbtrener.mdb"},
         {"lower-case drive letter", {"d"}, "d:\\a", "d/a"},
         {"components in other case",
          {"c:/DAT_ULMO/As_DBase/TRENER/01/DBTRENER.MDB"},
-         kDatabase,
+         kPathC,
          "c:/DAT_ULMO/As_DBase/TRENER/01/DBTRENER.MDB"},
         {"exact name preferred", {"c/Data", "c/data", "c/DATA"}, "C:\\data", "c/data"},
         {"first of several case variants", {"c/Data", "c/DATA"}, "C:\\data", "c/DATA"},

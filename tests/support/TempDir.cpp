@@ -1,11 +1,11 @@
 #include "TempDir.h"
 
+#include <unistd.h>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
 #include <system_error>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 

@@ -1,3 +1,4 @@
+#include "Child.h"
 #include "HandOff.h"
 #include "MessageCatalogue.h"
 #include "PasswordFile.h"
@@ -108,31 +109,38 @@ TEST_P(PasswordFileDialogTest, FailureEndsTheRunWithReturnAcceptedFileWaitsForIn
         return;
     }
 
-    TrainerPasswordDialog dialog(services, state);
-    dialog.createWinId();
-    services.onBox = [&](const ui::RecordingServices::Box&) {
-        EXPECT_FALSE(dialog.isVisible()) << "input could be taken before the file was read";
-        EXPECT_EQ(readFile(dir / "vdm_out.txt"), "5") << "handed over before the box";
-        EXPECT_EQ(passwordFileOpen(), c.openAtBox);
-        EXPECT_EQ(state.storedPassword, 0);
-        EXPECT_EQ(state.typedPassword, "");
-    };
-    try {
+    // The fatal exit ends the process: the dialog runs in a child, which checks what it can
+    // see only from inside at its end.
+    const ChildResult child = runWithDeadline([&] {
+        TrainerPasswordDialog dialog(services, state);
+        dialog.createWinId();
+        services.answerOk();
+        services.onBox = [&](const ui::RecordingServices::Box&) {
+            EXPECT_FALSE(dialog.isVisible()) << "input could be taken before the file was read";
+            EXPECT_EQ(readFile(dir / "vdm_out.txt"), "5") << "handed over before the box";
+            EXPECT_EQ(passwordFileOpen(), c.openAtBox);
+            EXPECT_EQ(state.storedPassword, 0);
+            EXPECT_EQ(state.typedPassword, "");
+        };
+        services.onEnd = [&](int) {
+            ASSERT_EQ(services.boxes.size(), 1u);
+            EXPECT_EQ(services.boxes[0].owner, &dialog);
+            EXPECT_EQ(services.boxes[0].title, messageText(text::kBoxTitle));
+            EXPECT_EQ(services.boxes[0].text, messageText(c.messageId));
+            EXPECT_EQ(services.boxes[0].type, ui::kBoxError);
+            EXPECT_FALSE(passwordFileOpen());
+            EXPECT_FALSE(dialog.isVisible());
+            EXPECT_FALSE(dialog.testAttribute(Qt::WA_WState_Created))
+                << "the window outlived the run";
+            reportToParent("ended");
+        };
         dialog.exec();
-        ADD_FAILURE() << "the dialog returned";
-    } catch (const ui::ProcessEnded& end) {
-        EXPECT_EQ(end.status, 0);
-    }
-    ASSERT_EQ(services.boxes.size(), 1u);
-    EXPECT_EQ(services.boxes[0].owner, &dialog);
-    EXPECT_EQ(services.boxes[0].title, messageText(text::kBoxTitle));
-    EXPECT_EQ(services.boxes[0].text, messageText(c.messageId));
-    EXPECT_EQ(services.boxes[0].type, ui::kBoxError);
-    EXPECT_EQ(services.endings, std::vector<int>{0});
+        return std::string("the dialog returned");
+    });
+    ASSERT_TRUE(child.finished) << "the dialog hung";
+    EXPECT_EQ(child.status, 0);
+    EXPECT_EQ(child.report, "ended");
     EXPECT_EQ(readFile(dir / "vdm_out.txt"), "1");
-    EXPECT_FALSE(passwordFileOpen());
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_FALSE(dialog.testAttribute(Qt::WA_WState_Created)) << "the window outlived the run";
 }
 
 const std::string kMagicBytes = passwordFileBytes(kMagic, 0).substr(0, 4);
@@ -164,14 +172,23 @@ INSTANTIATE_TEST_SUITE_P(
 // and still the fatal exit.
 TEST_F(TrainerTest, FailureWithAnUnwritableHandOffShowsBothMessagesInTurn) {
     fs::create_directory(dir / "vdm_out.txt");
-    TrainerPasswordDialog dialog(services, state);
-    EXPECT_THROW(dialog.exec(), ui::ProcessEnded);
-    ASSERT_EQ(services.boxes.size(), 2u);
-    EXPECT_EQ(services.boxes[0].text, messageText(text::kCannotOpenPasswordFile));
-    EXPECT_EQ(services.boxes[0].owner, &dialog);
-    EXPECT_EQ(services.boxes[1].text, messageText(text::kCannotOpenHandOff));
-    EXPECT_EQ(services.boxes[1].owner, nullptr);
-    EXPECT_EQ(services.endings, std::vector<int>{0});
+    const ChildResult child = runWithDeadline([&] {
+        TrainerPasswordDialog dialog(services, state);
+        services.answerOk(2);
+        services.onEnd = [&](int) {
+            ASSERT_EQ(services.boxes.size(), 2u);
+            EXPECT_EQ(services.boxes[0].text, messageText(text::kCannotOpenPasswordFile));
+            EXPECT_EQ(services.boxes[0].owner, &dialog);
+            EXPECT_EQ(services.boxes[1].text, messageText(text::kCannotOpenHandOff));
+            EXPECT_EQ(services.boxes[1].owner, nullptr);
+            reportToParent("ended");
+        };
+        dialog.exec();
+        return std::string("the dialog returned");
+    });
+    ASSERT_TRUE(child.finished) << "the dialog hung";
+    EXPECT_EQ(child.status, 0);
+    EXPECT_EQ(child.report, "ended");
 }
 
 const std::pair<std::int32_t, const char*> kBoxNames[] = {

@@ -71,6 +71,7 @@ TEST_F(TrainerTest, TypedPasswordIsComparedAsANumber) {
         SCOPED_TRACE(std::string("typed \"") + c.typed + "\" against " + std::to_string(c.stored));
         writePasswordFile(c.stored);
         services.boxes.clear();
+        if (!c.accepted) services.answerOk();  // the wrong password's box
         TrainerPasswordDialog* shown = nullptr;
         const int result = runDialog(services, state, [&](TrainerPasswordDialog& dialog) {
             shown = &dialog;
@@ -100,6 +101,7 @@ TEST_F(TrainerTest, PasswordFileIsReadAfreshOnEveryRun) {
     writePasswordFile(111);
     EXPECT_EQ(typeAndConfirm("111"), QDialog::Accepted);
     writePasswordFile(222);
+    services.answerOk();  // the wrong password's box
     EXPECT_EQ(typeAndConfirm("111"), QDialog::Rejected);
     EXPECT_EQ(services.boxes.size(), 1u);
     EXPECT_EQ(typeAndConfirm("222"), QDialog::Accepted);
@@ -156,6 +158,7 @@ TEST_F(TrainerTest, KeysAndCloseBoxEndTheDialogAsTheStationsDialogsDo) {
     for (const KeyCase& c : cases) {
         SCOPED_TRACE(c.name);
         services.boxes.clear();
+        if (c.wrongPasswordBox) services.answerOk();
         TrainerPasswordDialog* shown = nullptr;
         const int result = runDialog(services, state, [&](TrainerPasswordDialog& dialog) {
             shown = &dialog;

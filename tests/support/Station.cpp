@@ -2,22 +2,10 @@
 
 #include "MessageCatalogue.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdlib>
 #include <stdexcept>
-#include <thread>
 
 namespace fs = std::filesystem;
-
-namespace hardening {
-
-const std::string kPathC = signin::kDatabasePathC;
 
 Station::Station() : folder_(dir_ / "station"), drives_(dir_ / "drives") {
     fs::create_directories(folder_);
@@ -75,13 +63,15 @@ std::string dataBytes(const std::string& relative) {
     return readFile(fs::path(data) / relative);
 }
 
-void pressOk(SignInRun& run, const std::string& typed) {
+std::string pressOk(SignInRun& run, const std::string& typed,
+                    const std::function<std::string(SignInRun&)>& judge) {
     run.view.entry = typed;
-    try {
-        onSignIn(run.services, run.view, run.state, run.db);
-    } catch (const ui::ProcessEnded&) {
-        run.ended = true;
-    }
+    run.services.onEnd = [&](int status) {
+        run.ended = status;
+        reportToParent(judge(run));
+    };
+    onSignIn(run.services, run.view, run.state, run.db);
+    return judge(run);
 }
 
 std::string compareBoxes(const SignInRun& run, const std::vector<Box>& expected) {
@@ -116,91 +106,3 @@ std::string compareBoxes(const SignInRun& run, const std::vector<Box>& expected)
     }
     return {};
 }
-
-namespace {
-
-long long nowMs() {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
-[[noreturn]] void childSide(const std::function<std::string()>& body, int out,
-                            bool asUnprivileged) {
-    std::string report;
-    int status = 0;
-    if (asUnprivileged && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) {
-        report = "could not drop privileges";
-        status = 125;
-    } else {
-        try {
-            report = body();
-        } catch (const std::exception& e) {
-            report = std::string("exception: ") + e.what();
-            status = 127;
-        } catch (...) {
-            report = "unknown exception";
-            status = 127;
-        }
-    }
-    for (std::size_t done = 0; done < report.size();) {
-        const ssize_t n = write(out, report.data() + done, report.size() - done);
-        if (n <= 0) break;
-        done += static_cast<std::size_t>(n);
-    }
-    _exit(status);
-}
-
-}  // namespace
-
-ChildResult runWithDeadline(const std::function<std::string()>& body,
-                            std::chrono::milliseconds deadline, bool asUnprivileged) {
-    ChildResult result;
-    int ends[2];
-    if (pipe2(ends, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
-    const long long start = nowMs();
-    const long long end = start + deadline.count();
-    const pid_t pid = fork();
-    if (pid < 0) throw std::runtime_error("fork failed");
-    if (pid == 0) {
-        close(ends[0]);
-        childSide(body, ends[1], asUnprivileged);
-    }
-    close(ends[1]);
-
-    bool open = true;
-    while (open && nowMs() < end) {
-        pollfd fd{ends[0], POLLIN, 0};
-        const int ready = poll(&fd, 1, static_cast<int>(std::max(1LL, end - nowMs())));
-        if (ready <= 0) continue;
-        char chunk[4096];
-        const ssize_t n = read(ends[0], chunk, sizeof chunk);
-        if (n > 0)
-            result.report.append(chunk, static_cast<std::size_t>(n));
-        else if (n == 0 || errno != EINTR)
-            open = false;
-    }
-    close(ends[0]);
-
-    int status = 0;
-    for (;;) {
-        const pid_t r = waitpid(pid, &status, WNOHANG);
-        if (r == pid) {
-            result.finished = true;
-            break;
-        }
-        if (r < 0 && errno != EINTR) break;
-        if (nowMs() >= end) {
-            kill(pid, SIGKILL);
-            while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-            }
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    result.seconds = static_cast<double>(nowMs() - start) / 1000.0;
-    if (WIFEXITED(status)) result.status = WEXITSTATUS(status);
-    if (WIFSIGNALED(status)) result.status = 128 + WTERMSIG(status);
-    return result;
-}
-
-}  // namespace hardening

@@ -1,29 +1,25 @@
 #pragma once
 
+#include "Child.h"
 #include "FakeSignInView.h"
 #include "RecordingServices.h"
 #include "SignIn.h"
 #include "TempDir.h"
 
-#include <QWidget>
-
-#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
-namespace hardening {
-
-// How long one bad station may take before it counts as a hang.
-inline constexpr auto kDeadline = std::chrono::seconds(20);
 inline const std::filesystem::perms kReadOnlyFile = std::filesystem::perms::owner_read |
                                                     std::filesystem::perms::group_read |
                                                     std::filesystem::perms::others_read;
 
-// The database path of drive C:, as the boxes name it.
-extern const std::string kPathC;
+// The database's paths on drives C: and D:, as the boxes name them; written out here rather
+// than taken from the program, so that a wrong path there shows.
+inline const std::string kPathC = "C:\\dat_ulmo\\as_dbase\\trener\\01\\dbtrener.mdb";
+inline const std::string kPathD = "D:\\dat_ulmo\\as_dbase\\trener\\01\\dbtrener.mdb";
 
 // A station folder and the drives folder its monitor file points into (drive C:). The drives
 // root is handed to the sign-in through VDM_DRIVES for as long as the object lives.
@@ -47,7 +43,7 @@ public:
     // The file's bytes, or nullopt when there is nothing at that name; a link, a pipe or a
     // folder is named as such.
     std::optional<std::string> file(const std::string& name) const;
-    // Opens the folders up to the unprivileged user of runInChild(body, true).
+    // Opens the folders up to the unprivileged user of runWithDeadline(body, deadline, true).
     void openToEveryone() const;
 
 private:
@@ -65,11 +61,14 @@ struct SignInRun {
     FakeSignInView view;
     SignInState state;
     DatabaseObjects db;
-    bool ended = false;  // the process would have ended (fatal exit)
+    std::optional<int> ended;  // the status the process ended with
 };
 
-// Presses OK on the entry typed (CP1251) in the current directory.
-void pressOk(SignInRun& run, const std::string& typed);
+// Presses OK on the entry typed (CP1251) in the current directory, in a child of
+// runWithDeadline. What judge says of the run, ended or not, is the child's report; a run that
+// ends the process ends the child with its status.
+std::string pressOk(SignInRun& run, const std::string& typed,
+                    const std::function<std::string(SignInRun&)>& judge);
 
 // One box a test expects: slot 0 is the database engine's own description.
 struct Box {
@@ -79,16 +78,3 @@ struct Box {
 
 // Empty when the boxes shown are those expected, else what differs.
 std::string compareBoxes(const SignInRun& run, const std::vector<Box>& expected);
-
-// Runs body in a forked child and gives it a deadline; the child's report is what body
-// returned.
-struct ChildResult {
-    bool finished = false;  // false: killed at the deadline
-    int status = -1;        // exit status, or 128 + signal
-    std::string report;
-    double seconds = 0;
-};
-ChildResult runWithDeadline(const std::function<std::string()>& body,
-                            std::chrono::milliseconds deadline, bool asUnprivileged = false);
-
-}  // namespace hardening

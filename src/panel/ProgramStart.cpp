@@ -1,0 +1,42 @@
+#include "ProgramStart.h"
+
+#include "CrashGuard.h"
+#include "DialogUnits.h"
+#include "LauncherApp.h"
+#include "MainPanelDialog.h"
+#include "MessageCatalogue.h"
+#include "PasswordState.h"
+#include "QtWindowServices.h"
+#include "SignInState.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+#include <cstdio>
+
+int runProgram(int& argc, char** argv, const std::function<void(MainPanelDialog&)>& onPanel) {
+    app::installCrashGuard();
+    QApplication qtApp(argc, argv);
+    // The window system's own words (a field's context menu) in Russian, where installed.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
+    if (!ui::installFontSubstitutes())
+        std::fputs("rulevion-menu: Liberation Sans is not installed; texts may not show\n", stderr);
+
+    // Program-wide state; the texts are complete before the application object starts its work.
+    ui::QtWindowServices services;
+    trainer::PasswordState password;
+    catalogue();
+    SignInState signIn;
+    LauncherApp app([&] {
+        auto panel = std::make_unique<MainPanelDialog>(services, signIn, password);
+        if (onPanel) onPanel(*panel);
+        return panel;
+    });
+    app.initInstance();
+    return 0;
+}
