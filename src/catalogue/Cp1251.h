@@ -12,6 +12,9 @@ std::string fromUtf8(std::string_view utf8);
 
 std::string toUtf8(std::string_view cp1251);
 
+// Appends the UTF-8 form of a Unicode code point.
+void appendUtf8(std::string& out, char32_t codePoint);
+
 // The Unicode code point of one CP1251 byte; 0xFFFD for the one unassigned byte (0x98).
 char32_t toCodePoint(unsigned char byte);
 

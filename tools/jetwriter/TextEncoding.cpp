@@ -7,24 +7,6 @@
 namespace jetwriter {
 namespace {
 
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 // The line that the next character of `done` starts on.
 std::size_t lineAtEnd(std::string_view done) {
     std::size_t line = 1;
@@ -48,7 +30,7 @@ std::string fromUtf16(std::string_view bytes, bool littleEndian) {
         if (u >= 0xD800 && u <= 0xDBFF && i + 3 < bytes.size()) {
             const char32_t low = unit(i + 2);
             if (low >= 0xDC00 && low <= 0xDFFF) {
-                appendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
+                cp1251::appendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
                 i += 2;
                 continue;
             }
@@ -59,7 +41,7 @@ std::string fromUtf16(std::string_view bytes, bool littleEndian) {
                                   "the Unicode text holds a broken character (a lone UTF-16 "
                                   "surrogate); save the file again from the spreadsheet"),
                             {}});
-        appendUtf8(out, u);
+        cp1251::appendUtf8(out, u);
     }
     if (i < bytes.size())
         throw CsvError(lineAtEnd(out), 0, "",
@@ -82,7 +64,7 @@ std::string fromCp1251(std::string_view bytes) {
                                   "character there); save it as \"CSV UTF-8\" or as Unicode "
                                   "text"),
                             {}});
-        appendUtf8(out, cp);
+        cp1251::appendUtf8(out, cp);
     }
     return out;
 }
