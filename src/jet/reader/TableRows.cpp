@@ -5,6 +5,7 @@
 #include "TextDecoding.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace jet::reader {
 
@@ -66,6 +67,12 @@ Table::Impl::Impl(std::shared_ptr<File::Impl> f, detail::TableDef d)
     for (const Column& c : def.columns)
         if (!c.fixed && c.type != static_cast<std::uint8_t>(ColumnType::Boolean))
             varColumns_.push_back({c.number, c.varIndex});
+    fullDataStart_ = file->pages.format().colCountSize + fixedEndFor(def.maxCols);
+    varMask_.assign((std::size_t{def.maxCols} + 7) / 8, 0);
+    for (const VarColumn& c : varColumns_) {
+        fullVarSlots_ = std::max<std::uint32_t>(fullVarSlots_, c.index + 1u);
+        if (c.number < def.maxCols) varMask_[c.number / 8] |= std::uint8_t(1u << (c.number % 8));
+    }
 }
 
 std::uint32_t Table::Impl::fixedEndFor(std::uint32_t colCount) const {
@@ -86,7 +93,8 @@ void Table::Impl::checkRow(const Row& row) const {
     const std::uint32_t cc = colCountOf(f, row.data);
     if (cc == 0 || cc > def.maxCols) damaged("row's column count disagrees with the table");
     const std::uint32_t maskSize = (cc + 7) / 8;
-    const std::uint32_t dataStart = f.colCountSize + fixedEndFor(cc);
+    const std::uint32_t dataStart =
+        cc == def.maxCols ? fullDataStart_ : f.colCountSize + fixedEndFor(cc);
     const std::uint8_t* mask = row.data + row.size - maskSize;
     if (def.numVarCols == 0) {
         if (std::uint64_t{dataStart} + maskSize > row.size)
@@ -101,15 +109,22 @@ void Table::Impl::checkRow(const Row& row) const {
             std::int64_t{row.size} - maskSize - 4 - 2 * std::int64_t{count};
         if (tableStart < dataStart) damaged("row's variable table outside the row");
         const std::uint8_t* entry = row.data + row.size - maskSize - 4;
+        const auto last = static_cast<std::uint32_t>(tableStart);
         std::uint32_t previous = dataStart;
         for (std::uint32_t i = 0; i <= count; ++i, entry -= 2) {
             const std::uint32_t at = u16(entry);
-            if (at < previous || at > tableStart) damaged("variable columns outside the row");
+            if (at < previous || at > last) damaged("variable columns outside the row");
             previous = at;
         }
         // Access writes a slot for every variable column a row counts, and an empty one for a
         // Null: otherwise the mask or the offsets are damaged, and a value would be taken for
         // Null or read from another's bytes.
+        if (cc == def.maxCols && count >= fullVarSlots_) {
+            bool allPresent = true;
+            for (std::uint32_t b = 0; b < maskSize; ++b)
+                allPresent &= (mask[b] & varMask_[b]) == varMask_[b];
+            if (allPresent) return;
+        }
         const std::uint8_t* first = row.data + row.size - maskSize - 4;
         for (const VarColumn& c : varColumns_) {
             if (c.number >= cc) continue;
@@ -182,15 +197,21 @@ void Table::Impl::addPage(std::uint32_t number) {
             damaged("rows out of order on a page");
         previous = start;
     }
+    // The order checked above bounds each slot by the one before it; a live row must also hold
+    // at least a byte.
+    std::uint32_t end = f.pageSize;
     for (std::uint32_t i = 0; i < n; ++i) {
-        const std::uint16_t flags = u16(p + f.dataRowTable + 2 * i) & ~kSlotOffset;
+        const std::uint16_t entry = u16(p + f.dataRowTable + 2 * i);
+        const std::uint32_t start = entry & kSlotOffset;
+        const std::uint32_t rowEnd = std::exchange(end, start);
+        const std::uint16_t flags = entry & ~kSlotOffset;
         if (flags & kSlotHidden) continue;
-        const Slot s = slot(f, p, i);
+        if (start >= rowEnd) damaged("row bounds out of the page");
         if (flags & kSlotPointer) {
-            addMoved(s);
+            addMoved(Slot{flags, p + start, rowEnd - start});
             continue;
         }
-        const Row row{s.data, s.size};
+        const Row row{p + start, rowEnd - start};
         checkRow(row);
         rows.push_back(row);
     }

@@ -3,6 +3,7 @@
 #include "Cp1251.h"
 
 #include <array>
+#include <cstring>
 
 namespace jet::reader::detail {
 
@@ -204,6 +205,20 @@ void appendStoredText(std::string_view stored, std::string& out) {
         p += 2;
         left -= 2;
     }
+    // Every stored byte or unit gives at most one character: room for all of it up front, and
+    // the characters written in place (a scan decodes this for every row).
+    const std::size_t base = out.size();
+    out.resize(base + left);
+    char* const begin = out.data() + base;
+    char* o = begin;
+    const auto put = [&o](char32_t c) {
+        if (c < 0x80) {
+            *o++ = static_cast<char>(c);
+        } else {
+            const int byte = cp1251::fromCodePoint(c);
+            *o++ = byte < 0 ? '?' : static_cast<char>(byte);
+        }
+    };
     bool compressed = marked;
     while (left > 0) {
         if (marked && *p == 0) {
@@ -213,13 +228,18 @@ void appendStoredText(std::string_view stored, std::string& out) {
             continue;
         }
         if (compressed) {
-            // ASCII is the same in CP1251; only the upper half needs the table.
-            if (*p < 0x80)
-                out += static_cast<char>(*p);
-            else
-                appendCodePoint(*p, out);
-            ++p;
-            --left;
+            // A run of single bytes up to the next switch; ASCII is the same in CP1251, only the
+            // upper half needs the table.
+            const unsigned char* const runEnd =
+                static_cast<const unsigned char*>(std::memchr(p, 0, left));
+            const unsigned char* const stop = runEnd ? runEnd : p + left;
+            left -= static_cast<std::size_t>(stop - p);
+            for (; p != stop; ++p) {
+                if (*p < 0x80)
+                    *o++ = static_cast<char>(*p);
+                else
+                    put(*p);
+            }
             continue;
         }
         if (left < 2) break;
@@ -227,11 +247,9 @@ void appendStoredText(std::string_view stored, std::string& out) {
         p += 2;
         left -= 2;
         if (unit == 0) break;
-        if (unit < 0x80)
-            out += static_cast<char>(unit);
-        else
-            appendCodePoint(unit, out);
+        put(unit);
     }
+    out.resize(base + static_cast<std::size_t>(o - begin));
 }
 
 void appendCodePageText(std::string_view stored, std::uint16_t codePage, std::string& out) {
