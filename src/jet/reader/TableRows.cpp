@@ -279,6 +279,27 @@ Table::Impl::Field Table::Impl::field(std::uint32_t row, std::size_t column) {
 }
 
 void Table::Impl::appendText(std::uint32_t row, std::size_t column, std::string& out) {
+    if (!scanned) scan();
+    // The scanned column's case, a Jet4 Text value, located as field() does without its detour:
+    // a sign-in reads it for every row.
+    if (row < rows.size() && column < def.columns.size()) {
+        const Column& c = def.columns[column];
+        if (c.type == static_cast<std::uint8_t>(ColumnType::Text) && !c.fixed &&
+            !file->pages.format().jet3) {
+            const Row& r = rows[row];
+            const std::uint32_t cc = u16(r.data);
+            if (c.number >= cc) return;
+            const std::uint32_t maskSize = (cc + 7) / 8;
+            if (!((r.data[r.size - maskSize + c.number / 8] >> (c.number % 8)) & 1)) return;
+            const std::uint8_t* entry = r.data + r.size - maskSize - 4;  // checked by the scan
+            if (c.varIndex >= u16(entry + 2)) return;
+            const std::uint32_t start = u16(entry - 2 * c.varIndex);
+            const std::uint32_t end = u16(entry - 2 * c.varIndex - 2);
+            appendStoredText(
+                std::string_view(reinterpret_cast<const char*>(r.data) + start, end - start), out);
+            return;
+        }
+    }
     const Field v = field(row, column);
     const Column& c = def.columns[column];
     if (!readableAsText(c.type)) unreadable("column of type " + typeName(c.type) + " is not text");
