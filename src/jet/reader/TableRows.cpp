@@ -223,6 +223,14 @@ void Table::Impl::scan() {
     movedTargets_.clear();
     const std::vector<std::uint32_t> pages = usedPages(file->pages, def.usedMapPointer);
     file->pages.prefetch(pages);
+    // Room for every slot up front: a list grown row by row is copied a score of times, into
+    // fresh memory each time.
+    std::size_t slots = 0;
+    for (const std::uint32_t number : pages) {
+        const std::uint8_t* p = file->pages.page(number);
+        slots += std::min<std::uint32_t>(u16(p + file->pages.format().dataRowCount), 256);
+    }
+    rows.reserve(std::min(slots, kMaxRows));
     for (const std::uint32_t number : pages) addPage(number);
     // A moved row's data reached from two places would be two rows.
     std::sort(movedTargets_.begin(), movedTargets_.end());
