@@ -3,7 +3,6 @@
 #include "Cp1251.h"
 
 #include <array>
-#include <cstring>
 
 namespace jet::reader::detail {
 
@@ -197,28 +196,18 @@ void appendCodePoint(char32_t c, std::string& out) {
 
 }  // namespace
 
-void appendStoredText(std::string_view stored, std::string& out) {
-    const auto* p = reinterpret_cast<const unsigned char*>(stored.data());
-    std::size_t left = stored.size();
-    const bool marked = left >= 2 && p[0] == 0xFF && p[1] == 0xFE;
-    if (marked) {
-        p += 2;
-        left -= 2;
-    }
-    // Every stored byte or unit gives at most one character: room for all of it up front, and
-    // the characters written in place (a scan decodes this for every row).
-    const std::size_t base = out.size();
-    out.resize(base + left);
-    char* const begin = out.data() + base;
-    char* o = begin;
-    const auto put = [&o](char32_t c) {
-        if (c < 0x80) {
-            *o++ = static_cast<char>(c);
-        } else {
-            const int byte = cp1251::fromCodePoint(c);
-            *o++ = byte < 0 ? '?' : static_cast<char>(byte);
-        }
-    };
+namespace {
+
+inline char cp1251Of(char32_t c) {
+    // ASCII is the same in CP1251; only the rest needs the table.
+    if (c < 0x80) return static_cast<char>(c);
+    const int byte = cp1251::fromCodePoint(c);
+    return byte < 0 ? '?' : static_cast<char>(byte);
+}
+
+// Decodes into `o`, which has room for `left` characters; returns how many were written.
+std::size_t decodeStored(const unsigned char* p, std::size_t left, bool marked, char* const o) {
+    char* w = o;
     bool compressed = marked;
     while (left > 0) {
         if (marked && *p == 0) {
@@ -228,18 +217,8 @@ void appendStoredText(std::string_view stored, std::string& out) {
             continue;
         }
         if (compressed) {
-            // A run of single bytes up to the next switch; ASCII is the same in CP1251, only the
-            // upper half needs the table.
-            const unsigned char* const runEnd =
-                static_cast<const unsigned char*>(std::memchr(p, 0, left));
-            const unsigned char* const stop = runEnd ? runEnd : p + left;
-            left -= static_cast<std::size_t>(stop - p);
-            for (; p != stop; ++p) {
-                if (*p < 0x80)
-                    *o++ = static_cast<char>(*p);
-                else
-                    put(*p);
-            }
+            // A run of single bytes up to the next switch.
+            for (; left > 0 && *p != 0; ++p, --left) *w++ = cp1251Of(*p);
             continue;
         }
         if (left < 2) break;
@@ -247,9 +226,32 @@ void appendStoredText(std::string_view stored, std::string& out) {
         p += 2;
         left -= 2;
         if (unit == 0) break;
-        put(unit);
+        *w++ = cp1251Of(unit);
     }
-    out.resize(base + static_cast<std::size_t>(o - begin));
+    return static_cast<std::size_t>(w - o);
+}
+
+}  // namespace
+
+void appendStoredText(std::string_view stored, std::string& out) {
+    const auto* p = reinterpret_cast<const unsigned char*>(stored.data());
+    std::size_t left = stored.size();
+    const bool marked = left >= 2 && p[0] == 0xFF && p[1] == 0xFE;
+    if (marked) {
+        p += 2;
+        left -= 2;
+    }
+    // Every stored byte or unit gives at most one character. A scan decodes a short value for
+    // every row: on the stack, then appended at once; a long one in place.
+    constexpr std::size_t kShort = 256;
+    if (left <= kShort) {
+        char buffer[kShort];
+        out.append(buffer, decodeStored(p, left, marked, buffer));
+        return;
+    }
+    const std::size_t base = out.size();
+    out.resize(base + left);
+    out.resize(base + decodeStored(p, left, marked, out.data() + base));
 }
 
 void appendCodePageText(std::string_view stored, std::uint16_t codePage, std::string& out) {
