@@ -51,10 +51,17 @@ public:
         return true;
     }
     bool text(std::string& s) {
+        std::string_view v;
+        if (!textView(v)) return false;
+        s.assign(v);
+        return true;
+    }
+    // The text's bytes inside the payload, for building the string in place.
+    bool textView(std::string_view& v) {
         std::uint32_t n = 0;
         if (!u32(n)) return false;
         if (n > left()) return fail();
-        s.assign(in_.substr(pos_, n));
+        v = in_.substr(pos_, n);
         pos_ += n;
         return true;
     }
@@ -217,9 +224,13 @@ std::optional<Reply> decodeReply(std::string_view payload) {
                 for (std::int32_t& v : r.numbers)
                     if (!in.i32(v)) return std::nullopt;
             } else {
-                r.texts.resize(n);
-                for (std::string& t : r.texts)
-                    if (!in.text(t)) return std::nullopt;
+                // count() has bounded n by the payload's size.
+                r.texts.reserve(n);
+                for (std::uint32_t i = 0; i < n; ++i) {
+                    std::string_view t;
+                    if (!in.textView(t)) return std::nullopt;
+                    r.texts.emplace_back(t);
+                }
             }
             break;
         }

@@ -91,108 +91,138 @@ constexpr std::uint32_t kGrCountEntry = 63 + 5 * 25;
 
 INSTANTIATE_TEST_SUITE_P(
     Damages, HandMadeDamage,
-    ::testing::Values(
-        DamageCase{"truncatedMidPage",
-                   [](readertest::JetBytes& b, std::uint32_t, std::uint32_t) {
-                       b.bytes.resize(b.bytes.size() - 1000);
-                   },
-                   Failure::DamagedData},
-        DamageCase{"truncatedByWholePages",
-                   [](readertest::JetBytes& b, std::uint32_t, std::uint32_t data) {
-                       b.bytes.resize(std::size_t{data} * readertest::JetBytes::kPage);
-                   },
-                   Failure::DamagedData},
-        DamageCase{"usageMapPastTheEnd",
-                   [](readertest::JetBytes& b, std::uint32_t tdef, std::uint32_t) {
-                       const std::uint8_t* pointer = b.page(tdef) + 55;
-                       std::uint8_t* map = b.rowData(pointer[1] | (pointer[2] << 8), pointer[0]);
-                       putU32(map + 1, b.pageCount() + 3);  // the inline map's first page
-                   },
-                   Failure::DamagedData},
-        DamageCase{"usageMapNamesAnotherPage",
-                   [](readertest::JetBytes& b, std::uint32_t tdef, std::uint32_t) {
-                       const std::uint8_t* pointer = b.page(tdef) + 55;
-                       std::uint8_t* map = b.rowData(pointer[1] | (pointer[2] << 8), pointer[0]);
-                       putU32(map + 1, 2);  // now names the catalogue's definition and data
-                   },
-                   Failure::DamagedData},
-        DamageCase{"dataPageOfAnotherOwner",
-                   [](readertest::JetBytes& b, std::uint32_t, std::uint32_t data) {
-                       putU32(b.page(data) + 4, 2);
-                   },
-                   Failure::DamagedData},
-        DamageCase{"columnOutsideTheRow",
-                   [](readertest::JetBytes& b, std::uint32_t tdef, std::uint32_t) {
-                       b.page(tdef)[kGrCountEntry + 21] = 0xF0;
-                   },
-                   Failure::DamagedData},
-        DamageCase{"fixedColumnsOverlap",
-                   [](readertest::JetBytes& b, std::uint32_t tdef, std::uint32_t) {
-                       b.page(tdef)[kGrCountEntry + 21] = 2;  // StCount holds bytes 0..3
-                   },
-                   Failure::TableUnreadable},
-        DamageCase{"longOfAWrongSize",
-                   [](readertest::JetBytes& b, std::uint32_t tdef, std::uint32_t) {
-                       b.page(tdef)[kGrCountEntry + 23] = 2;
-                   },
-                   Failure::TableUnreadable},
-        DamageCase{"rowCountsMoreColumnsThanTheTable",
-                   [](readertest::JetBytes& b, std::uint32_t, std::uint32_t data) {
-                       b.rowData(data, 3)[0] = 9;
-                   },
-                   Failure::DamagedData},
-        DamageCase{"tableDefinedAtTheHeaderPage",
-                   [](readertest::JetBytes& b, std::uint32_t tdef, std::uint32_t) {
-                       // The catalogue row of Students: its Id (the definition's page) opens the
-                       // row.
-                       for (std::uint32_t row = 0;; ++row) {
-                           std::uint8_t* r = b.rowData(3, row);
-                           if (r[2] == tdef && r[3] == 0 && r[4] == 0) {
-                               r[2] = 0;
-                               return;
-                           }
-                       }
-                   },
-                   Failure::TableUnreadable},
-        DamageCase{"rowPointerLoop",
-                   [](readertest::JetBytes& b, std::uint32_t, std::uint32_t p) {
-                       b.setSlotFlags(p, 0, 0x4000);
-                       b.pointTo(p, 0, p, 1);
-                       b.setSlotFlags(p, 1, 0xC000);
-                       b.pointTo(p, 1, p, 2);
-                       b.setSlotFlags(p, 2, 0xC000);
-                       b.pointTo(p, 2, p, 1);
-                   },
-                   Failure::DamagedData},
-        DamageCase{"rowPointerToNowhere",
-                   [](readertest::JetBytes& b, std::uint32_t, std::uint32_t p) {
-                       b.setSlotFlags(p, 0, 0x4000);
-                       b.pointTo(p, 0, p, 200);
-                   },
-                   Failure::DamagedData},
-        DamageCase{"rowPointerToARowOfTheScan",
-                   [](readertest::JetBytes& b, std::uint32_t, std::uint32_t p) {
-                       b.setSlotFlags(p, 0, 0x4000);
-                       b.pointTo(p, 0, p, 5);
-                   },
-                   Failure::DamagedData},
-        DamageCase{"twoPointersToOneRow",
-                   [](readertest::JetBytes& b, std::uint32_t, std::uint32_t p) {
-                       for (const std::uint32_t row : {0u, 1u}) {
-                           b.setSlotFlags(p, row, 0x4000);
-                           b.pointTo(p, row, p, 4);
-                       }
-                       b.setSlotFlags(p, 4, 0x8000);
-                   },
-                   Failure::DamagedData},
-        DamageCase{"variableOffsetsOutOfOrder",
-                   [](readertest::JetBytes& b, std::uint32_t, std::uint32_t p) {
-                       // Row 0 ends the page: its null mask (1 byte), column count (2), then
-                       // the offsets of variable columns 0, 1, ... backwards.
-                       std::uint8_t* end = b.page(p) + readertest::JetBytes::kPage;
-                       end[-1 - 2 - 2 - 1] = 0xFF;  // column 1 begins past the others
-                   },
-                   Failure::DamagedData}),
+    ::testing::Values(DamageCase{"truncatedMidPage",
+                                 [](readertest::JetBytes& b, std::uint32_t, std::uint32_t) {
+                                     b.bytes.resize(b.bytes.size() - 1000);
+                                 },
+                                 Failure::DamagedData},
+                      DamageCase{"truncatedByWholePages",
+                                 [](readertest::JetBytes& b, std::uint32_t, std::uint32_t data) {
+                                     b.bytes.resize(std::size_t{data} *
+                                                    readertest::JetBytes::kPage);
+                                 },
+                                 Failure::DamagedData},
+                      DamageCase{"usageMapPastTheEnd",
+                                 [](readertest::JetBytes& b, std::uint32_t tdef, std::uint32_t) {
+                                     const std::uint8_t* pointer = b.page(tdef) + 55;
+                                     std::uint8_t* map =
+                                         b.rowData(pointer[1] | (pointer[2] << 8), pointer[0]);
+                                     putU32(map + 1,
+                                            b.pageCount() + 3);  // the inline map's first page
+                                 },
+                                 Failure::DamagedData},
+                      DamageCase{"usageMapNamesAnotherPage",
+                                 [](readertest::JetBytes& b, std::uint32_t tdef, std::uint32_t) {
+                                     const std::uint8_t* pointer = b.page(tdef) + 55;
+                                     std::uint8_t* map =
+                                         b.rowData(pointer[1] | (pointer[2] << 8), pointer[0]);
+                                     putU32(map + 1,
+                                            2);  // now names the catalogue's definition and data
+                                 },
+                                 Failure::DamagedData},
+                      DamageCase{"dataPageOfAnotherOwner",
+                                 [](readertest::JetBytes& b, std::uint32_t, std::uint32_t data) {
+                                     putU32(b.page(data) + 4, 2);
+                                 },
+                                 Failure::DamagedData},
+                      DamageCase{"columnOutsideTheRow",
+                                 [](readertest::JetBytes& b, std::uint32_t tdef, std::uint32_t) {
+                                     b.page(tdef)[kGrCountEntry + 21] = 0xF0;
+                                 },
+                                 Failure::DamagedData},
+                      DamageCase{"fixedColumnsOverlap",
+                                 [](readertest::JetBytes& b, std::uint32_t tdef, std::uint32_t) {
+                                     b.page(tdef)[kGrCountEntry + 21] =
+                                         2;  // StCount holds bytes 0..3
+                                 },
+                                 Failure::TableUnreadable},
+                      DamageCase{"longOfAWrongSize",
+                                 [](readertest::JetBytes& b, std::uint32_t tdef, std::uint32_t) {
+                                     b.page(tdef)[kGrCountEntry + 23] = 2;
+                                 },
+                                 Failure::TableUnreadable},
+                      DamageCase{"rowCountsMoreColumnsThanTheTable",
+                                 [](readertest::JetBytes& b, std::uint32_t, std::uint32_t data) {
+                                     b.rowData(data, 3)[0] = 9;
+                                 },
+                                 Failure::DamagedData},
+                      DamageCase{"tableDefinedAtTheHeaderPage",
+                                 [](readertest::JetBytes& b, std::uint32_t tdef, std::uint32_t) {
+                                     // The catalogue row of Students: its Id (the definition's
+                                     // page) opens the row.
+                                     for (std::uint32_t row = 0;; ++row) {
+                                         std::uint8_t* r = b.rowData(3, row);
+                                         if (r[2] == tdef && r[3] == 0 && r[4] == 0) {
+                                             r[2] = 0;
+                                             return;
+                                         }
+                                     }
+                                 },
+                                 Failure::TableUnreadable},
+                      DamageCase{"rowPointerLoop",
+                                 [](readertest::JetBytes& b, std::uint32_t, std::uint32_t p) {
+                                     b.setSlotFlags(p, 0, 0x4000);
+                                     b.pointTo(p, 0, p, 1);
+                                     b.setSlotFlags(p, 1, 0xC000);
+                                     b.pointTo(p, 1, p, 2);
+                                     b.setSlotFlags(p, 2, 0xC000);
+                                     b.pointTo(p, 2, p, 1);
+                                 },
+                                 Failure::DamagedData},
+                      DamageCase{"rowPointerToNowhere",
+                                 [](readertest::JetBytes& b, std::uint32_t, std::uint32_t p) {
+                                     b.setSlotFlags(p, 0, 0x4000);
+                                     b.pointTo(p, 0, p, 200);
+                                 },
+                                 Failure::DamagedData},
+                      DamageCase{"rowPointerToARowOfTheScan",
+                                 [](readertest::JetBytes& b, std::uint32_t, std::uint32_t p) {
+                                     b.setSlotFlags(p, 0, 0x4000);
+                                     b.pointTo(p, 0, p, 5);
+                                 },
+                                 Failure::DamagedData},
+                      DamageCase{"twoPointersToOneRow",
+                                 [](readertest::JetBytes& b, std::uint32_t, std::uint32_t p) {
+                                     for (const std::uint32_t row : {0u, 1u}) {
+                                         b.setSlotFlags(p, row, 0x4000);
+                                         b.pointTo(p, row, p, 4);
+                                     }
+                                     b.setSlotFlags(p, 4, 0x8000);
+                                 },
+                                 Failure::DamagedData},
+                      DamageCase{"variableOffsetsOutOfOrder",
+                                 [](readertest::JetBytes& b, std::uint32_t, std::uint32_t p) {
+                                     // Row 0 ends the page: its null mask (1 byte), column count
+                                     // (2), then the offsets of variable columns 0, 1, ...
+                                     // backwards.
+                                     std::uint8_t* end = b.page(p) + readertest::JetBytes::kPage;
+                                     end[-1 - 2 - 2 - 1] = 0xFF;  // column 1 begins past the others
+                                 },
+                                 Failure::DamagedData},
+                      DamageCase{"nullValueHoldsBytes",
+                                 [](readertest::JetBytes& b, std::uint32_t, std::uint32_t p) {
+                                     // Row 0's null mask ends the page; StBook (column 0) holds a
+                                     // number.
+                                     b.page(p)[readertest::JetBytes::kPage - 1] &= 0xFE;
+                                 },
+                                 Failure::DamagedData},
+                      DamageCase{"rowWithoutASlotForAColumnItCounts",
+                                 [](readertest::JetBytes& b, std::uint32_t, std::uint32_t p) {
+                                     // Row 0 counts two variable offsets for its four text columns.
+                                     std::uint8_t* end = b.page(p) + readertest::JetBytes::kPage;
+                                     end[-1 - 2] = 2;
+                                     end[-1 - 1] = 0;
+                                 },
+                                 Failure::DamagedData},
+                      DamageCase{"liveRowOfNoBytes",
+                                 [](readertest::JetBytes& b, std::uint32_t, std::uint32_t p) {
+                                     // Row 1's slot starts where row 0's does, which leaves it
+                                     // empty.
+                                     std::uint8_t* slots = b.page(p) + 14;
+                                     slots[2] = slots[0];
+                                     slots[3] = static_cast<std::uint8_t>(slots[1] & 0x1F);
+                                 },
+                                 Failure::DamagedData}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "JetFile.h"
 
+#include <algorithm>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -138,17 +140,24 @@ Reply JetFile::fetch(const Request& rq) {
     r.kind = c.kinds[rq.column];
     std::size_t bytes = 16;
     const std::uint32_t end = rq.start + std::min(rq.count, c.rows - rq.start);
-    std::string text;
+    // No more values than the byte budget lets in, whatever count was asked for.
+    const std::size_t most =
+        std::min<std::size_t>(end - rq.start, kBatchBytes / jet::protocol::textCost(0) + 1);
+    if (r.kind == ColumnKind::Long)
+        r.numbers.reserve(most);
+    else
+        r.texts.reserve(most);
     for (std::uint32_t row = rq.start; row < end && bytes < kBatchBytes; ++row) {
         if (r.kind == ColumnKind::Long) {
             r.numbers.push_back(c.table.number(row, column));
             bytes += 4;
         } else {
+            // Decoded straight into the reply: no copy per row.
+            std::string& text = r.texts.emplace_back();
             c.table.textInto(row, column, text);
             if (text.size() > jet::protocol::kMaxValueBytes)
                 text.resize(jet::protocol::kMaxValueBytes);
             bytes += jet::protocol::textCost(text.size());
-            r.texts.push_back(text);
         }
     }
     return r;

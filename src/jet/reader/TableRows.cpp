@@ -5,6 +5,7 @@
 #include "TextDecoding.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace jet::reader {
 
@@ -66,6 +67,12 @@ Table::Impl::Impl(std::shared_ptr<File::Impl> f, detail::TableDef d)
     for (const Column& c : def.columns)
         if (!c.fixed && c.type != static_cast<std::uint8_t>(ColumnType::Boolean))
             varColumns_.push_back({c.number, c.varIndex});
+    fullDataStart_ = file->pages.format().colCountSize + fixedEndFor(def.maxCols);
+    varMask_.assign((std::size_t{def.maxCols} + 7) / 8, 0);
+    for (const VarColumn& c : varColumns_) {
+        fullVarSlots_ = std::max<std::uint32_t>(fullVarSlots_, c.index + 1u);
+        if (c.number < def.maxCols) varMask_[c.number / 8] |= std::uint8_t(1u << (c.number % 8));
+    }
 }
 
 std::uint32_t Table::Impl::fixedEndFor(std::uint32_t colCount) const {
@@ -86,7 +93,8 @@ void Table::Impl::checkRow(const Row& row) const {
     const std::uint32_t cc = colCountOf(f, row.data);
     if (cc == 0 || cc > def.maxCols) damaged("row's column count disagrees with the table");
     const std::uint32_t maskSize = (cc + 7) / 8;
-    const std::uint32_t dataStart = f.colCountSize + fixedEndFor(cc);
+    const std::uint32_t dataStart =
+        cc == def.maxCols ? fullDataStart_ : f.colCountSize + fixedEndFor(cc);
     const std::uint8_t* mask = row.data + row.size - maskSize;
     if (def.numVarCols == 0) {
         if (std::uint64_t{dataStart} + maskSize > row.size)
@@ -101,15 +109,22 @@ void Table::Impl::checkRow(const Row& row) const {
             std::int64_t{row.size} - maskSize - 4 - 2 * std::int64_t{count};
         if (tableStart < dataStart) damaged("row's variable table outside the row");
         const std::uint8_t* entry = row.data + row.size - maskSize - 4;
+        const auto last = static_cast<std::uint32_t>(tableStart);
         std::uint32_t previous = dataStart;
         for (std::uint32_t i = 0; i <= count; ++i, entry -= 2) {
             const std::uint32_t at = u16(entry);
-            if (at < previous || at > tableStart) damaged("variable columns outside the row");
+            if (at < previous || at > last) damaged("variable columns outside the row");
             previous = at;
         }
         // Access writes a slot for every variable column a row counts, and an empty one for a
         // Null: otherwise the mask or the offsets are damaged, and a value would be taken for
         // Null or read from another's bytes.
+        if (cc == def.maxCols && count >= fullVarSlots_) {
+            bool allPresent = true;
+            for (std::uint32_t b = 0; b < maskSize; ++b)
+                allPresent &= (mask[b] & varMask_[b]) == varMask_[b];
+            if (allPresent) return;
+        }
         const std::uint8_t* first = row.data + row.size - maskSize - 4;
         for (const VarColumn& c : varColumns_) {
             if (c.number >= cc) continue;
@@ -182,15 +197,21 @@ void Table::Impl::addPage(std::uint32_t number) {
             damaged("rows out of order on a page");
         previous = start;
     }
+    // The order checked above bounds each slot by the one before it; a live row must also hold
+    // at least a byte.
+    std::uint32_t end = f.pageSize;
     for (std::uint32_t i = 0; i < n; ++i) {
-        const std::uint16_t flags = u16(p + f.dataRowTable + 2 * i) & ~kSlotOffset;
+        const std::uint16_t entry = u16(p + f.dataRowTable + 2 * i);
+        const std::uint32_t start = entry & kSlotOffset;
+        const std::uint32_t rowEnd = std::exchange(end, start);
+        const std::uint16_t flags = entry & ~kSlotOffset;
         if (flags & kSlotHidden) continue;
-        const Slot s = slot(f, p, i);
+        if (start >= rowEnd) damaged("row bounds out of the page");
         if (flags & kSlotPointer) {
-            addMoved(s);
+            addMoved(Slot{flags, p + start, rowEnd - start});
             continue;
         }
-        const Row row{s.data, s.size};
+        const Row row{p + start, rowEnd - start};
         checkRow(row);
         rows.push_back(row);
     }
@@ -202,6 +223,14 @@ void Table::Impl::scan() {
     movedTargets_.clear();
     const std::vector<std::uint32_t> pages = usedPages(file->pages, def.usedMapPointer);
     file->pages.prefetch(pages);
+    // Room for every slot up front: a list grown row by row is copied a score of times, into
+    // fresh memory each time.
+    std::size_t slots = 0;
+    for (const std::uint32_t number : pages) {
+        const std::uint8_t* p = file->pages.page(number);
+        slots += std::min<std::uint32_t>(u16(p + file->pages.format().dataRowCount), 256);
+    }
+    rows.reserve(std::min(slots, kMaxRows));
     for (const std::uint32_t number : pages) addPage(number);
     // A moved row's data reached from two places would be two rows.
     std::sort(movedTargets_.begin(), movedTargets_.end());
@@ -258,6 +287,27 @@ Table::Impl::Field Table::Impl::field(std::uint32_t row, std::size_t column) {
 }
 
 void Table::Impl::appendText(std::uint32_t row, std::size_t column, std::string& out) {
+    if (!scanned) scan();
+    // The scanned column's case, a Jet4 Text value, located as field() does without its detour:
+    // a sign-in reads it for every row.
+    if (row < rows.size() && column < def.columns.size()) {
+        const Column& c = def.columns[column];
+        if (c.type == static_cast<std::uint8_t>(ColumnType::Text) && !c.fixed &&
+            !file->pages.format().jet3) {
+            const Row& r = rows[row];
+            const std::uint32_t cc = u16(r.data);
+            if (c.number >= cc) return;
+            const std::uint32_t maskSize = (cc + 7) / 8;
+            if (!((r.data[r.size - maskSize + c.number / 8] >> (c.number % 8)) & 1)) return;
+            const std::uint8_t* entry = r.data + r.size - maskSize - 4;  // checked by the scan
+            if (c.varIndex >= u16(entry + 2)) return;
+            const std::uint32_t start = u16(entry - 2 * c.varIndex);
+            const std::uint32_t end = u16(entry - 2 * c.varIndex - 2);
+            appendStoredText(
+                std::string_view(reinterpret_cast<const char*>(r.data) + start, end - start), out);
+            return;
+        }
+    }
     const Field v = field(row, column);
     const Column& c = def.columns[column];
     if (!readableAsText(c.type)) unreadable("column of type " + typeName(c.type) + " is not text");

@@ -62,7 +62,13 @@ private:
         std::uint16_t number;
         std::uint16_t index;
     };
-    std::vector<VarColumn> varColumns_;  // pg_row of each moved row's data, during the scan
+    std::vector<VarColumn> varColumns_;
+    // A row that counts every column of the table, the common case, is checked against these
+    // worked out once: where its variable data may start, how many offsets it must have, and
+    // the null-mask bits of its variable columns (all set: no Null to check for bytes).
+    std::uint32_t fullDataStart_ = 0;
+    std::uint32_t fullVarSlots_ = 0;
+    std::vector<std::uint8_t> varMask_;
 };
 
 }  // namespace jet::reader

@@ -196,14 +196,18 @@ void appendCodePoint(char32_t c, std::string& out) {
 
 }  // namespace
 
-void appendStoredText(std::string_view stored, std::string& out) {
-    const auto* p = reinterpret_cast<const unsigned char*>(stored.data());
-    std::size_t left = stored.size();
-    const bool marked = left >= 2 && p[0] == 0xFF && p[1] == 0xFE;
-    if (marked) {
-        p += 2;
-        left -= 2;
-    }
+namespace {
+
+inline char cp1251Of(char32_t c) {
+    // ASCII is the same in CP1251; only the rest needs the table.
+    if (c < 0x80) return static_cast<char>(c);
+    const int byte = cp1251::fromCodePoint(c);
+    return byte < 0 ? '?' : static_cast<char>(byte);
+}
+
+// Decodes into `o`, which has room for `left` characters; returns how many were written.
+std::size_t decodeStored(const unsigned char* p, std::size_t left, bool marked, char* const o) {
+    char* w = o;
     bool compressed = marked;
     while (left > 0) {
         if (marked && *p == 0) {
@@ -213,13 +217,8 @@ void appendStoredText(std::string_view stored, std::string& out) {
             continue;
         }
         if (compressed) {
-            // ASCII is the same in CP1251; only the upper half needs the table.
-            if (*p < 0x80)
-                out += static_cast<char>(*p);
-            else
-                appendCodePoint(*p, out);
-            ++p;
-            --left;
+            // A run of single bytes up to the next switch.
+            for (; left > 0 && *p != 0; ++p, --left) *w++ = cp1251Of(*p);
             continue;
         }
         if (left < 2) break;
@@ -227,11 +226,32 @@ void appendStoredText(std::string_view stored, std::string& out) {
         p += 2;
         left -= 2;
         if (unit == 0) break;
-        if (unit < 0x80)
-            out += static_cast<char>(unit);
-        else
-            appendCodePoint(unit, out);
+        *w++ = cp1251Of(unit);
     }
+    return static_cast<std::size_t>(w - o);
+}
+
+}  // namespace
+
+void appendStoredText(std::string_view stored, std::string& out) {
+    const auto* p = reinterpret_cast<const unsigned char*>(stored.data());
+    std::size_t left = stored.size();
+    const bool marked = left >= 2 && p[0] == 0xFF && p[1] == 0xFE;
+    if (marked) {
+        p += 2;
+        left -= 2;
+    }
+    // Every stored byte or unit gives at most one character. A scan decodes a short value for
+    // every row: on the stack, then appended at once; a long one in place.
+    constexpr std::size_t kShort = 256;
+    if (left <= kShort) {
+        char buffer[kShort];
+        out.append(buffer, decodeStored(p, left, marked, buffer));
+        return;
+    }
+    const std::size_t base = out.size();
+    out.resize(base + left);
+    out.resize(base + decodeStored(p, left, marked, out.data() + base));
 }
 
 void appendCodePageText(std::string_view stored, std::uint16_t codePage, std::string& out) {
