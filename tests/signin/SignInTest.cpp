@@ -139,6 +139,15 @@ protected:
     }
 
     // A fatal end: the process ended with "1" for the shell, and no sign-in record.
+    // A table's next case starts as a fresh station: no drives, no outputs, no sign-in yet.
+    void startAgain() {
+        fs::remove_all(drives);
+        for (const char* f : {"db1.out", "vdm_out.txt"}) fs::remove(station / f);
+        services = {};
+        state = {};
+        db.release();
+    }
+
     void expectFatalEnd() {
         EXPECT_EQ(fileIn(station / "vdm_out.txt"), "1");
         EXPECT_FALSE(fs::exists(fs::symlink_status(station / "db1.out")));
@@ -312,11 +321,7 @@ TEST_F(SignInTest, LooksUpTheStudentAndWritesTheRecord) {
     // clang-format on
     for (const SignInCase& c : cases) {
         SCOPED_TRACE(c.name);
-        fs::remove_all(drives);
-        for (const char* f : {"db1.out", "vdm_out.txt"}) fs::remove(station / f);
-        services = {};
-        state = {};
-        db.release();
+        startAgain();
         view.label = "label before sign-in";
 
         switch (c.source) {
@@ -451,11 +456,7 @@ TEST_F(SignInTest, SignsInFromSchoolFilesOfEveryKind) {
     // clang-format on
     for (const SchoolFile& c : cases) {
         SCOPED_TRACE(c.name);
-        fs::remove_all(drives);
-        for (const char* f : {"db1.out", "vdm_out.txt"}) fs::remove(station / f);
-        services = {};
-        state = {};
-        db.release();
+        startAgain();
         fs::create_directories(databaseFile().parent_path());
         jetwriter::Options options;
         options.format = c.format;
