@@ -15,9 +15,9 @@ void showMessage(ui::WindowServices& services, SignInView& view, const std::stri
     services.messageBox(view.owner(), text, catalogue().caption, ui::kBoxSignInError);
 }
 
-[[noreturn]] void fail(ui::WindowServices& services, SignInView& view, int slot,
+[[noreturn]] void fail(ui::WindowServices& services, SignInView& view, SlotId slot,
                        const std::string& appended = {}) {
-    showMessage(services, view, catalogue().slotTexts[static_cast<std::size_t>(slot)] + appended);
+    showMessage(services, view, catalogue().slotTexts[slot] + appended);
     app::fatalExit(services);
 }
 

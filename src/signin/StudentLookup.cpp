@@ -20,7 +20,7 @@ namespace {
 
 // Ends the lookup with the message of slot; thrown only inside lookUpStudent.
 struct Failure {
-    int slot;
+    SlotId slot;
     std::string appended;
 };
 
@@ -70,8 +70,8 @@ void guardedOpen(LookupResult& result, Open open) {
     }
 }
 
-void openDatabaseObjects(LookupResult& result, DatabaseObjects& db,
-                         const std::string& databasePath, const fs::path& file) {
+void openDatabaseObjects(LookupResult& result, DatabaseObjects& db, const std::string& databasePath,
+                         const fs::path& file) {
     db.release();
     db.database = std::make_unique<jet::Database>();
     db.recordset = std::make_unique<jet::Recordset>(*db.database);

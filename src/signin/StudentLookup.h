@@ -42,7 +42,7 @@ struct LookupResult {
     // object's open state decides.
     std::vector<std::string> engineErrors;
     // For Failed: the message that ends the process and what is appended to it.
-    int failure = 0;
+    SlotId failure{};
     std::string appended;
 };
 

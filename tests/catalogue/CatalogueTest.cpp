@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <type_traits>
 
 namespace {
 
@@ -122,16 +123,18 @@ TEST(Catalogue, LineFeedsAndQuotedOk) {
 
 TEST(Catalogue, EmptySlotsAndUnknownIds) {
     const MessageCatalogue& c = catalogue();
-    const int filled[] = {
+    const SlotId filled[] = {
         slot::kNoDatabaseFile,     slot::kCannotOpenDatabase, slot::kNoStudentsTable,
         slot::kStudentNotFound,    slot::kCannotCreateRecord, slot::kCannotWriteRecord,
         slot::kCannotOpenStudents, slot::kCannotOpenMonitor,  slot::kCannotReadMonitor,
         slot::kWrongMonitor,       slot::kDrivingQuestion};
     for (int slot = 0; slot < MessageCatalogue::kSlotCount; ++slot) {
-        const bool isFilled = std::find(std::begin(filled), std::end(filled), slot) != std::end(filled);
+        const bool isFilled = std::find(std::begin(filled), std::end(filled), SlotId{slot}) !=
+                              std::end(filled);
         EXPECT_EQ(c.slotTexts[static_cast<size_t>(slot)].empty(), !isFilled) << "slot " << slot;
     }
-    for (int id : {-1, 3, 6, 36, 137, 1000, INT32_MIN, INT32_MAX}) EXPECT_EQ(messageText(id), "") << id;
+    for (std::int32_t id : {-1, 3, 6, 36, 137, 1000, INT32_MIN, INT32_MAX})
+        EXPECT_EQ(messageText(TextId{id}), "") << id;
 }
 
 TEST(Catalogue, MessageTextHandsOutFreshCopies) {
@@ -154,5 +157,15 @@ TEST(Cp1251, RoundTripsEveryByteAndMarksTheUnmappable) {
     EXPECT_EQ(cp1251::fromUtf8("\xC0\x80"), "?");                // overlong
     EXPECT_EQ(cp1251::fromUtf8(std::string("a\0b", 3)), std::string("a\0b", 3));
 }
+
+// A slot, a bare number or another text's id in the place of a text id was once a silent wrong
+// text (slot 15 and text 15 are different messages); now it does not compile.
+static_assert(!std::is_invocable_v<decltype(&messageText), SlotId>);
+static_assert(!std::is_invocable_v<decltype(&messageText), int>);
+static_assert(std::is_invocable_v<decltype(&messageText), TextId>);
+template <class Id>
+concept IndexesSlotTexts = requires(const SlotTexts& texts, Id id) { texts[id]; };
+static_assert(IndexesSlotTexts<SlotId>);
+static_assert(!IndexesSlotTexts<TextId>);
 
 }  // namespace

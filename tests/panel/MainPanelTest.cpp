@@ -55,7 +55,7 @@ protected:
 TEST_F(PanelTest, CaptionsComeFromTheCatalogueByteForByte) {
     const struct {
         const char* control;
-        int textId;
+        TextId textId;
     } captions[] = {{"exitButton", text::kExitCaption},
                     {"returnButton", text::kReturnCaption},
                     {"trainerButton", text::kTrainerCaption},

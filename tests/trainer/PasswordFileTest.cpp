@@ -78,7 +78,7 @@ constexpr int kAccepted = -1;
 struct FileCase {
     const char* name;
     std::optional<std::string> bytes;  // none: no file at all
-    int messageId;
+    TextId messageId;
     bool openAtBox;  // the failure's box comes while the file is still open
 };
 
@@ -191,7 +191,7 @@ TEST_F(TrainerTest, FailureWithAnUnwritableHandOffShowsBothMessagesInTurn) {
     EXPECT_EQ(child.report, "ended");
 }
 
-const std::pair<std::int32_t, const char*> kBoxNames[] = {
+const std::pair<TextId, const char*> kBoxNames[] = {
     {text::kCannotOpenPasswordFile, "cannot-open"},
     {text::kCannotReadPasswordFile, "cannot-read"},
     {text::kBrokenPasswordFile, "broken"},
@@ -203,7 +203,7 @@ const std::pair<std::int32_t, const char*> kBoxNames[] = {
 class AnsweringServices : public ui::QtWindowServices {
 public:
     int messageBox(QWidget* owner, const std::string& text, const std::string&,
-                   unsigned type) override {
+                   ui::BoxType type) override {
         const char* name = "unexpected";
         for (const auto& [id, candidate] : kBoxNames)
             if (text == messageText(id)) name = candidate;

@@ -54,7 +54,7 @@ TEST(QtWindowServices, BoxTypesMapToIconsButtonsAndStacking) {
     ui::QtWindowServices services;
     QWidget owner;
     struct Case {
-        unsigned type;
+        ui::BoxType type;
         QWidget* owner;
         QMessageBox::StandardButton press;
         int answer;
@@ -77,7 +77,7 @@ TEST(QtWindowServices, BoxTypesMapToIconsButtonsAndStacking) {
         // clang-format on
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.type);
+        SCOPED_TRACE(static_cast<unsigned>(c.type));
         int answer = 0;
         const Seen seen = inspectThenPress(
             c.press, [&] { answer = services.messageBox(c.owner, kText, kTitle, c.type); });
