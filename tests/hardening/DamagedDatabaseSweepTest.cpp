@@ -262,7 +262,9 @@ std::string judgeSignIn(SignInRun& run) {
     } allowed[] = {
         {Outcome::Found, false, {}},
         {Outcome::NotFound, false, {{slot::kStudentNotFound, ""}}},
-        {Outcome::CannotOpenDatabase, true, {{kEngineBox, ""}, {slot::kCannotOpenDatabase, kPathC}}},
+        {Outcome::CannotOpenDatabase,
+         true,
+         {{kEngineBox, ""}, {slot::kCannotOpenDatabase, kPathC}}},
         {Outcome::NoTable, true, {{kEngineBox, ""}, {slot::kNoStudentsTable, ""}}},
         {Outcome::CannotOpenTable, true, {{kEngineBox, ""}, {slot::kCannotOpenStudents, ""}}},
     };

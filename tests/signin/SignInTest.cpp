@@ -133,8 +133,7 @@ protected:
             EXPECT_EQ(box.owner, &view.widget);
             EXPECT_EQ(box.title, catalogue().caption);
             EXPECT_EQ(box.type, ui::kBoxSignInError);
-            EXPECT_EQ(box.text, catalogue().slotTexts[expected[i].slot] +
-                                    expected[i].appended);
+            EXPECT_EQ(box.text, catalogue().slotTexts[expected[i].slot] + expected[i].appended);
         }
     }
 
@@ -499,7 +498,8 @@ TEST_F(SignInTest, ColumnOfAnUnusableKindIsNamedWithItsKind) {
 TEST_F(SignInTest, RecordThatCannotBeCreatedEndsTheRun) {
     makeDatabase(databaseFile(), kRoster);
     fs::create_directory(station / "db1.out");
-    pressOkToTheEnd("12345", {{slot::kCannotCreateRecord, ""}}, [&] { EXPECT_EQ(view.label, "label before sign-in"); });
+    pressOkToTheEnd("12345", {{slot::kCannotCreateRecord, ""}},
+                    [&] { EXPECT_EQ(view.label, "label before sign-in"); });
     EXPECT_EQ(fileIn(station / "vdm_out.txt"), "1");
     EXPECT_TRUE(fs::is_directory(station / "db1.out"));
 }

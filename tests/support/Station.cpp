@@ -97,8 +97,7 @@ std::string compareBoxes(const SignInRun& run, const std::vector<Box>& expected)
             if (!box.engine || box.text.empty()) return "boxes shown: " + shown;
             continue;
         }
-        if (box.engine ||
-            box.text != catalogue().slotTexts[want.slot] + want.appended)
+        if (box.engine || box.text != catalogue().slotTexts[want.slot] + want.appended)
             return "boxes shown: " + shown;
         if (box.owner != &run.view.widget || box.title != catalogue().caption ||
             box.type != ui::kBoxSignInError)

@@ -71,9 +71,28 @@ TEST(PasswordFileParse, DecodesOnlyCompleteFilesWithTheMagic) {
     }
 }
 
+// What the technician's tool writes is what the trainer reads back, for the extremes the field
+// can hold too; the bytes are written out so that a change of the magic shows.
+TEST(PasswordFileWrite, WritesTheMagicThenThePasswordAndReadsBack) {
+    const std::pair<std::int32_t, std::string> cases[] = {
+        {0, std::string("\x3E\x89\0\0\0\0\0\0", 8)},
+        {4711, std::string("\x3E\x89\0\0\x67\x12\0\0", 8)},
+        {INT32_MAX, std::string("\x3E\x89\0\0\xFF\xFF\xFF\x7F", 8)},
+        {-1, std::string("\x3E\x89\0\0\xFF\xFF\xFF\xFF", 8)},
+    };
+    for (const auto& [password, bytes] : cases) {
+        SCOPED_TRACE(password);
+        const std::string written = trainer::passwordFileBytes(password);
+        EXPECT_EQ(written, bytes);
+        const trainer::PasswordRecord record = trainer::parsePasswordFile(written);
+        EXPECT_EQ(record.status, PasswordFileStatus::Ok);
+        EXPECT_EQ(record.password, password);
+    }
+}
+
 // One file in the station folder against what the dialog makes of it. kAccepted: the file is
 // accepted and the dialog waits for the password.
-constexpr int kAccepted = -1;
+constexpr TextId kAccepted{-1};
 
 struct FileCase {
     const char* name;

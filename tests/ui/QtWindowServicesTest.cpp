@@ -2,11 +2,11 @@
 #include "QtWindowServices.h"
 #include "Text.h"
 
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 #include <functional>
 

@@ -255,8 +255,9 @@ private:
             record.status == trainer::PasswordFileStatus::NoPassword)
             fault = Check::tr("%1 is shorter than 8 bytes").arg(name);
         else if (record.status == trainer::PasswordFileStatus::WrongMagic)
-            fault =
-                Check::tr("%1 is not a password file (its first 4 bytes are not 35134)").arg(name);
+            fault = Check::tr("%1 is not a password file (its first 4 bytes are not %2)")
+                        .arg(name)
+                        .arg(trainer::kPasswordMagic);
         else if (record.password < 0)
             fault = Check::tr(
                         "%1 holds the password %2, which the password field cannot take "
