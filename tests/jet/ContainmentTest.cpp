@@ -229,6 +229,22 @@ TEST(Containment, TightMemoryLimitStillReadsTheBigTable) {
     EXPECT_EQ(jettest::readAllRows(s.records).size(), 20000u);
 }
 
+// Memory follows what is read, not what the file claims: a small file made sparse to the most
+// pages a file may have (64 GB) reads under a limit far below an index of every page it claims.
+TEST(Containment, AFileClaimingTheMostPagesReadsUnderATightLimit) {
+    if (!jettest::helperLimitsAddressSpace())
+        GTEST_SKIP() << "the sanitizer build's helper runs without an address-space limit";
+    TempDir dir;
+    const fs::path file = dir / "sparse.mdb";
+    fs::copy_file(jettest::dataFile("jet/students_small.mdb"), file);
+    fs::resize_file(file, std::uint64_t{0xFFFFFF} * kPage);
+    jet::Limits limits = jettest::realHelper();
+    limits.addressSpaceBytes = 96u << 20;
+    jettest::OpenStudents s(file, limits);
+    EXPECT_EQ(jettest::readAllRows(s.records),
+              jettest::readCsv(jettest::dataFile("jet/students_small.csv")));
+}
+
 // The program keeps working after a contained failure: the next file reads normally.
 TEST(Containment, ProgramGoesOnAfterAFailure) {
     const jet::Limits limits = jettest::realHelper();

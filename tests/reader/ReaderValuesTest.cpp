@@ -189,6 +189,13 @@ protected:
         next[1] = static_cast<char>(first_ + 1);
         addLvalRow(bytes, first_, next, "Hello, ");
         addLvalRow(bytes, first_ + 1, std::string(4, '\0'), "world");
+        // Chains that do not add up: row 1 points at itself, row 2 at itself with no bytes,
+        // row 3 on to the "Hello, " row, rows 4 and 5 at each other.
+        addLvalRow(bytes, first_ + 1, pointer(first_ + 1, 1), "ab");
+        addLvalRow(bytes, first_ + 1, pointer(first_ + 1, 2), "");
+        addLvalRow(bytes, first_ + 1, pointer(first_, 1), "xy");
+        addLvalRow(bytes, first_ + 1, pointer(first_ + 1, 5), "a");
+        addLvalRow(bytes, first_ + 1, pointer(first_ + 1, 4), "a");
         path_ = bytes.save(dir_.path(), "memo.mdb");
         file_ = std::make_unique<jet::reader::detail::PageFile>(path_.string());
     }
@@ -209,6 +216,12 @@ protected:
         p[14 + 2 * rows] = static_cast<std::uint8_t>(start);
         p[15 + 2 * rows] = static_cast<std::uint8_t>(start >> 8);
         p[12] = static_cast<std::uint8_t>(rows + 1);
+    }
+    static std::string pointer(std::uint32_t page, std::uint8_t row) {
+        std::string p(4, '\0');
+        p[0] = static_cast<char>(row);
+        p[1] = static_cast<char>(page);
+        return p;
     }
     std::string field(std::uint32_t length, std::uint8_t kind, std::uint32_t page,
                       std::uint8_t row) {
@@ -231,6 +244,23 @@ protected:
     std::unique_ptr<jet::reader::detail::PageFile> file_;
 };
 
+// A long value is decoded no further than the caller takes: the helper's reply cap.
+TEST(LongValueText, IsCutAtTheLimit) {
+    jetwriter::Table t{"Notes", {{"Note", jetwriter::ColumnType::Memo}}, {}};
+    const std::string note = std::string(9000, 'a') + std::string(3000, 'b');
+    t.rows.push_back({note});
+    TempDir dir;
+    jet::reader::File file(readertest::written({t}).save(dir.path(), "notes.mdb").string());
+    jet::reader::Table notes = file.table("Notes");
+    std::string text;
+    notes.textInto(0, 0, text);
+    EXPECT_EQ(text, note);
+    for (const std::size_t limit : {0u, 1u, 100u, 9001u, 12000u, 20000u}) {
+        notes.textInto(0, 0, text, limit);
+        EXPECT_EQ(text, note.substr(0, limit)) << limit;
+    }
+}
+
 TEST_F(LongValues, EachPlaceIsRead) {
     EXPECT_EQ(read(field(3, 0x80, 0, 0) + "abc"), "abc");
     EXPECT_EQ(read(field(12, 0x00, first_, 1)), "Hello, world");
@@ -246,6 +276,12 @@ TEST_F(LongValues, BadPointersAndLengthsAreDamage) {
         field(5, 0x40, first_, 7),      // no such row
         field(5, 0x20, first_, 0),      // unknown kind
         std::string(11, '\0'),          // header cut short
+        // A chain is bounded by the value's own length, its pieces adding up to it exactly:
+        field(10, 0x00, first_, 1),     // the last piece longer than what remains
+        field(6, 0x00, first_ + 1, 1),  // a piece that points to itself
+        field(5, 0x00, first_ + 1, 2),  // a piece that carries no bytes
+        field(9, 0x00, first_ + 1, 3),  // the last piece points onward
+        field(3, 0x00, first_ + 1, 4),  // two pieces that point to each other
     };
     for (const std::string& f : bad) {
         try {

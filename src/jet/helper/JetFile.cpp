@@ -152,11 +152,9 @@ Reply JetFile::fetch(const Request& rq) {
             r.numbers.push_back(c.table.number(row, column));
             bytes += 4;
         } else {
-            // Decoded straight into the reply: no copy per row.
+            // Decoded straight into the reply, no further than a value may be sent.
             std::string& text = r.texts.emplace_back();
-            c.table.textInto(row, column, text);
-            if (text.size() > jet::protocol::kMaxValueBytes)
-                text.resize(jet::protocol::kMaxValueBytes);
+            c.table.textInto(row, column, text, jet::protocol::kMaxValueBytes);
             bytes += jet::protocol::textCost(text.size());
         }
     }

@@ -55,6 +55,7 @@ struct Format {
     std::uint32_t colPrecision = 11;
     std::uint32_t colScale = 12;
     std::uint32_t colFlags = 15;
+    std::uint32_t colExtFlags = 16;  // Jet4 and later only
     std::uint32_t colFixedOffset = 21;
     std::uint32_t colLength = 23;
 

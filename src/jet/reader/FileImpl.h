@@ -18,6 +18,10 @@ struct File::Impl {
         std::string name;  // CP1251
         std::uint32_t page;
         bool system;
+        // Its LvProp field as the catalogue row holds it (the row stays in a held page); read
+        // only for a table with calculated columns.
+        const std::uint8_t* properties = nullptr;
+        std::uint32_t propertiesSize = 0;
     };
     std::vector<Entry> tables;
     Table open(std::string_view name, bool system, const std::shared_ptr<Impl>& self);

@@ -33,13 +33,21 @@ bool isNumber(std::uint8_t type) {
     throw ReadError(Failure::NotADatabase, detail);
 }
 
-std::size_t catalogueColumn(const TableDef& def, std::string_view name, std::uint8_t type) {
+constexpr std::size_t kNoColumn = ~std::size_t{0};
+
+std::size_t findCatalogueColumn(const TableDef& def, std::string_view name, std::uint8_t type) {
     for (std::size_t i = 0; i < def.columns.size(); ++i)
         if (cp1251::equalIgnoringCase(def.columns[i].name, name)) {
             if (def.columns[i].type != type) notADatabase("catalogue column of a wrong type");
             return i;
         }
-    notADatabase("catalogue column missing");
+    return kNoColumn;
+}
+
+std::size_t catalogueColumn(const TableDef& def, std::string_view name, std::uint8_t type) {
+    const std::size_t i = findCatalogueColumn(def, name, type);
+    if (i == kNoColumn) notADatabase("catalogue column missing");
+    return i;
 }
 
 // The tables MSysObjects lists (type 1); user tables are those without the system flags.
@@ -53,6 +61,9 @@ std::vector<File::Impl::Entry> readCatalogue(const std::shared_ptr<File::Impl>& 
         catalogueColumn(catalogue.def, "Type", static_cast<std::uint8_t>(ColumnType::Integer));
     const std::size_t flags =
         catalogueColumn(catalogue.def, "Flags", static_cast<std::uint8_t>(ColumnType::Long));
+    // Only calculated columns need the properties; a catalogue without them is still one.
+    const std::size_t properties =
+        findCatalogueColumn(catalogue.def, "LvProp", static_cast<std::uint8_t>(ColumnType::Ole));
     catalogue.scan();
     std::vector<File::Impl::Entry> tables;
     for (std::uint32_t row = 0; row < catalogue.rows.size(); ++row) {
@@ -68,6 +79,13 @@ std::vector<File::Impl::Entry> readCatalogue(const std::shared_ptr<File::Impl>& 
         e.system = flagsField.present && (u32(flagsField.data) & kSystemFlags) != 0;
         catalogue.appendText(row, name, e.name);
         e.page = u32(idField.data) & 0x00FFFFFF;
+        if (properties != kNoColumn) {
+            const auto field = catalogue.field(row, properties);
+            if (field.present) {
+                e.properties = field.data;
+                e.propertiesSize = field.size;
+            }
+        }
         tables.push_back(std::move(e));
     }
     return tables;
@@ -121,17 +139,13 @@ std::string Table::text(std::uint32_t row, std::size_t column) {
     return out;
 }
 
-void Table::textInto(std::uint32_t row, std::size_t column, std::string& out) {
+void Table::textInto(std::uint32_t row, std::size_t column, std::string& out, std::size_t limit) {
     out.clear();
-    impl_->appendText(row, column, out);
+    impl_->appendText(row, column, out, limit);
 }
 
 std::int32_t Table::number(std::uint32_t row, std::size_t column) {
-    const Impl::Field v = impl_->field(row, column);
-    const Column& c = impl_->def.columns[column];
-    if (!readableAsLong(c.type))
-        unreadable("column of type " + typeName(c.type) + " is not a number");
-    return v.present ? numberValue(c, v.data, v.size) : 0;
+    return impl_->number(row, column);
 }
 
 bool Table::isNull(std::uint32_t row, std::size_t column) {

@@ -55,6 +55,9 @@ struct Column {
     std::uint16_t length = 0;       // fixed columns: size in bytes
     std::uint8_t precision = 0;     // Decimal
     std::uint8_t scale = 0;         // Decimal
+    // An expression's result Access stores with the row (Access 2010 and later): `type` is the
+    // result's type, each value is wrapped, and a Yes/No result is not kept in the null mask.
+    bool calculated = false;
 };
 
 // What a value becomes where the caller wants text or a 32-bit number.
@@ -79,8 +82,10 @@ public:
     std::uint32_t rowCount();
     std::string text(std::uint32_t row, std::size_t column);     // CP1251; Null -> ""
     std::int32_t number(std::uint32_t row, std::size_t column);  // Null -> 0
-    // As text(), into a buffer the caller reuses across rows (no allocation per row).
-    void textInto(std::uint32_t row, std::size_t column, std::string& out);
+    // As text(), into a buffer the caller reuses across rows (no allocation per row), cut after
+    // `limit` characters: a long value is decoded no further than that.
+    void textInto(std::uint32_t row, std::size_t column, std::string& out,
+                  std::size_t limit = std::string::npos);
     bool isNull(std::uint32_t row, std::size_t column);
 
     struct Impl;  // the reader's own

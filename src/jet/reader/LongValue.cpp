@@ -2,6 +2,9 @@
 
 #include "DataPage.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace jet::reader::detail {
 
 namespace {
@@ -44,18 +47,28 @@ std::string_view longValue(PageFile& file, const std::uint8_t* field, std::uint3
         return {reinterpret_cast<const char*>(s.data), length};
     }
     if (kind != kChain) damaged("unknown long value kind");
+    // The value's length bounds the chain: each piece carries bytes, none more than remain, and
+    // the last one ends it. A loop runs out of length or revisits a row.
     scratch.clear();
+    std::vector<std::uint32_t> visited;
     std::uint32_t next = pointer;
-    for (std::uint32_t hops = 0; scratch.size() < length; ++hops) {
+    while (scratch.size() < length) {
         if (next == 0) damaged("long value chain ends early");
-        if (hops >= file.pageCount()) damaged("long value chain loops");
+        visited.push_back(next);
         const Slot s = longValueRow(file, next);
         if (s.size < 4) damaged("long value chain row too short");
+        const std::uint32_t piece = s.size - 4;
+        if (piece == 0) damaged("long value chain piece of no bytes");
+        if (piece > length - scratch.size()) damaged("long value chain piece past the value");
+        const std::uint32_t at = next;
         next = u32(s.data);
-        const std::uint32_t take =
-            std::min(s.size - 4, length - static_cast<std::uint32_t>(scratch.size()));
-        scratch.append(reinterpret_cast<const char*>(s.data + 4), take);
+        if (next == at) damaged("long value chain visits a row twice");
+        scratch.append(reinterpret_cast<const char*>(s.data + 4), piece);
     }
+    if (next != 0) damaged("long value chain goes on past the value");
+    std::sort(visited.begin(), visited.end());
+    if (std::adjacent_find(visited.begin(), visited.end()) != visited.end())
+        damaged("long value chain visits a row twice");
     return scratch;
 }
 

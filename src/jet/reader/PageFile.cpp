@@ -20,7 +20,7 @@ constexpr std::size_t kHugePage = 2u << 20;
 
 }  // namespace
 
-PageFile::Block::Block(std::size_t length) {
+PageFile::Block::Block(std::uint32_t pages, std::size_t length) : pages_(pages) {
     if (length % kHugePage == 0) {
         data_ = static_cast<std::uint8_t*>(std::aligned_alloc(kHugePage, length));
         if (data_) ::madvise(data_, length, MADV_HUGEPAGE);
@@ -37,8 +37,17 @@ PageFile::Block::~Block() {
 
 namespace {
 
-// The helper runs under a 512 MB address-space limit; a Students table of 100,000 rows holds
-// about 2,500 pages (10 MB). Past this a file is refused rather than the process killed.
+// The helper runs under a 512 MB address-space limit, and whatever a file claims, the reader
+// stays inside this budget (a file that would need more is refused as damaged):
+//   pages held          192 MB  (kMaxHeldBytes; a Students table of 100,000 rows is ~10 MB)
+//   their index           6 MB  (one map entry per run read, at most one per page held)
+//   rows of a scan       64 MB  (kMaxRows x 16 bytes) and moved-row targets 16 MB
+//   usage-map list      0.4 MB  (at most one entry per page that may be held)
+//   a definition          1 MB  (256 pages joined), a long value 1 MB and its 4 MB hop list
+//   the reply             4 MB  (a batch, its encoding and its frame, each under 1 MB)
+//   code, stack, libc    16 MB
+// about 310 MB in all. Nothing is sized from the file's length or a count in it before that
+// count is held against this.
 constexpr std::uint64_t kMaxHeldBytes = 192ull << 20;
 constexpr std::uint32_t kRunPages = 512;
 
@@ -97,7 +106,6 @@ PageFile::PageFile(const std::string& path) {
         if (size / format_.pageSize < 3) notADatabase("file too short");
         if (size / format_.pageSize > 0x00FFFFFF) notADatabase("file too large");
         pageCount_ = static_cast<std::uint32_t>(size / format_.pageSize);
-        pages_.resize(pageCount_);
     } catch (...) {
         ::close(fd_);
         throw;
@@ -137,7 +145,7 @@ void PageFile::reserve(std::uint32_t count) {
 void PageFile::readRun(std::uint32_t first, std::uint32_t count) {
     reserve(count);
     const std::size_t length = std::size_t{count} * format_.pageSize;
-    Block block(length);
+    Block block(count, length);
     if (!readAt(fd_, block.get(), length, static_cast<off_t>(first) * format_.pageSize))
         damaged("file ended before its last page");
     for (std::uint32_t i = 0; i < count; ++i) {
@@ -150,29 +158,45 @@ void PageFile::readRun(std::uint32_t first, std::uint32_t count) {
                 static_cast<std::uint8_t>(k >> 16), static_cast<std::uint8_t>(k >> 24)};
             rc4(pageKey, 4, p, format_.pageSize);
         }
-        pages_[number] = p;
     }
-    blocks_.push_back(std::move(block));
+    runs_.emplace(first, std::move(block));
+}
+
+const std::uint8_t* PageFile::held(std::uint32_t number) {
+    if (!last_ || number < lastFirst_ || number - lastFirst_ >= last_->pages()) {
+        auto it = runs_.upper_bound(number);
+        if (it == runs_.begin()) return nullptr;
+        --it;
+        if (number - it->first >= it->second.pages()) return nullptr;
+        lastFirst_ = it->first;
+        last_ = &it->second;
+    }
+    return last_->get() + std::size_t{number - lastFirst_} * format_.pageSize;
 }
 
 const std::uint8_t* PageFile::page(std::uint32_t number) {
     if (number >= pageCount_) damaged("page number past the end of the file");
-    if (!pages_[number]) readRun(number, 1);
-    return pages_[number];
+    if (const std::uint8_t* p = held(number)) return p;
+    readRun(number, 1);
+    return held(number);
+}
+
+std::uint32_t PageFile::maxHeldPages() const {
+    return static_cast<std::uint32_t>(kMaxHeldBytes / format_.pageSize);
 }
 
 void PageFile::prefetch(const std::vector<std::uint32_t>& ascending) {
     std::size_t i = 0;
     while (i < ascending.size()) {
         const std::uint32_t first = ascending[i];
-        if (first >= pageCount_ || pages_[first]) {
+        if (first >= pageCount_ || held(first)) {
             ++i;
             continue;
         }
         std::uint32_t count = 1;
         while (i + count < ascending.size() && count < kRunPages &&
                ascending[i + count] == first + count && first + count < pageCount_ &&
-               !pages_[first + count])
+               !held(first + count))
             ++count;
         readRun(first, count);
         i += count;

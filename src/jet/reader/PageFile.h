@@ -3,6 +3,7 @@
 #include "Bytes.h"
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -29,6 +30,8 @@ public:
     const std::uint8_t* page(std::uint32_t number);
     // Reads the pages not yet held, neighbours in one call each.
     void prefetch(const std::vector<std::uint32_t>& ascending);
+    // How many pages the reader holds at most; past that a file is refused.
+    std::uint32_t maxHeldPages() const;
 
 private:
     void readHeader();
@@ -41,20 +44,27 @@ private:
     std::uint32_t pageCount_ = 0;
     std::uint16_t codePage_ = 0;
     std::uint32_t key_ = 0;  // non-zero: every page after the first is RC4-masked with it
-    std::vector<const std::uint8_t*> pages_;  // by page number; null until read
     // Memory for a run of pages read at once.
     class Block {
     public:
-        explicit Block(std::size_t length);
+        Block(std::uint32_t pages, std::size_t length);
         ~Block();
-        Block(Block&& o) noexcept : data_(std::exchange(o.data_, nullptr)) {}
+        Block(Block&& o) noexcept : data_(std::exchange(o.data_, nullptr)), pages_(o.pages_) {}
         Block& operator=(Block&&) = delete;
         std::uint8_t* get() const { return data_; }
+        std::uint32_t pages() const { return pages_; }
 
     private:
         std::uint8_t* data_ = nullptr;
+        std::uint32_t pages_ = 0;
     };
-    std::vector<Block> blocks_;
+    // The pages read, as runs keyed by their first page: memory follows what was read, never
+    // the page count the file claims. A scan walks a run page by page, so the last run found
+    // answers most lookups.
+    std::map<std::uint32_t, Block> runs_;
+    const std::uint8_t* held(std::uint32_t number);
+    std::uint32_t lastFirst_ = 0;
+    const Block* last_ = nullptr;
     std::uint64_t heldBytes_ = 0;
 };
 

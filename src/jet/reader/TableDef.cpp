@@ -11,6 +11,7 @@ namespace {
 
 constexpr std::uint8_t kTableDefPage = 0x02;
 constexpr std::uint8_t kFixedColumn = 0x01;
+constexpr std::uint8_t kCalculatedColumn = 0xC0;  // in the extended flags
 // Access allows 255 columns and 64-character names; a definition with a column more than the
 // null mask can carry is not one Access wrote.
 constexpr std::uint32_t kMaxColumns = 255;
@@ -45,11 +46,12 @@ void checkColumns(TableDef& def) {
     for (const Column& c : def.columns) {
         if (c.number >= def.maxCols || numberSeen[c.number]) unreadable("column numbers clash");
         numberSeen[c.number] = true;
-        const std::uint32_t size = numberSize(c.type);
+        // A calculated value is wrapped, so its stored size says nothing of its kind.
+        const std::uint32_t size = c.calculated ? 0 : numberSize(c.type);
         if (size != 0 && c.fixed && c.length != size) unreadable("number column of a wrong size");
         if (c.type == static_cast<std::uint8_t>(ColumnType::Decimal) && c.scale > kMaxDecimalScale)
             unreadable("decimal scale out of range");
-        if (c.type == static_cast<std::uint8_t>(ColumnType::Boolean)) {
+        if (inNullMask(c)) {
             // Its value is its null bit; Access still writes a length of 1 and an offset that
             // other columns use (MSysACEs).
             continue;
@@ -102,6 +104,7 @@ TableDef readTableDef(PageFile& file, std::uint32_t page, std::uint16_t codePage
         c.length = u16(e + f.colLength);
         c.precision = e[f.colPrecision];
         c.scale = e[f.colScale];
+        c.calculated = !f.jet3 && (e[f.colExtFlags] & kCalculatedColumn) != 0;
         const std::uint32_t lengthSize = f.jet3 ? 1 : 2;
         if (nameAt + lengthSize > b.size()) unreadable("column name past the definition");
         const std::uint32_t nameLength = f.jet3 ? d[nameAt] : u16(d + nameAt);

@@ -20,6 +20,11 @@ struct TableDef {
     std::vector<Column> columns;       // in column-number order
 };
 
+// A Yes/No value is its bit in the row's null mask, unless calculated.
+inline bool inNullMask(const Column& c) {
+    return c.type == static_cast<std::uint8_t>(ColumnType::Boolean) && !c.calculated;
+}
+
 // Reads the definition that starts at `page`; TableUnreadable where it does not add up.
 TableDef readTableDef(PageFile& file, std::uint32_t page, std::uint16_t codePage);
 

@@ -1,5 +1,6 @@
 #include "TableImpl.h"
 
+#include "CalculatedValue.h"
 #include "FileImpl.h"
 #include "LongValue.h"
 #include "NumberValue.h"
@@ -16,8 +17,8 @@ using namespace detail;
 namespace {
 
 constexpr std::uint8_t kDataPage = 0x01;
-// Far more students than any school has; the row list of a forged file stays well inside the
-// helper's address-space limit (16 bytes a row).
+// Far more students than any school has; the row list of a forged file stays inside the
+// helper's memory budget (PageFile.cpp; 16 bytes a row).
 constexpr std::size_t kMaxRows = 4u << 20;
 // Access points a moved row's old place straight at its data; a chain longer than a few steps
 // is a loop or damage.
@@ -43,14 +44,35 @@ public:
     }
     std::uint32_t count() const { return count_; }
     std::uint32_t tableStart() const { return base_ - count_; }
+    // The jumps that apply to entry i are those the table names at or before i, taken in
+    // order while they do not go down: a row holds at most a handful, so this costs no more
+    // than a Jet4 offset does whatever the column.
     std::uint32_t at(std::uint32_t i) const {
         std::uint32_t used = 0;
-        for (std::uint32_t k = 0; k <= i; ++k)
-            while (used < jumps_ && k == r_[jumpTable_ - used]) ++used;
+        std::uint8_t previous = 0;
+        advance(i, used, previous);
         return r_[base_ - i] + used * 256;
+    }
+    // All count() + 1 offsets at once, in one pass over the row's table.
+    void decode(std::uint16_t* out) const {
+        std::uint32_t used = 0;
+        std::uint8_t previous = 0;
+        for (std::uint32_t i = 0; i <= count_; ++i) {
+            advance(i, used, previous);
+            out[i] = static_cast<std::uint16_t>(r_[base_ - i] + used * 256);
+        }
     }
 
 private:
+    void advance(std::uint32_t i, std::uint32_t& used, std::uint8_t& previous) const {
+        while (used < jumps_) {
+            const std::uint8_t jump = r_[jumpTable_ - used];
+            if (jump > i || jump < previous) return;
+            previous = jump;
+            ++used;
+        }
+    }
+
     const std::uint8_t* r_ = nullptr;
     std::uint32_t count_ = 0;
     std::uint32_t base_ = 0;
@@ -67,8 +89,7 @@ std::uint32_t colCountOf(const Format& f, const std::uint8_t* r) {
 Table::Impl::Impl(std::shared_ptr<File::Impl> f, detail::TableDef d)
     : file(std::move(f)), def(std::move(d)) {
     for (const Column& c : def.columns)
-        if (!c.fixed && c.type != static_cast<std::uint8_t>(ColumnType::Boolean))
-            varColumns_.push_back({c.number, c.varIndex});
+        if (!c.fixed && !inNullMask(c)) varColumns_.push_back({c.number, c.varIndex});
     fullDataStart_ = file->pages.format().colCountSize + fixedEndFor(def.maxCols);
     varMask_.assign((std::size_t{def.maxCols} + 7) / 8, 0);
     for (const VarColumn& c : varColumns_) {
@@ -81,8 +102,7 @@ std::uint32_t Table::Impl::fixedEndFor(std::uint32_t colCount) const {
     if (colCount >= def.maxCols) return def.fixedEnd;
     std::uint32_t end = 0;
     for (const Column& c : def.columns)
-        if (c.fixed && c.number < colCount &&
-            c.type != static_cast<std::uint8_t>(ColumnType::Boolean))
+        if (c.fixed && c.number < colCount && !inNullMask(c))
             end = std::max<std::uint32_t>(end, c.fixedOffset + c.length);
     return end;
 }
@@ -140,16 +160,20 @@ void Table::Impl::checkRow(const Row& row) const {
     Jet3Offsets v;
     if (!v.init(row.data, row.size, maskSize) || v.tableStart() < dataStart)
         damaged("row's variable table outside the row");
+    // A one-byte count: at most 256 offsets, decoded once for the row.
+    std::uint16_t offsets[257];
+    v.decode(offsets);
     std::uint32_t previous = dataStart;
     for (std::uint32_t i = 0; i <= v.count(); ++i) {
-        const std::uint32_t at = v.at(i);
+        const std::uint32_t at = offsets[i];
         if (at < previous || at > v.tableStart()) damaged("variable columns outside the row");
         previous = at;
     }
     for (const VarColumn& c : varColumns_) {
         if (c.number >= cc) continue;
         if (c.index >= v.count()) damaged("row has no slot for a column it counts");
-        if (!(mask[c.number / 8] >> (c.number % 8) & 1) && v.at(c.index) != v.at(c.index + 1u))
+        if (!(mask[c.number / 8] >> (c.number % 8) & 1) &&
+            offsets[c.index] != offsets[c.index + 1u])
             damaged("a Null value holds bytes");
     }
 }
@@ -257,7 +281,7 @@ Table::Impl::Field Table::Impl::field(std::uint32_t row, std::size_t column) {
     const std::uint32_t maskSize = (cc + 7) / 8;
     const std::uint8_t* mask = r.data + r.size - maskSize;
     const bool bit = (mask[c.number / 8] >> (c.number % 8)) & 1;
-    if (c.type == static_cast<std::uint8_t>(ColumnType::Boolean)) {
+    if (inNullMask(c)) {
         out.present = true;
         out.truth = bit;
         return out;
@@ -288,13 +312,33 @@ Table::Impl::Field Table::Impl::field(std::uint32_t row, std::size_t column) {
     return out;
 }
 
-void Table::Impl::appendText(std::uint32_t row, std::size_t column, std::string& out) {
+Table::Impl::Field Table::Impl::unwrapped(const Column& c, Field v) {
+    if (!c.calculated || !v.present) return v;
+    const std::string_view inner =
+        unwrapCalculated(std::string_view(reinterpret_cast<const char*>(v.data), v.size));
+    v.data = reinterpret_cast<const std::uint8_t*>(inner.data());
+    v.size = static_cast<std::uint32_t>(inner.size());
+    return v;
+}
+
+const Column& Table::Impl::numberForm(const Column& c, Field& v) {
+    if (!c.calculated || c.type != static_cast<std::uint8_t>(ColumnType::Decimal)) return c;
+    decimal_ = calculatedDecimal(std::string_view(reinterpret_cast<const char*>(v.data), v.size));
+    decimalColumn_ = c;
+    decimalColumn_.scale = decimal_.scale;
+    v.data = decimal_.stored.data();
+    v.size = static_cast<std::uint32_t>(decimal_.stored.size());
+    return decimalColumn_;
+}
+
+void Table::Impl::appendText(std::uint32_t row, std::size_t column, std::string& out,
+                             std::size_t limit) {
     if (!scanned) scan();
     // The scanned column's case, a Jet4 Text value, located as field() does without its detour:
-    // a sign-in reads it for every row.
+    // a sign-in reads it for every row. Such a value fits a row, far below any limit.
     if (row < rows.size() && column < def.columns.size()) {
         const Column& c = def.columns[column];
-        if (c.type == static_cast<std::uint8_t>(ColumnType::Text) && !c.fixed &&
+        if (c.type == static_cast<std::uint8_t>(ColumnType::Text) && !c.fixed && !c.calculated &&
             !file->pages.format().jet3) {
             const Row& r = rows[row];
             const std::uint32_t cc = u16(r.data);
@@ -310,25 +354,45 @@ void Table::Impl::appendText(std::uint32_t row, std::size_t column, std::string&
             return;
         }
     }
-    const Field v = field(row, column);
+    Field v = field(row, column);
     const Column& c = def.columns[column];
     if (!readableAsText(c.type)) unreadable("column of type " + typeName(c.type) + " is not text");
     if (!v.present) return;
     const std::uint16_t codePage = file->pages.codePage();
     const bool jet3 = file->pages.format().jet3;
-    std::string_view stored(reinterpret_cast<const char*>(v.data), v.size);
+    std::string_view stored;
     switch (static_cast<ColumnType>(c.type)) {
         case ColumnType::Memo:
+            // A calculated Memo's wrapper is inside its long value.
             stored = longValue(file->pages, v.data, v.size, scratch);
-            [[fallthrough]];
+            if (c.calculated) stored = unwrapCalculated(stored);
+            break;
         case ColumnType::Text:
-            if (jet3)
-                appendCodePageText(stored, codePage, out);
-            else
-                appendStoredText(stored, out);
+            v = unwrapped(c, v);
+            stored = std::string_view(reinterpret_cast<const char*>(v.data), v.size);
+            break;
+        default: {
+            v = unwrapped(c, v);
+            const Column& as = numberForm(c, v);
+            appendNumberText(as, v.data, v.size, out);
             return;
-        default: appendNumberText(c, v.data, v.size, out); return;
+        }
     }
+    if (jet3)
+        appendCodePageText(stored, codePage, out, limit);
+    else
+        appendStoredText(stored, out, limit);
+}
+
+std::int32_t Table::Impl::number(std::uint32_t row, std::size_t column) {
+    Field v = field(row, column);
+    const Column& c = def.columns[column];
+    if (!readableAsLong(c.type))
+        unreadable("column of type " + typeName(c.type) + " is not a number");
+    if (!v.present) return 0;
+    v = unwrapped(c, v);
+    const Column& as = numberForm(c, v);
+    return numberValue(as, v.data, v.size);
 }
 
 }  // namespace jet::reader

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CalculatedValue.h"
 #include "DataPage.h"
 #include "JetReader.h"
 #include "TableDef.h"
@@ -26,7 +27,10 @@ struct Table::Impl {
         std::uint32_t size = 0;
     };
     Field field(std::uint32_t row, std::size_t column);
-    void appendText(std::uint32_t row, std::size_t column, std::string& out);
+    // At most `limit` characters of the value as text.
+    void appendText(std::uint32_t row, std::size_t column, std::string& out,
+                    std::size_t limit = std::string::npos);
+    std::int32_t number(std::uint32_t row, std::size_t column);
 
     std::shared_ptr<File::Impl> file;
     detail::TableDef def;
@@ -43,6 +47,11 @@ private:
     void addMoved(const detail::Slot& pointer);
     void checkRow(const Row& row) const;
     std::uint32_t fixedEndFor(std::uint32_t colCount) const;
+    // A calculated value out of its wrapper; others as they are.
+    static Field unwrapped(const Column& c, Field v);
+    // The column a number value is decoded as, and the value in that column's stored form: a
+    // calculated Decimal carries its own scale and is rewritten into decimal_.
+    const Column& numberForm(const Column& c, Field& v);
     const std::uint8_t* ownedDataPage(std::uint32_t number);
 
     std::vector<std::uint32_t> movedTargets_;
@@ -57,6 +66,8 @@ private:
     std::uint32_t fullDataStart_ = 0;
     std::uint32_t fullVarSlots_ = 0;
     std::vector<std::uint8_t> varMask_;
+    Column decimalColumn_;
+    detail::CalculatedDecimal decimal_;
 };
 
 }  // namespace jet::reader

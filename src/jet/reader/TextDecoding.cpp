@@ -2,6 +2,7 @@
 
 #include "Cp1251.h"
 
+#include <algorithm>
 #include <array>
 
 namespace jet::reader::detail {
@@ -205,11 +206,13 @@ inline char cp1251Of(char32_t c) {
     return byte < 0 ? '?' : static_cast<char>(byte);
 }
 
-// Decodes into `o`, which has room for `left` characters; returns how many were written.
-std::size_t decodeStored(const unsigned char* p, std::size_t left, bool marked, char* const o) {
+// Decodes into `o`, which has room for `room` characters; returns how many were written.
+std::size_t decodeStored(const unsigned char* p, std::size_t left, bool marked, char* const o,
+                         std::size_t room) {
     char* w = o;
+    char* const end = o + room;
     bool compressed = marked;
-    while (left > 0) {
+    while (left > 0 && w != end) {
         if (marked && *p == 0) {
             compressed = !compressed;
             ++p;
@@ -218,7 +221,7 @@ std::size_t decodeStored(const unsigned char* p, std::size_t left, bool marked, 
         }
         if (compressed) {
             // A run of single bytes up to the next switch.
-            for (; left > 0 && *p != 0; ++p, --left) *w++ = cp1251Of(*p);
+            for (; left > 0 && *p != 0 && w != end; ++p, --left) *w++ = cp1251Of(*p);
             continue;
         }
         if (left < 2) break;
@@ -233,7 +236,7 @@ std::size_t decodeStored(const unsigned char* p, std::size_t left, bool marked, 
 
 }  // namespace
 
-void appendStoredText(std::string_view stored, std::string& out) {
+void appendStoredText(std::string_view stored, std::string& out, std::size_t limit) {
     const auto* p = reinterpret_cast<const unsigned char*>(stored.data());
     std::size_t left = stored.size();
     const bool marked = left >= 2 && p[0] == 0xFF && p[1] == 0xFE;
@@ -243,18 +246,21 @@ void appendStoredText(std::string_view stored, std::string& out) {
     }
     // Every stored byte or unit gives at most one character. A scan decodes a short value for
     // every row: on the stack, then appended at once; a long one in place.
+    const std::size_t room = std::min(left, limit);
     constexpr std::size_t kShort = 256;
-    if (left <= kShort) {
+    if (room <= kShort) {
         char buffer[kShort];
-        out.append(buffer, decodeStored(p, left, marked, buffer));
+        out.append(buffer, decodeStored(p, left, marked, buffer, room));
         return;
     }
     const std::size_t base = out.size();
-    out.resize(base + left);
-    out.resize(base + decodeStored(p, left, marked, out.data() + base));
+    out.resize(base + room);
+    out.resize(base + decodeStored(p, left, marked, out.data() + base, room));
 }
 
-void appendCodePageText(std::string_view stored, std::uint16_t codePage, std::string& out) {
+void appendCodePageText(std::string_view stored, std::uint16_t codePage, std::string& out,
+                        std::size_t limit) {
+    stored = stored.substr(0, limit);  // one byte a character
     const CodePageTable* table = tableFor(codePage);
     if (!table) {
         out.append(stored);

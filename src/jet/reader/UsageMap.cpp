@@ -20,8 +20,12 @@ std::vector<std::uint32_t> usedPages(PageFile& file, std::uint32_t mapPointer) {
     const Slot s = slot(f, p, mapPointer & 0xFF);
     if (s.size < 1) damaged("empty usage map");
     std::vector<std::uint32_t> pages;
+    // Every page named is read next, so a list longer than the pages the reader holds is refused
+    // before it grows.
+    const std::uint32_t most = file.maxHeldPages();
     auto take = [&](std::uint64_t number) {
         if (number >= file.pageCount()) damaged("usage map names a page past the end of the file");
+        if (pages.size() >= most) damaged("usage map names more pages than the reader holds");
         pages.push_back(static_cast<std::uint32_t>(number));
     };
     if (s.data[0] == 0) {
