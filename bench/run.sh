@@ -11,8 +11,13 @@ build="$root/build-bench"
 bash "$root/scripts/setup.sh"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DRULEVION_BENCH=ON -DRULEVION_TESTS=OFF >/dev/null
-cmake --build "$build" --target rv-bench -j2 >/dev/null
+cmake --build "$build" --target rv-bench rv-bench-widerows -j2 >/dev/null
 
 echo "running the benchmarks (a few minutes)..." >&2
 "$build/bin/rv-bench" --data "$build/bench-data" --table "$build/bench-table.md" "$@" \
   2>"$build/bench-detail.log"
+
+# Rows of 255 text columns, Jet3 against Jet4 (Google Benchmark's own table).
+echo "wide rows, Jet3 against Jet4:" >&2
+"$build/bin/rv-bench-widerows" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true \
+  2>>"$build/bench-detail.log"
