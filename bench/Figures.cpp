@@ -42,7 +42,7 @@ public:
 class QuietServices : public ui::WindowServices {
 public:
     int boxes = 0;
-    int messageBox(QWidget*, const std::string&, const std::string&, BoxType) override {
+    int messageBox(QWidget*, const std::string&, const std::string&, ui::BoxType) override {
         ++boxes;
         return ui::kAnswerOk;
     }
