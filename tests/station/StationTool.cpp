@@ -5,10 +5,17 @@
 
 #include <set>
 
+#include <unistd.h>
+
 namespace fs = std::filesystem;
 
-ToolResult runStation(const std::vector<std::string>& args, const fs::path& cwd,
-                      const std::map<std::string, std::string>& env) {
+namespace {
+
+constexpr uid_t kNobody = 65534;
+
+ToolResult runTool(const QString& program, const QStringList& prefix,
+                   const std::vector<std::string>& args, const fs::path& cwd,
+                   const std::map<std::string, std::string>& env) {
     QProcess p;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
@@ -21,9 +28,9 @@ ToolResult runStation(const std::vector<std::string>& args, const fs::path& cwd,
     }
     p.setProcessEnvironment(environment);
     p.setWorkingDirectory(QString::fromStdString(cwd.string()));
-    QStringList list;
+    QStringList list = prefix;
     for (const auto& a : args) list << QString::fromStdString(a);
-    p.start(QStringLiteral(STATION_TOOL), list);
+    p.start(program, list);
     ToolResult r;
     if (!p.waitForStarted(10000)) return r;
     p.closeWriteChannel();
@@ -38,6 +45,36 @@ ToolResult runStation(const std::vector<std::string>& args, const fs::path& cwd,
     r.out = p.readAllStandardOutput().toStdString();
     r.err = p.readAllStandardError().toStdString();
     return r;
+}
+
+}  // namespace
+
+ToolResult runStation(const std::vector<std::string>& args, const fs::path& cwd,
+                      const std::map<std::string, std::string>& env) {
+    return runTool(QStringLiteral(STATION_TOOL), {}, args, cwd, env);
+}
+
+fs::path stationLogFile(const fs::path& dir) {
+    return dir / "state" / "rulevion" / "station.log";
+}
+
+ToolResult runStationAsUser(const std::vector<std::string>& args, const fs::path& dir,
+                            const fs::path& cwd, std::map<std::string, std::string> env) {
+    env.emplace("HOME", dir.string());
+    env.emplace("XDG_STATE_HOME", (dir / "state").string());
+    // The shell wants a display for the menu; the tests' menus need none.
+    env.emplace("QT_QPA_PLATFORM", "offscreen");
+    if (geteuid() != 0) return runStation(args, cwd, env);
+    std::error_code ec;
+    lchown(dir.c_str(), kNobody, kNobody);
+    for (auto it = fs::recursive_directory_iterator(dir, ec); !ec && it != fs::end(it);
+         it.increment(ec))
+        lchown(it->path().c_str(), kNobody, kNobody);
+    return runTool(
+        QStringLiteral("setpriv"),
+        {QStringLiteral("--reuid=%1").arg(kNobody), QStringLiteral("--regid=%1").arg(kNobody),
+         QStringLiteral("--clear-groups"), QStringLiteral("--"), QStringLiteral(STATION_TOOL)},
+        args, cwd, env);
 }
 
 std::string folderState(const fs::path& folder) {
