@@ -19,7 +19,9 @@ struct StationConfig {
     QString layouts = QStringLiteral("us,ru");
     QString layoutSwitch = QStringLiteral("grp:alt_shift_toggle");
     // The session's window manager, through /bin/sh -c; empty: none.
-    QString windowManager = QStringLiteral("matchbox-window-manager -use_titlebar no");
+    QString windowManager =
+        QStringLiteral("matchbox-window-manager -use_titlebar no -kbdconfig " RULEVION_CONFIG_DIR
+                       "/matchbox-keys");
 };
 
 // Reads file into config, over what it holds already. Unknown keys and lines that are not

@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <xcb/xcb.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -46,9 +47,11 @@ bool runTool(const QString& program, const QStringList& args, Reporter& reporter
 
 void setUpKeyboard(const StationConfig& config, Reporter& reporter) {
     if (config.layouts.isEmpty()) return;
-    // An empty -option first clears what the X server was started with, so only ours count.
-    QStringList args{QStringLiteral("-layout"), config.layouts, QStringLiteral("-option"),
-                     QString()};
+    // An empty -option first clears what the X server was started with (Ctrl+Alt+Backspace
+    // among them); srvrkeys:none takes the console switch off Ctrl+Alt+F1…F12.
+    QStringList args{QStringLiteral("-layout"), config.layouts,
+                     QStringLiteral("-option"), QString(),
+                     QStringLiteral("-option"), QStringLiteral("srvrkeys:none")};
     if (!config.layoutSwitch.isEmpty()) args << QStringLiteral("-option") << config.layoutSwitch;
     runTool(QStringLiteral("setxkbmap"), args, reporter,
             Session::tr("the keyboard layouts %1 cannot be set").arg(config.layouts));
@@ -126,6 +129,16 @@ std::vector<int> sessionProcesses(const QByteArray& id) {
 
 int runSession(const StationConfig& config, const QString& folder, const QString& menuCommand,
                Reporter& reporter) {
+    // Held for the whole session: an X server resets (and forgets the keyboard layouts) when its
+    // last client leaves, which would otherwise happen between the set-up and the menu.
+    xcb_connection_t* display = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(display)) {
+        xcb_disconnect(display);
+        reporter.report(Session::tr("the display %1 cannot be reached, so the menu cannot show: "
+                                    "the session ends")
+                            .arg(qEnvironmentVariable("DISPLAY")));
+        return 1;
+    }
     const QByteArray id = QByteArray::number(getpid()) + '-' +
                           QByteArray::number(QDateTime::currentMSecsSinceEpoch());
     qputenv(kSessionVariable, "1");
@@ -168,6 +181,7 @@ int runSession(const StationConfig& config, const QString& folder, const QString
         waitpid(windowManager, nullptr, 0);
     }
     endLeftovers(id, reporter);
+    xcb_disconnect(display);
     return 0;
 }
 
