@@ -27,8 +27,9 @@ packages=(
   fonts-liberation2 fontconfig qt6-translations-l10n
   libxcb1-dev
   xvfb xdotool x11-utils xauth
-  # The station's session under test: its window manager and keyboard set-up.
-  matchbox-window-manager x11-xkb-utils xkb-data
+  # The station's session under test: its window manager and keyboard set-up, and the key
+  # events a keyboard sends (XTEST).
+  matchbox-window-manager x11-xkb-utils xkb-data libx11-dev libxtst-dev
   clang libclang-rt-14-dev
   valgrind
   poppler-utils desktop-file-utils lintian

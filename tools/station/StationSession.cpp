@@ -168,7 +168,7 @@ int runSession(const StationConfig& config, const QString& folder, const QString
             reporter.report(Session::tr("the window manager %1 is not installed, so help and "
                                         "boxes may not get the keyboard")
                                 .arg(program));
-        windowManager = startInBackground(config.windowManager);
+        windowManager = startInBackground(QStringLiteral("exec ") + config.windowManager);
         if (windowManager < 0)
             reporter.report(
                 Session::tr("the window manager %1 cannot be started").arg(config.windowManager));
