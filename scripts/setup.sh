@@ -12,7 +12,7 @@ package_build=(
   build-essential cmake pkg-config ninja-build
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev
   qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
-  libxcb1-dev
+  libxcb1-dev libxcb-dpms0-dev
   fonts-liberation2 fontconfig
   lintian
 )
@@ -25,7 +25,7 @@ packages=(
   mdbtools mdbtools-dev libglib2.0-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 fontconfig qt6-translations-l10n
-  libxcb1-dev
+  libxcb1-dev libxcb-dpms0-dev
   xvfb xdotool x11-utils xauth
   # The station's session under test: its window manager and keyboard set-up, and the key
   # events a keyboard sends (XTEST).

@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <xcb/dpms.h>
 #include <xcb/xcb.h>
 
 #include <chrono>
@@ -43,6 +44,14 @@ bool runTool(const QString& program, const QStringList& args, Reporter& reporter
                         .arg(what, program, args.join(QLatin1Char(' ')),
                              QString::fromLocal8Bit(p.readAll()).simplified()));
     return false;
+}
+
+// A station shows its menu all day; the screen must not go blank or dark under a student.
+void keepScreenOn(xcb_connection_t* display) {
+    xcb_set_screen_saver(display, 0, 0, XCB_BLANKING_NOT_PREFERRED, XCB_EXPOSURES_DEFAULT);
+    const xcb_query_extension_reply_t* dpms = xcb_get_extension_data(display, &xcb_dpms_id);
+    if (dpms && dpms->present) xcb_dpms_disable(display);
+    xcb_flush(display);
 }
 
 void setUpKeyboard(const StationConfig& config, Reporter& reporter) {
@@ -153,11 +162,7 @@ int runSession(const StationConfig& config, const QString& folder, const QString
     sigemptyset(&stop.sa_mask);
     for (const int sig : {SIGTERM, SIGHUP, SIGINT}) sigaction(sig, &stop, nullptr);
 
-    // A station shows its menu all day; the screen must not go blank under a student.
-    if (!QStandardPaths::findExecutable(QStringLiteral("xset")).isEmpty())
-        QProcess::execute(QStringLiteral("xset"),
-                          {QStringLiteral("s"), QStringLiteral("off"), QStringLiteral("s"),
-                           QStringLiteral("noblank"), QStringLiteral("-dpms")});
+    keepScreenOn(display);
     setUpKeyboard(config, reporter);
 
     pid_t windowManager = -1;
