@@ -13,10 +13,9 @@
 namespace station {
 namespace {
 
-struct SessionCheckText {
+struct SessionCheck {
     Q_DECLARE_TR_FUNCTIONS(SessionCheck)
 };
-using T = SessionCheckText;
 using Result = CheckLine::Result;
 
 constexpr const char* kSessionScript = "rulevion-station-session";
@@ -28,8 +27,8 @@ public:
         : config_(config), places_(places) {}
 
     std::vector<CheckLine> run() {
-        checkCommand("exercises", config_.exercises, T::tr("the driving exercises"));
-        checkCommand("trainer", config_.trainer, T::tr("the trainer's tools"));
+        checkCommand("exercises", config_.exercises, SessionCheck::tr("the driving exercises"));
+        checkCommand("trainer", config_.trainer, SessionCheck::tr("the trainer's tools"));
         checkSessionInstalled();
         checkWindowManager();
         checkKeyboard();
@@ -50,9 +49,10 @@ private:
 
     void checkCommand(const char* key, const QString& command, const QString& what) {
         if (command.trimmed().isEmpty()) {
-            add(Result::Problem, T::tr("%1= is not set, so %2 do not start and the menu says so: "
-                                       "set it in the station's configuration")
-                                     .arg(QLatin1String(key), what));
+            add(Result::Problem,
+                SessionCheck::tr("%1= is not set, so %2 do not start and the menu says so: "
+                                 "set it in the station's configuration")
+                    .arg(QLatin1String(key), what));
             return;
         }
         QStringList words = shellWords(command);
@@ -65,13 +65,14 @@ private:
         const QString program = words.takeFirst();
         const QString found = findProgram(program);
         if (found.isEmpty()) {
-            add(Result::Failed, T::tr("%1=%2: the program %3 is not installed or not executable, "
-                                      "so %4 cannot start")
-                                    .arg(QLatin1String(key), command, program, what));
+            add(Result::Failed,
+                SessionCheck::tr("%1=%2: the program %3 is not installed or not executable, "
+                                 "so %4 cannot start")
+                    .arg(QLatin1String(key), command, program, what));
             return;
         }
         if (!QFileInfo(program).fileName().startsWith(QLatin1String("wine"))) {
-            add(Result::Passed, T::tr("%1=: %2").arg(QLatin1String(key), found));
+            add(Result::Passed, SessionCheck::tr("%1=: %2").arg(QLatin1String(key), found));
             return;
         }
         checkWindowsProgram(key, command, words, what);
@@ -88,15 +89,17 @@ private:
             const QString shown = QFile::decodeName(QByteArray::fromStdString(host.string()));
             if (QFileInfo(shown).isFile())
                 add(Result::Passed,
-                    T::tr("%1=: wine, %2 is %3").arg(QLatin1String(key), arg, shown));
+                    SessionCheck::tr("%1=: wine, %2 is %3").arg(QLatin1String(key), arg, shown));
             else
-                add(Result::Failed, T::tr("%1=%2: %3 is %4 on this system, which does not exist, "
-                                          "so %5 cannot start: install the program there, or "
-                                          "correct drives= or the command")
-                                        .arg(QLatin1String(key), command, arg, shown, what));
+                add(Result::Failed,
+                    SessionCheck::tr("%1=%2: %3 is %4 on this system, which does not exist, "
+                                     "so %5 cannot start: install the program there, or "
+                                     "correct drives= or the command")
+                        .arg(QLatin1String(key), command, arg, shown, what));
             return;
         }
-        add(Result::Passed, T::tr("%1=: wine (no Windows path to check)").arg(QLatin1String(key)));
+        add(Result::Passed,
+            SessionCheck::tr("%1=: wine (no Windows path to check)").arg(QLatin1String(key)));
     }
 
     void checkSessionInstalled() {
@@ -104,35 +107,40 @@ private:
             QStringLiteral("usr/share/xsessions/%1.desktop").arg(QLatin1String(kSessionName)));
         if (QStandardPaths::findExecutable(QLatin1String(kSessionScript)).isEmpty() ||
             !QFileInfo::exists(desktop))
-            add(Result::Problem, T::tr("the X session \"Rulevion station\" is not installed (%1, "
-                                       "%2): install the package rulevion-menu")
-                                     .arg(QLatin1String(kSessionScript), desktop));
+            add(Result::Problem,
+                SessionCheck::tr("the X session \"Rulevion station\" is not installed (%1, "
+                                 "%2): install the package rulevion-menu")
+                    .arg(QLatin1String(kSessionScript), desktop));
         else
-            add(Result::Passed, T::tr("X session \"Rulevion station\""));
+            add(Result::Passed, SessionCheck::tr("X session \"Rulevion station\""));
     }
 
     void checkWindowManager() {
         const QString program = shellWords(config_.windowManager).value(0);
         if (program.isEmpty())
-            add(Result::Problem, T::tr("window-manager= is empty: without a window manager the "
-                                       "help and the boxes may not get the keyboard"));
+            add(Result::Problem,
+                SessionCheck::tr("window-manager= is empty: without a window manager the "
+                                 "help and the boxes may not get the keyboard"));
         else if (findProgram(program).isEmpty())
-            add(Result::Problem, T::tr("the window manager %1 is not installed, so the help and "
-                                       "the boxes may not get the keyboard: apt install %1")
-                                     .arg(program));
+            add(Result::Problem,
+                SessionCheck::tr("the window manager %1 is not installed, so the help and "
+                                 "the boxes may not get the keyboard: apt install %1")
+                    .arg(program));
         else
-            add(Result::Passed, T::tr("window manager %1").arg(program));
+            add(Result::Passed, SessionCheck::tr("window manager %1").arg(program));
     }
 
     void checkKeyboard() {
         if (config_.layouts.isEmpty()) {
-            add(Result::Problem, T::tr("layouts= is empty: the session keeps the X server's "
-                                       "keyboard, which may not type Cyrillic"));
+            add(Result::Problem,
+                SessionCheck::tr("layouts= is empty: the session keeps the X server's "
+                                 "keyboard, which may not type Cyrillic"));
             return;
         }
         if (QStandardPaths::findExecutable(QStringLiteral("setxkbmap")).isEmpty()) {
-            add(Result::Problem, T::tr("setxkbmap is missing, so the session cannot set the "
-                                       "keyboard layouts: apt install x11-xkb-utils"));
+            add(Result::Problem,
+                SessionCheck::tr("setxkbmap is missing, so the session cannot set the "
+                                 "keyboard layouts: apt install x11-xkb-utils"));
             return;
         }
         QStringList missing;
@@ -143,22 +151,24 @@ private:
                 missing << layout.trimmed();
         }
         if (!missing.isEmpty()) {
-            add(Result::Problem, T::tr("layouts=%1: no keyboard layout %2 (apt install xkb-data, "
-                                       "or correct the name)")
-                                     .arg(config_.layouts, missing.join(QStringLiteral(", "))));
+            add(Result::Problem,
+                SessionCheck::tr("layouts=%1: no keyboard layout %2 (apt install xkb-data, "
+                                 "or correct the name)")
+                    .arg(config_.layouts, missing.join(QStringLiteral(", "))));
             return;
         }
         if (!config_.layoutSwitch.isEmpty() && !knownOption(config_.layoutSwitch)) {
-            add(Result::Problem, T::tr("layout-switch=%1 is not a keyboard option of this "
-                                       "system: see /usr/share/X11/xkb/rules/evdev.lst, e.g. "
-                                       "grp:alt_shift_toggle")
-                                     .arg(config_.layoutSwitch));
+            add(Result::Problem,
+                SessionCheck::tr("layout-switch=%1 is not a keyboard option of this "
+                                 "system: see /usr/share/X11/xkb/rules/evdev.lst, e.g. "
+                                 "grp:alt_shift_toggle")
+                    .arg(config_.layoutSwitch));
             return;
         }
         add(Result::Passed,
-            T::tr("keyboard layouts %1, switched by %2")
-                .arg(config_.layouts,
-                     config_.layoutSwitch.isEmpty() ? T::tr("nothing") : config_.layoutSwitch));
+            SessionCheck::tr("keyboard layouts %1, switched by %2")
+                .arg(config_.layouts, config_.layoutSwitch.isEmpty() ? SessionCheck::tr("nothing")
+                                                                     : config_.layoutSwitch));
     }
 
     bool knownOption(const QString& option) const {
@@ -173,16 +183,18 @@ private:
         const bool lightdm = QFileInfo::exists(system(QStringLiteral("usr/sbin/lightdm")));
         const bool nodm = QFileInfo::exists(system(QStringLiteral("usr/sbin/nodm")));
         if (!lightdm && !nodm) {
-            add(Result::Problem, T::tr("no display manager (lightdm or nodm) is installed, so the "
-                                       "machine does not boot into the menu: see the guide, "
-                                       "\"Boot into the menu\""));
+            add(Result::Problem,
+                SessionCheck::tr("no display manager (lightdm or nodm) is installed, so the "
+                                 "machine does not boot into the menu: see the guide, "
+                                 "\"Boot into the menu\""));
             return;
         }
         QStringList wrong;
         if (lightdm) {
             const QString why = lightdmAutologin();
             if (why.isEmpty()) {
-                add(Result::Passed, T::tr("lightdm starts the session for %1").arg(places_.user));
+                add(Result::Passed,
+                    SessionCheck::tr("lightdm starts the session for %1").arg(places_.user));
                 return;
             }
             wrong << why;
@@ -190,7 +202,8 @@ private:
         if (nodm) {
             const QString why = nodmAutologin();
             if (why.isEmpty()) {
-                add(Result::Passed, T::tr("nodm starts the session for %1").arg(places_.user));
+                add(Result::Passed,
+                    SessionCheck::tr("nodm starts the session for %1").arg(places_.user));
                 return;
             }
             wrong << why;
@@ -230,7 +243,7 @@ private:
             }
         }
         if (user == places_.user && session == QLatin1String(kSessionName)) return {};
-        return T::tr(
+        return SessionCheck::tr(
                    "lightdm does not start the session for %1 (autologin-user=%2, "
                    "autologin-session=%3): write /etc/lightdm/lightdm.conf.d/"
                    "50-rulevion-station.conf as the guide shows")
@@ -256,7 +269,7 @@ private:
         if (enabled == QLatin1String("true") && user == places_.user &&
             QFileInfo(session).fileName() == QLatin1String(kSessionScript))
             return {};
-        return T::tr(
+        return SessionCheck::tr(
                    "nodm does not start the session for %1 (NODM_ENABLED=%2, NODM_USER=%3, "
                    "NODM_XSESSION=%4): set them in /etc/default/nodm as the guide shows")
             .arg(places_.user, enabled, user, session);
