@@ -160,10 +160,15 @@ grep -q "Position: 0,0" <<<"$geometry" && grep -q "Geometry: ${width}x$height" <
     fail "the menu's window is not the whole screen: $geometry"
 # The panel's own 1019x573 scaled as far as the screen allows, centred; its controls are clicked
 # at their places in the panel so scaled.
-scale=$(awk -v w="$width" -v h="$height" 'BEGIN { s = w / 1019; if (h / 573 < s) s = h / 573; print s }')
+# The menu's rule: the scale to three decimals, Qt's logical screen rounded, the panel centred in
+# it in whole logical pixels.
+scale=$(awk -v w="$width" -v h="$height" \
+    'BEGIN { s = w / 1019; if (h / 573 < s) s = h / 573; printf "%.3f\n", int(s * 1000) / 1000 }')
 at() { # X Y on the panel -> the screen
-    awk -v x="$1" -v y="$2" -v s="$scale" -v w="$width" -v h="$height" \
-        'BEGIN { printf "%d %d\n", (w - 1019 * s) / 2 + x * s, (h - 573 * s) / 2 + y * s }'
+    awk -v x="$1" -v y="$2" -v s="$scale" -v w="$width" -v h="$height" 'BEGIN {
+        lw = int(w / s + 0.5); lh = int(h / s + 0.5)
+        x0 = lw > 1019 ? int((lw - 1019) / 2) : 0; y0 = lh > 573 ? int((lh - 573) / 2) : 0
+        printf "%d %d\n", (x0 + x) * s, (y0 + y) * s }'
 }
 click() { # X Y on the panel
     local point
@@ -215,7 +220,7 @@ kill -0 "$session_pid" 2>/dev/null || fail "the escapes ended the session"
 
 still_running
 step "help: opens over the menu, Esc closes it, the menu stays"
-click 893 28 # «П о м о щ ь»
+click 893 29 # «П о м о щ ь»
 within 150 shows rulevion-help || fail "no help shown after «Помощь»"
 keys Control_L+o Control_L+p # the viewer's open and print keys lead nowhere
 [ "$(windows)" = "$before" ] || fail "help's keys opened a window: $(windows)"
