@@ -90,6 +90,14 @@ exercises=setsid -f sleep 600; /nonexistent/wine 'C:\\dat_ulmo\\vdm.exe'
 trainer=
 CONF
 
+# Terminals a shortcut might start: each leaves a mark instead.
+mkdir -p "$tmp/trap"
+for program in xterm rxvt x-terminal-emulator matchbox-terminal gnome-terminal xfce4-terminal \
+    lxterminal uxterm dmenu_run; do
+    printf '#!/bin/sh\ntouch "%s/escaped-%s"\n' "$tmp" "$program" >"$tmp/trap/$program"
+    chmod 755 "$tmp/trap/$program"
+done
+
 # The station's user owns its folders; root stays outside.
 as_user=()
 if [ "$(id -u)" = 0 ]; then
@@ -108,7 +116,7 @@ within 100 grep -q . "$tmp/display" || { echo "FAIL: Xvfb did not start: $(cat "
 export DISPLAY=":$(head -n1 "$tmp/display")"
 
 step "the session"
-(cd "$home" && exec "${as_user[@]}" env -i HOME="$home" PATH="$bin:/usr/bin:/bin" \
+(cd "$home" && exec "${as_user[@]}" env -i HOME="$home" PATH="$bin:$tmp/trap:/usr/bin:/bin" \
     DISPLAY="$DISPLAY" XDG_RUNTIME_DIR="$tmp/xdg" LANG=C.UTF-8 \
     "$session" --config "$tmp/station.conf") >"$tmp/session.log" 2>&1 &
 session_pid=$!
@@ -214,6 +222,8 @@ done
 # A key that did something would show before the next state: a window of its own.
 keys Alt_L+Shift_L Alt_L+Shift_L
 [ "$(windows)" = "$before" ] || fail "the escapes changed the windows: $before -> $(windows)"
+escaped=$(cd "$tmp" && ls -d escaped-* 2>/dev/null || true)
+[ -z "$escaped" ] || fail "a key started a program: ${escaped//escaped-/}"
 kill -0 "$session_pid" 2>/dev/null || fail "the escapes ended the session"
 [ -e "$station/vdm_out.txt" ] && fail "the escapes made the menu decide $(cat "$station/vdm_out.txt")"
 [ "$(window_named rulevion-menu)" = "$menu" ] || fail "the menu is not the one it was"
