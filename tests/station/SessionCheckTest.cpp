@@ -68,7 +68,7 @@ struct System {
         places.root = QString::fromStdString(root.string());
         places.user = QStringLiteral("station");
         places.folder = QString::fromStdString((dir / "station").string());
-        fs::create_directories(dir / "station");
+        file(dir / "station/vdm03.pdf", "%PDF-1.4\n");
     }
 
     static void file(const fs::path& path, const std::string& bytes = "x") {
@@ -96,7 +96,7 @@ std::string shown(const std::vector<CheckLine>& lines) {
 TEST(SessionCheck, AStationInOrderPassesEveryLine) {
     System s;
     const std::vector<CheckLine> lines = s.check();
-    EXPECT_EQ(lines.size(), 6u) << shown(lines);
+    EXPECT_EQ(lines.size(), 7u) << shown(lines);
     for (const CheckLine& line : lines) EXPECT_EQ(line.result, Result::Passed) << shown(lines);
     EXPECT_NE(shown(lines).find("nodm starts the session for station"), std::string::npos)
         << shown(lines);
@@ -130,6 +130,9 @@ const Case kCases[] = {
      Result::Passed, "exercises=: wine, C:\\dat_ulmo\\vdm.exe is "},
     {"session_not_installed", [](System& s) { fs::remove(s.bin / "rulevion-station-session"); },
      Result::Problem, "is not installed"},
+    {"help_document_not_a_pdf",
+     [](System& s) { System::file(s.dir / "station/vdm03.pdf", "<html>"); }, Result::Problem,
+     "vdm03.pdf is not a PDF"},
     {"window_manager_missing", [](System& s) { fs::remove(s.bin / "matchbox-window-manager"); },
      Result::Problem, "the window manager matchbox-window-manager is not installed"},
     {"no_window_manager", [](System& s) { s.config.windowManager.clear(); }, Result::Problem,

@@ -30,6 +30,7 @@ public:
         checkCommand("exercises", config_.exercises, SessionCheck::tr("the driving exercises"));
         checkCommand("trainer", config_.trainer, SessionCheck::tr("the trainer's tools"));
         checkSessionInstalled();
+        checkHelpInSession();
         checkWindowManager();
         checkKeyboard();
         checkAutologin();
@@ -113,6 +114,19 @@ private:
                     .arg(QLatin1String(kSessionScript), desktop));
         else
             add(Result::Passed, SessionCheck::tr("X session \"Rulevion station\""));
+    }
+
+    // In the session the menu shows the help itself: it needs a PDF, no viewer.
+    void checkHelpInSession() {
+        QFile pdf(QDir(places_.folder).filePath(QStringLiteral("vdm03.pdf")));
+        if (!pdf.open(QIODevice::ReadOnly)) return;  // the station's own check names it
+        if (pdf.read(5) == "%PDF-")
+            add(Result::Passed, SessionCheck::tr("help in the session: vdm03.pdf, shown by the "
+                                                 "menu itself"));
+        else
+            add(Result::Problem, SessionCheck::tr("vdm03.pdf is not a PDF, so the help shows "
+                                                  "nothing: cp /usr/share/rulevion/vdm03.pdf "
+                                                  "into the station folder"));
     }
 
     void checkWindowManager() {

@@ -488,6 +488,14 @@ log    показывает файл журнала, %3.
         <source>nodm does not start the session for %1 (NODM_ENABLED=%2, NODM_USER=%3, NODM_XSESSION=%4): set them in /etc/default/nodm as the guide shows</source>
         <translation>nodm не запускает сеанс для %1 (NODM_ENABLED=%2, NODM_USER=%3, NODM_XSESSION=%4): задайте их в /etc/default/nodm, как показано в руководстве</translation>
     </message>
+    <message>
+        <source>help in the session: vdm03.pdf, shown by the menu itself</source>
+        <translation>справка в сеансе: vdm03.pdf, ее показывает само меню</translation>
+    </message>
+    <message>
+        <source>vdm03.pdf is not a PDF, so the help shows nothing: cp /usr/share/rulevion/vdm03.pdf into the station folder</source>
+        <translation>vdm03.pdf — не PDF, справка ничего не покажет: скопируйте /usr/share/rulevion/vdm03.pdf в папку станции</translation>
+    </message>
 </context>
 <context>
     <name>Shell</name>
