@@ -27,6 +27,8 @@ packages=(
   fonts-liberation2 fontconfig qt6-translations-l10n
   libxcb1-dev libxcb-dpms0-dev
   xvfb xdotool x11-utils xauth
+  # A private session bus for the end-to-end tests, which find controls in the accessibility tree.
+  dbus-daemon at-spi2-core
   # The station's session under test: its window manager and keyboard set-up, and the key
   # events a keyboard sends (XTEST).
   matchbox-window-manager x11-xkb-utils xkb-data libx11-dev libxtst-dev

@@ -1,8 +1,5 @@
 #include "StationTool.h"
 
-#include <QProcess>
-#include <QProcessEnvironment>
-
 #include <set>
 
 #include <unistd.h>
@@ -13,45 +10,20 @@ namespace {
 
 constexpr uid_t kNobody = 65534;
 
-ToolResult runTool(const QString& program, const QStringList& prefix,
-                   const std::vector<std::string>& args, const fs::path& cwd,
-                   const std::map<std::string, std::string>& env) {
-    QProcess p;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
-    environment.remove(QStringLiteral("LANGUAGE"));
-    for (const auto& [name, value] : env) {
-        if (value.empty())
-            environment.remove(QString::fromStdString(name));
-        else
-            environment.insert(QString::fromStdString(name), QString::fromStdString(value));
-    }
-    p.setProcessEnvironment(environment);
-    p.setWorkingDirectory(QString::fromStdString(cwd.string()));
-    QStringList list = prefix;
-    for (const auto& a : args) list << QString::fromStdString(a);
-    p.start(program, list);
-    ToolResult r;
-    if (!p.waitForStarted(10000)) return r;
-    p.closeWriteChannel();
-    // A deadline only against a shell that never ends; every run here ends by itself.
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished(5000);
-    } else {
-        r.finished = p.exitStatus() == QProcess::NormalExit;
-        r.exitCode = p.exitCode();
-    }
-    r.out = p.readAllStandardOutput().toStdString();
-    r.err = p.readAllStandardError().toStdString();
-    return r;
+ProcessOptions stationOptions(const fs::path& cwd, const std::map<std::string, std::string>& env) {
+    ProcessOptions options;
+    options.cwd = cwd;
+    options.env = {{"LC_ALL", "C"}, {"LANGUAGE", ""}};
+    for (const auto& [name, value] : env) options.env[name] = value;
+    options.timeoutMs = 60000;
+    return options;
 }
 
 }  // namespace
 
 ToolResult runStation(const std::vector<std::string>& args, const fs::path& cwd,
                       const std::map<std::string, std::string>& env) {
-    return runTool(QStringLiteral(STATION_TOOL), {}, args, cwd, env);
+    return runProcess(STATION_TOOL, args, stationOptions(cwd, env));
 }
 
 fs::path stationLogFile(const fs::path& dir) {
@@ -70,11 +42,11 @@ ToolResult runStationAsUser(const std::vector<std::string>& args, const fs::path
     for (auto it = fs::recursive_directory_iterator(dir, ec); !ec && it != fs::end(it);
          it.increment(ec))
         lchown(it->path().c_str(), kNobody, kNobody);
-    return runTool(
-        QStringLiteral("setpriv"),
-        {QStringLiteral("--reuid=%1").arg(kNobody), QStringLiteral("--regid=%1").arg(kNobody),
-         QStringLiteral("--clear-groups"), QStringLiteral("--"), QStringLiteral(STATION_TOOL)},
-        args, cwd, env);
+    std::vector<std::string> command{"--reuid=" + std::to_string(kNobody),
+                                     "--regid=" + std::to_string(kNobody), "--clear-groups", "--",
+                                     STATION_TOOL};
+    command.insert(command.end(), args.begin(), args.end());
+    return runProcess("setpriv", command, stationOptions(cwd, env));
 }
 
 std::string folderState(const fs::path& folder) {
