@@ -12,6 +12,7 @@ package_build=(
   build-essential cmake pkg-config ninja-build
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev
   qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
+  libxcb1-dev libxcb-dpms0-dev
   fonts-liberation2 fontconfig
   lintian
 )
@@ -24,9 +25,13 @@ packages=(
   mdbtools mdbtools-dev libglib2.0-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 fontconfig qt6-translations-l10n
+  libxcb1-dev libxcb-dpms0-dev
   xvfb xdotool x11-utils xauth
   # A private session bus for the end-to-end tests, which find controls in the accessibility tree.
   dbus-daemon at-spi2-core
+  # The station's session under test: its window manager and keyboard set-up, and the key
+  # events a keyboard sends (XTEST).
+  matchbox-window-manager x11-xkb-utils xkb-data libx11-dev libxtst-dev
   clang libclang-rt-14-dev
   valgrind
   poppler-utils desktop-file-utils lintian

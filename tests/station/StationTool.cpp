@@ -2,16 +2,51 @@
 
 #include <set>
 
+#include <unistd.h>
+
 namespace fs = std::filesystem;
 
-ToolResult runStation(const std::vector<std::string>& args, const fs::path& cwd,
-                      const std::map<std::string, std::string>& env) {
+namespace {
+
+constexpr uid_t kNobody = 65534;
+
+ProcessOptions stationOptions(const fs::path& cwd, const std::map<std::string, std::string>& env) {
     ProcessOptions options;
     options.cwd = cwd;
     options.env = {{"LC_ALL", "C"}, {"LANGUAGE", ""}};
     for (const auto& [name, value] : env) options.env[name] = value;
     options.timeoutMs = 60000;
-    return runProcess(STATION_TOOL, args, options);
+    return options;
+}
+
+}  // namespace
+
+ToolResult runStation(const std::vector<std::string>& args, const fs::path& cwd,
+                      const std::map<std::string, std::string>& env) {
+    return runProcess(STATION_TOOL, args, stationOptions(cwd, env));
+}
+
+fs::path stationLogFile(const fs::path& dir) {
+    return dir / "state" / "rulevion" / "station.log";
+}
+
+ToolResult runStationAsUser(const std::vector<std::string>& args, const fs::path& dir,
+                            const fs::path& cwd, std::map<std::string, std::string> env) {
+    env.emplace("HOME", dir.string());
+    env.emplace("XDG_STATE_HOME", (dir / "state").string());
+    // The shell wants a display for the menu; the tests' menus need none.
+    env.emplace("QT_QPA_PLATFORM", "offscreen");
+    if (geteuid() != 0) return runStation(args, cwd, env);
+    std::error_code ec;
+    lchown(dir.c_str(), kNobody, kNobody);
+    for (auto it = fs::recursive_directory_iterator(dir, ec); !ec && it != fs::end(it);
+         it.increment(ec))
+        lchown(it->path().c_str(), kNobody, kNobody);
+    std::vector<std::string> command{"--reuid=" + std::to_string(kNobody),
+                                     "--regid=" + std::to_string(kNobody), "--clear-groups", "--",
+                                     STATION_TOOL};
+    command.insert(command.end(), args.begin(), args.end());
+    return runProcess("setpriv", command, stationOptions(cwd, env));
 }
 
 std::string folderState(const fs::path& folder) {

@@ -15,5 +15,15 @@ using ToolResult = ProcessResult;
 ToolResult runStation(const std::vector<std::string>& args, const std::filesystem::path& cwd,
                       const std::map<std::string, std::string>& env = {});
 
+// The same, as a station runs: never as root. Under root the folder dir (holding cwd and all the
+// test's files) is handed to the unprivileged user nobody, who then runs the command. HOME and
+// XDG_STATE_HOME point into dir, so the station's log stays in the test's folder.
+ToolResult runStationAsUser(const std::vector<std::string>& args, const std::filesystem::path& dir,
+                            const std::filesystem::path& cwd,
+                            std::map<std::string, std::string> env = {});
+
+// The station's log file under runStationAsUser.
+std::filesystem::path stationLogFile(const std::filesystem::path& dir);
+
 // Names, sizes and times of everything in the folder, to tell whether a run changed it.
 std::string folderState(const std::filesystem::path& folder);

@@ -25,6 +25,12 @@ bool setKey(StationConfig& config, const QString& key, const QString& value, QSt
         config.exercises = value;
     else if (key == QLatin1String("return"))
         config.back = value;
+    else if (key == QLatin1String("layouts"))
+        config.layouts = value;
+    else if (key == QLatin1String("layout-switch"))
+        config.layoutSwitch = value;
+    else if (key == QLatin1String("window-manager"))
+        config.windowManager = value;
     else if (key == QLatin1String("pause")) {
         bool ok = false;
         const int seconds = value.toInt(&ok);

@@ -14,6 +14,14 @@ struct StationConfig {
     QString exercises;    // code 5
     QString back;         // code 1 ("return="); empty: the menu comes straight back
     int pauseLimit = 30;  // seconds; the longest pause after a menu that keeps failing at once
+    // The station session's keyboard: XKB layouts (the first is active at start) and the XKB
+    // option that switches between them.
+    QString layouts = QStringLiteral("us,ru");
+    QString layoutSwitch = QStringLiteral("grp:alt_shift_toggle");
+    // The session's window manager, through /bin/sh -c; empty: none.
+    QString windowManager =
+        QStringLiteral("matchbox-window-manager -use_titlebar no -kbdconfig " RULEVION_CONFIG_DIR
+                       "/matchbox-keys");
 };
 
 // Reads file into config, over what it holds already. Unknown keys and lines that are not
