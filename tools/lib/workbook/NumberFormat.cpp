@@ -407,7 +407,7 @@ std::string formatDate(double serial, const Section& section, bool from1904) {
             continue;
         }
         if (x.kind == Token::Point) {
-            out += kDecimalComma;
+            out += '.';  // between day and month; fractions of seconds are not shown
             continue;
         }
         if (x.kind != Token::DatePart) continue;
@@ -538,6 +538,8 @@ std::string formatNumber(double value, std::string_view code, bool from1904) {
         return out;
     }
     if (hasDatePart(section)) return formatDate(value, section, from1904);
+    if (hasKind(section, Token::At) && !hasKind(section, Token::Digit))
+        return generalNumber(value);  // a number in a cell formatted as text
     if (!hasKind(section, Token::Digit)) {
         // Literals only, such as "-" for zero in accounting formats.
         std::string out;

@@ -32,10 +32,7 @@ void SheetBuilder::setRepeated(std::size_t row, std::size_t column, std::size_t 
                    "allow; the workbook is damaged"),
              {sheet_->name, number(limits_.rows), number(limits_.columns)}});
     auto& rows = sheet_->rows;
-    if (rows.size() <= row) {
-        countCells(row + 1 - rows.size());  // an empty row costs as much as a cell
-        rows.resize(row + 1);
-    }
+    if (rows.size() <= row) rows.resize(row + 1);
     auto& cells = rows[row];
     if (cells.size() < column + count) {
         countCells(column + count - cells.size());

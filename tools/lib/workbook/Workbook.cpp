@@ -24,7 +24,7 @@ FileKind zipKind(std::string_view bytes) {
     Limits small;
     small.partBytes = 4096;
     auto zip = ZipParts::open(bytes, small);
-    if (!zip) return FileKind::Zip;
+    if (!zip) return FileKind::DamagedZip;
     if (zip->has("mimetype")) {
         std::string type;
         try {
@@ -101,6 +101,11 @@ Message refusal(FileKind kind) {
                           "this is a zip archive but neither an Excel workbook (.xlsx) nor an "
                           "OpenDocument spreadsheet (.ods); unpack it and give the class list "
                           "inside, or save the list from the spreadsheet again"),
+                    {}};
+        case FileKind::DamagedZip:
+            return {JW_TR("jetwriter",
+                          "this is a zip archive, as .xlsx and .ods workbooks are, but it is "
+                          "damaged or cut short; save the workbook again from the spreadsheet"),
                     {}};
         case FileKind::Pdf:
             return {JW_TR("jetwriter",

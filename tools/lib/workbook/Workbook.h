@@ -49,7 +49,7 @@ struct Workbook {
 struct Limits {
     std::size_t partBytes = std::size_t{64} << 20;    // one XML part, inflated
     std::size_t totalBytes = std::size_t{128} << 20;  // all parts read, inflated
-    std::size_t cells = 1'000'000;                    // cells kept, empty ones inside rows too
+    std::size_t cells = 1'000'000;  // cells kept, the empty ones left of a filled one too
     std::size_t textBytes = std::size_t{64} << 20;    // text of all cells kept
     std::size_t sharedStrings = 1'000'000;
     std::size_t xmlDepth = 64;
@@ -76,6 +76,7 @@ enum class FileKind {
     Xlsb,           // an Excel binary workbook
     OtherDocument,  // a zip of another office document (text, presentation)
     Zip,            // any other zip archive
+    DamagedZip,     // a zip archive that cannot be opened: damaged or cut short
     Pdf,
     Rtf,
     Markup,         // HTML or XML, such as a sheet saved as a web page

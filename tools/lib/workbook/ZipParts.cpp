@@ -62,13 +62,20 @@ std::string ZipParts::read(const std::string& name) {
                                    "the workbook is protected by a password; save it again "
                                    "without one"),
                              {}});
-    const std::size_t allowed = std::min(limits_.partBytes, limits_.totalBytes - totalRead_);
+    const std::size_t left = limits_.totalBytes - totalRead_;
+    const std::size_t allowed = std::min(limits_.partBytes, left);
     const auto tooLarge = [&] {
+        if (left < limits_.partBytes)
+            return WorkbookError({JW_TR("jetwriter",
+                                        "the workbook's parts inflate to more than %1 MiB in all; "
+                                        "that is no class list (a class list of ten thousand "
+                                        "students is a few MiB)"),
+                                  {mib(limits_.totalBytes)}});
         return WorkbookError({JW_TR("jetwriter",
                                     "the workbook's part \"%1\" inflates to more than %2 MiB; "
                                     "that is no class list (a class list of ten thousand "
                                     "students is a few MiB)"),
-                              {name, mib(allowed)}});
+                              {name, mib(limits_.partBytes)}});
     };
     // The size the archive states is checked first, and what inflates is counted all the same,
     // since the statement may lie.
