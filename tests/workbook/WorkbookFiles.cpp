@@ -66,17 +66,18 @@ std::string XlsxBook::bytes() const {
         "vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/></Types>";
     parts.push_back({"[Content_Types].xml", types});
     parts.push_back({"_rels/.rels", std::string("<?xml version=\"1.0\"?><Relationships xmlns=\"") +
-                                        kPackageRelsNs +
-                                        "\"><Relationship Id=\"rId1\" Type=\"" + kRelsNs +
+                                        kPackageRelsNs + "\"><Relationship Id=\"rId1\" Type=\"" +
+                                        kRelsNs +
                                         "/officeDocument\" Target=\"xl/workbook.xml\"/>"
                                         "</Relationships>"});
-    std::string workbook = std::string("<?xml version=\"1.0\"?><workbook xmlns=\"http://"
-                                       "schemas.openxmlformats.org/spreadsheetml/2006/main\" "
-                                       "xmlns:r=\"") +
+    std::string workbook = std::string(
+                               "<?xml version=\"1.0\"?><workbook xmlns=\"http://"
+                               "schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+                               "xmlns:r=\"") +
                            kRelsNs + "\"><workbookPr" + (from1904 ? " date1904=\"1\"" : "") +
                            "/><sheets>";
-    std::string rels = std::string("<?xml version=\"1.0\"?><Relationships xmlns=\"") +
-                       kPackageRelsNs + "\">";
+    std::string rels =
+        std::string("<?xml version=\"1.0\"?><Relationships xmlns=\"") + kPackageRelsNs + "\">";
     for (std::size_t i = 0; i < sheets.size(); ++i) {
         const std::string id = "rId" + std::to_string(i + 1);
         workbook += "<sheet name=\"" + xmlEscaped(sheets[i].name) + "\" sheetId=\"" +
@@ -97,13 +98,16 @@ std::string XlsxBook::bytes() const {
     parts.push_back({"xl/workbook.xml", workbook});
     parts.push_back({"xl/_rels/workbook.xml.rels", rels});
 
-    std::string sst = "<?xml version=\"1.0\"?><sst xmlns=\"http://schemas.openxmlformats.org/"
-                      "spreadsheetml/2006/main\">";
-    for (const std::string& s : strings) sst += "<si><t xml:space=\"preserve\">" + xmlEscaped(s) + "</t></si>";
+    std::string sst =
+        "<?xml version=\"1.0\"?><sst xmlns=\"http://schemas.openxmlformats.org/"
+        "spreadsheetml/2006/main\">";
+    for (const std::string& s : strings)
+        sst += "<si><t xml:space=\"preserve\">" + xmlEscaped(s) + "</t></si>";
     parts.push_back({"xl/sharedStrings.xml", sst + "</sst>"});
 
-    std::string styles = "<?xml version=\"1.0\"?><styleSheet xmlns=\"http://schemas."
-                         "openxmlformats.org/spreadsheetml/2006/main\"><numFmts>";
+    std::string styles =
+        "<?xml version=\"1.0\"?><styleSheet xmlns=\"http://schemas."
+        "openxmlformats.org/spreadsheetml/2006/main\"><numFmts>";
     for (const auto& [id, code] : customFormats)
         styles += "<numFmt numFmtId=\"" + std::to_string(id) + "\" formatCode=\"" +
                   xmlEscaped(code) + "\"/>";

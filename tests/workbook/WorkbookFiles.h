@@ -24,7 +24,7 @@ struct XlsxBook {
     };
     std::vector<Sheet> sheets;
     std::vector<std::string> strings;
-    std::vector<unsigned> numberFormats = {0};                 // cellXfs: numFmtId of each style
+    std::vector<unsigned> numberFormats = {0};                    // cellXfs: numFmtId of each style
     std::vector<std::pair<unsigned, std::string>> customFormats;  // numFmtId >= 164, code
     bool from1904 = false;
 

@@ -79,88 +79,100 @@ const std::string kHeaderXlsx =
 std::vector<Case> cases() {
     using workbook::Format;
     std::vector<Case> out;
-    out.push_back(Case{"XlsxZeroPaddedAndPlainNumbers",
-         xlsx({{"Группа 1",
-                kHeaderXlsx + R"(<row r="2"><c r="A2" s="1"><v>123</v></c><c r="B2" t="s"><v>2</v></c></row>
+    out.push_back(Case{
+        "XlsxZeroPaddedAndPlainNumbers",
+        xlsx({{"Группа 1",
+               kHeaderXlsx +
+                   R"(<row r="2"><c r="A2" s="1"><v>123</v></c><c r="B2" t="s"><v>2</v></c></row>
                    <row r="3"><c r="A3" s="1"><v>456789</v></c><c r="B3" s="3"><v>1.5</v></c></row>
                    <row r="4"><c r="A4"><v>2024</v></c><c r="B4"><v>123456789012</v></c></row>
                    <row r="5"><c r="A5"><v>0.30000000000000004</v></c><c r="B5" s="4"><v>77</v></c></row>)"}},
-              {"Номер зачетки", "ФИО", "Иванов Иван"}),
-         Format::Xlsx,
-         {{"Группа 1",
-           false,
-           {{"Номер зачетки", "ФИО"},
-            {"00123", "Иванов Иван"},
-            {"456789", "1,50"},
-            {"2024", "123456789012"},
-            {"0,3", "77"}}}}});
-    out.push_back(Case{"XlsxTextCellsOfEveryKind",
-         xlsx({{"Лист1",
-                R"(<row r="1"><c r="A1" t="s"><v>0</v></c><c r="B1" t="inlineStr"><is><t>ЗК-7</t></is></c>
+             {"Номер зачетки", "ФИО", "Иванов Иван"}),
+        Format::Xlsx,
+        {{"Группа 1",
+          false,
+          {{"Номер зачетки", "ФИО"},
+           {"00123", "Иванов Иван"},
+           {"456789", "1,50"},
+           {"2024", "123456789012"},
+           {"0,3", "77"}}}}});
+    out.push_back(Case{
+        "XlsxTextCellsOfEveryKind",
+        xlsx(
+            {{"Лист1",
+              R"(<row r="1"><c r="A1" t="s"><v>0</v></c><c r="B1" t="inlineStr"><is><t>ЗК-7</t></is></c>
                    <c r="C1" t="inlineStr"><is><r><t>Пет</t></r><r><rPr><b/></rPr><t>ров</t></r><rPh><t>ペ</t></rPh></is></c>
                    <c r="D1" t="str"><f>A1&amp;"x"</f><v>00123x</v></c><c r="E1" t="b"><v>1</v></c></row>)"}},
-              {"00123"}),
-         Format::Xlsx,
-         {{"Лист1", false, {{"00123", "ЗК-7", "Петров", "00123x", "<bool ИСТИНА>"}}}}});
-    out.push_back(Case{"XlsxTitleRowsAndGapsKeepTheirPlaces",
-         xlsx({{"Список",
-                R"(<row r="1"><c r="A1" t="s"><v>0</v></c></row>
+            {"00123"}),
+        Format::Xlsx,
+        {{"Лист1", false, {{"00123", "ЗК-7", "Петров", "00123x", "<bool ИСТИНА>"}}}}});
+    out.push_back(Case{
+        "XlsxTitleRowsAndGapsKeepTheirPlaces",
+        xlsx({{"Список",
+               R"(<row r="1"><c r="A1" t="s"><v>0</v></c></row>
                    <row r="3"><c r="B3" t="s"><v>1</v></c><c r="C3" t="s"><v>2</v></c></row>
                    <row r="4"><c r="B4" s="1"><v>7</v></c><c r="C4" t="s"><v>3</v></c></row>)"}},
-              {"Список группы ПДД-24/1", "№ зачетки", "ФИО", "Сидоров"}),
-         Format::Xlsx,
-         {{"Список",
-           false,
-           {{"Список группы ПДД-24/1"}, {}, {"", "№ зачетки", "ФИО"}, {"", "00007", "Сидоров"}}}}});
-    out.push_back(Case{"XlsxTwoSheetsOneHidden",
-         xlsx({{"Титул", R"(<row><c t="s"><v>0</v></c></row>)"},
-               {"Скрытый", R"(<row><c t="s"><v>0</v></c></row>)", true},
-               {"Группа 2", R"(<row><c t="s"><v>1</v></c><c><v>5</v></c></row><row><c s="1"><v>9</v></c></row>)"}},
-              {"Автошкола", "StBook"}),
-         Format::Xlsx,
-         {{"Титул", false, {{"Автошкола"}}},
-          {"Скрытый", true, {{"Автошкола"}}},
-          {"Группа 2", false, {{"StBook", "5"}, {"00009"}}}}});
-    out.push_back(Case{"XlsxFormulaDateErrorAndNoValue",
-         xlsx({{"Группа 1",
-                R"(<row r="7"><c r="A7" s="1"><f>B7+1</f><v>122</v></c><c r="B7" s="2"><v>45363</v></c>
+             {"Список группы ПДД-24/1", "№ зачетки", "ФИО", "Сидоров"}),
+        Format::Xlsx,
+        {{"Список",
+          false,
+          {{"Список группы ПДД-24/1"}, {}, {"", "№ зачетки", "ФИО"}, {"", "00007", "Сидоров"}}}}});
+    out.push_back(Case{
+        "XlsxTwoSheetsOneHidden",
+        xlsx(
+            {{"Титул", R"(<row><c t="s"><v>0</v></c></row>)"},
+             {"Скрытый", R"(<row><c t="s"><v>0</v></c></row>)", true},
+             {"Группа 2",
+              R"(<row><c t="s"><v>1</v></c><c><v>5</v></c></row><row><c s="1"><v>9</v></c></row>)"}},
+            {"Автошкола", "StBook"}),
+        Format::Xlsx,
+        {{"Титул", false, {{"Автошкола"}}},
+         {"Скрытый", true, {{"Автошкола"}}},
+         {"Группа 2", false, {{"StBook", "5"}, {"00009"}}}}});
+    out.push_back(Case{
+        "XlsxFormulaDateErrorAndNoValue",
+        xlsx(
+            {{"Группа 1",
+              R"(<row r="7"><c r="A7" s="1"><f>B7+1</f><v>122</v></c><c r="B7" s="2"><v>45363</v></c>
                    <c r="C7" t="e"><f>1/0</f><v>#DIV/0!</v></c><c r="D7"><f>A7</f></c>
                    <c r="E7" s="2"/><c r="F7" t="s"><v>0</v></c></row>)"}},
-              {"a_x000D_b"}),
-         Format::Xlsx,
-         {{"Группа 1",
-           false,
-           {{}, {}, {}, {}, {}, {},
-            {"00122", "<date 12.03.2024>", "<error #DIV/0!>", "<no value>", "", "a\rb"}}}}});
+            {"a_x000D_b"}),
+        Format::Xlsx,
+        {{"Группа 1",
+          false,
+          {{},
+           {},
+           {},
+           {},
+           {},
+           {},
+           {"00122", "<date 12.03.2024>", "<error #DIV/0!>", "<no value>", "", "a\rb"}}}}});
     out.push_back(Case{"OdsZeroPaddedTextAndRepeats",
-         [] {
-             OdsBook b;
-             b.sheets = {
-                 {"Группа 1",
-                  odsRow({"Номер зачетки", "ФИО", "Группа"}) +
-                      R"(<table:table-row table:number-rows-repeated="2">
+                       [] {
+                           OdsBook b;
+                           b.sheets = {
+                               {"Группа 1", odsRow({"Номер зачетки", "ФИО", "Группа"}) +
+                                                R"(<table:table-row table:number-rows-repeated="2">
                            <table:table-cell office:value-type="float" office:value="123"><text:p>00123</text:p></table:table-cell>
                            <table:table-cell office:value-type="string"><office:annotation><text:p>примечание</text:p></office:annotation><text:p>Иванов<text:s text:c="2"/><text:span>Иван</text:span></text:p></table:table-cell>
                            <table:table-cell table:number-columns-repeated="2" office:value-type="string"><text:p>1А</text:p></table:table-cell>
                            <table:table-cell table:number-columns-repeated="1020"/>
                          </table:table-row>
                          <table:table-row table:number-rows-repeated="1048000"><table:table-cell table:number-columns-repeated="1024"/></table:table-row>)"}};
-             return b.bytes();
-         }(),
-         Format::Ods,
-         {{"Группа 1",
-           false,
-           {{"Номер зачетки", "ФИО", "Группа"},
-            {"00123", "Иванов  Иван", "1А", "1А"},
-            {"00123", "Иванов  Иван", "1А", "1А"}}}}});
+                           return b.bytes();
+                       }(),
+                       Format::Ods,
+                       {{"Группа 1",
+                         false,
+                         {{"Номер зачетки", "ФИО", "Группа"},
+                          {"00123", "Иванов  Иван", "1А", "1А"},
+                          {"00123", "Иванов  Иван", "1А", "1А"}}}}});
     out.push_back(Case{"OdsTwoSheetsDatesErrorsAndMergedCells",
-         [] {
-             OdsBook b;
-             b.sheets = {
-                 {"Скрытый", odsRow({"x"}), true},
-                 {"Группа 1",
-                  odsRow({"StBook", "StName"}) +
-                      R"x(<table:table-row>
+                       [] {
+                           OdsBook b;
+                           b.sheets = {{"Скрытый", odsRow({"x"}), true},
+                                       {"Группа 1", odsRow({"StBook", "StName"}) +
+                                                        R"x(<table:table-row>
                            <table:table-cell office:value-type="date" office:date-value="2024-03-12"><text:p>12.03.2024</text:p></table:table-cell>
                            <table:table-cell table:formula="of:=1/0" office:value-type="string" office:string-value="" calcext:value-type="error"><text:p>#DIV/0!</text:p></table:table-cell>
                            <table:table-cell table:formula="of:=X()" office:value-type="string"><text:p>Err:508</text:p></table:table-cell>
@@ -169,15 +181,15 @@ std::vector<Case> cases() {
                            <table:table-cell office:value-type="float" office:value="42"/>
                            <table:table-cell office:value-type="boolean" office:boolean-value="false"><text:p>ЛОЖЬ</text:p></table:table-cell>
                          </table:table-row>)x"}};
-             return b.bytes();
-         }(),
-         Format::Ods,
-         {{"Скрытый", true, {{"x"}}},
-          {"Группа 1",
-           false,
-           {{"StBook", "StName"},
-            {"<date 12.03.2024>", "<error #DIV/0!>", "<error Err:508>", "слитые", "", "42",
-             "<bool ЛОЖЬ>"}}}}});
+                           return b.bytes();
+                       }(),
+                       Format::Ods,
+                       {{"Скрытый", true, {{"x"}}},
+                        {"Группа 1",
+                         false,
+                         {{"StBook", "StName"},
+                          {"<date 12.03.2024>", "<error #DIV/0!>", "<error Err:508>", "слитые", "",
+                           "42", "<bool ЛОЖЬ>"}}}}});
     return out;
 }
 

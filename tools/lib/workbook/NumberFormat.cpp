@@ -83,7 +83,8 @@ Section tokenize(std::string_view s) {
         const char c = s[i];
         if (c == '"') {
             const std::size_t end = s.find('"', i + 1);
-            literal(std::string(s.substr(i + 1, end == std::string_view::npos ? end : end - i - 1)));
+            literal(
+                std::string(s.substr(i + 1, end == std::string_view::npos ? end : end - i - 1)));
             if (end == std::string_view::npos) break;
             i = end;
         } else if (c == '\\') {
@@ -100,13 +101,16 @@ Section tokenize(std::string_view s) {
             if (!inside.empty() && inside[0] == '$') {
                 // A currency or a locale: [$₽-419] shows ₽, [$-419] nothing.
                 literal(std::string(inside.substr(1, inside.find('-') - 1)));
-            } else if (!inside.empty() && (inside[0] == '<' || inside[0] == '>' ||
-                                           inside[0] == '=')) {
+            } else if (!inside.empty() &&
+                       (inside[0] == '<' || inside[0] == '>' || inside[0] == '=')) {
                 out.hasCondition = true;
-            } else if (!inside.empty() && std::all_of(inside.begin(), inside.end(), [&](char x) {
-                           return std::tolower(static_cast<unsigned char>(x)) ==
-                                  std::tolower(static_cast<unsigned char>(inside[0]));
-                       }) && std::string_view("hHmMsS").find(inside[0]) != std::string_view::npos) {
+            } else if (!inside.empty() &&
+                       std::all_of(inside.begin(), inside.end(),
+                                   [&](char x) {
+                                       return std::tolower(static_cast<unsigned char>(x)) ==
+                                              std::tolower(static_cast<unsigned char>(inside[0]));
+                                   }) &&
+                       std::string_view("hHmMsS").find(inside[0]) != std::string_view::npos) {
                 t.push_back({Token::DatePart, "[" + std::string(inside) + "]"});
             }
             if (end == std::string_view::npos) break;
@@ -120,7 +124,8 @@ Section tokenize(std::string_view s) {
             t.push_back({Token::Comma, ""});
         } else if (c == '%') {
             t.push_back({Token::Percent, ""});
-        } else if ((c == 'E' || c == 'e') && i + 1 < s.size() && (s[i + 1] == '+' || s[i + 1] == '-')) {
+        } else if ((c == 'E' || c == 'e') && i + 1 < s.size() &&
+                   (s[i + 1] == '+' || s[i + 1] == '-')) {
             t.push_back({Token::Exponent, std::string(1, s[i + 1])});
             ++i;
         } else if (c == '@') {
@@ -145,8 +150,9 @@ Section tokenize(std::string_view s) {
             t.push_back({Token::DatePart, part});
         } else if (c == '/') {
             const bool digitBefore = !t.empty() && t.back().kind == Token::Digit;
-            const bool digitAfter = i + 1 < s.size() && (s[i + 1] == '0' || s[i + 1] == '#' ||
-                                                         s[i + 1] == '?' || std::isdigit(static_cast<unsigned char>(s[i + 1])));
+            const bool digitAfter =
+                i + 1 < s.size() && (s[i + 1] == '0' || s[i + 1] == '#' || s[i + 1] == '?' ||
+                                     std::isdigit(static_cast<unsigned char>(s[i + 1])));
             if (digitBefore && digitAfter) out.unsupported = true;
             literal("/");
         } else {
@@ -463,7 +469,10 @@ std::string_view builtInFormat(unsigned id) {
         case 10: return "0.00%";
         case 11: return "0.00E+00";
         case 12: return "# ?/?";
-        case 13: return "# ?" "?/?" "?";
+        case 13:
+            return "# ?"
+                   "?/?"
+                   "?";
         // The short date and the date with time follow the reader's locale; Russian here.
         case 14: return "dd.mm.yyyy";
         case 15: return "d-mmm-yy";
@@ -516,8 +525,8 @@ std::string formatNumber(double value, std::string_view code, bool from1904) {
     const auto all = sections(code);
     std::vector<Section> parsed;
     for (const std::string_view s : all) parsed.push_back(tokenize(s));
-    const bool conditions = std::any_of(parsed.begin(), parsed.end(),
-                                        [](const Section& s) { return s.hasCondition; });
+    const bool conditions =
+        std::any_of(parsed.begin(), parsed.end(), [](const Section& s) { return s.hasCondition; });
     if (conditions) return generalNumber(value);
     std::size_t which = 0;
     bool sign = value < 0;

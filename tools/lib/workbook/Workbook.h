@@ -50,10 +50,10 @@ struct Limits {
     std::size_t partBytes = std::size_t{64} << 20;    // one XML part, inflated
     std::size_t totalBytes = std::size_t{128} << 20;  // all parts read, inflated
     std::size_t cells = 1'000'000;  // cells kept, the empty ones left of a filled one too
-    std::size_t textBytes = std::size_t{64} << 20;    // text of all cells kept
+    std::size_t textBytes = std::size_t{64} << 20;  // text of all cells kept
     std::size_t sharedStrings = 1'000'000;
     std::size_t xmlDepth = 64;
-    std::size_t rows = 1'048'576;    // the largest sheet Excel and Calc make
+    std::size_t rows = 1'048'576;  // the largest sheet Excel and Calc make
     std::size_t columns = 16'384;
 };
 
@@ -79,9 +79,9 @@ enum class FileKind {
     DamagedZip,     // a zip archive that cannot be opened: damaged or cut short
     Pdf,
     Rtf,
-    Markup,         // HTML or XML, such as a sheet saved as a web page
+    Markup,  // HTML or XML, such as a sheet saved as a web page
     Image,
-    Archive,        // gzip, 7-Zip, RAR
+    Archive,  // gzip, 7-Zip, RAR
 };
 
 FileKind fileKind(std::string_view bytes);

@@ -59,7 +59,8 @@ std::map<QString, Relationship> relationships(ZipParts& zip, const std::string& 
 }
 
 bool isType(const Relationship& r, QStringView kind) {
-    return r.type.endsWith(kind) && r.type.size() > kind.size() && r.type[r.type.size() - kind.size() - 1] == u'/';
+    return r.type.endsWith(kind) && r.type.size() > kind.size() &&
+           r.type[r.type.size() - kind.size() - 1] == u'/';
 }
 
 // Text written as _xHHHH_ stands for that UTF-16 unit (Excel writes a carriage return so).
@@ -123,8 +124,7 @@ struct NumberStyle {
     bool date = false;
 };
 
-std::vector<NumberStyle> cellStyles(ZipParts& zip, const std::string& part,
-                                    const Limits& limits) {
+std::vector<NumberStyle> cellStyles(ZipParts& zip, const std::string& part, const Limits& limits) {
     const std::string bytes = zip.read(part);
     PartReader xml(part, bytes, limits);
     std::map<unsigned, std::string> codes;
@@ -202,14 +202,16 @@ Cell cellOf(PartReader& xml, const Context& ctx, const QString& type, const Numb
         if (!ok || index >= ctx.strings.size()) xml.damaged("a text's number out of range");
         return {CellKind::Text, formatText(ctx.strings[index], style.code)};
     }
-    if (type == u"str") return {CellKind::Text, formatText(unescaped(value).toStdString(), style.code)};
+    if (type == u"str")
+        return {CellKind::Text, formatText(unescaped(value).toStdString(), style.code)};
     if (type == u"e") return {CellKind::Error, value.trimmed().toStdString()};
     if (type == u"b") return {CellKind::Boolean, value.trimmed() == u"1" ? "ИСТИНА" : "ЛОЖЬ"};
     if (type == u"d") return {CellKind::Date, value.trimmed().toStdString()};
     const std::string number = value.trimmed().toStdString();
     double v = 0;
     const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), v);
-    if (ec != std::errc() || end != number.data() + number.size()) xml.damaged("a number that is none");
+    if (ec != std::errc() || end != number.data() + number.size())
+        xml.damaged("a number that is none");
     return {style.date ? CellKind::Date : CellKind::Number,
             formatNumber(v, style.code, ctx.from1904)};
 }
@@ -236,7 +238,8 @@ void readSheet(ZipParts& zip, const std::string& part, const Context& ctx, Sheet
             const QString ref = xml.attribute(u"r");
             std::size_t r = row;
             std::size_t c = column;
-            if (!ref.isEmpty() && !parseReference(ref, r, c)) xml.damaged("a cell name that is none");
+            if (!ref.isEmpty() && !parseReference(ref, r, c))
+                xml.damaged("a cell name that is none");
             row = r;
             column = c + 1;
             const QString s = xml.attribute(u"s");
@@ -263,7 +266,8 @@ Workbook readXlsx(ZipParts& zip, const Limits& limits) {
     for (const auto& [id, r] : rels) {
         if (isType(r, u"sharedStrings") && zip.has(r.target))
             ctx.strings = sharedStrings(zip, r.target, limits);
-        if (isType(r, u"styles") && zip.has(r.target)) ctx.styles = cellStyles(zip, r.target, limits);
+        if (isType(r, u"styles") && zip.has(r.target))
+            ctx.styles = cellStyles(zip, r.target, limits);
     }
 
     struct SheetEntry {
