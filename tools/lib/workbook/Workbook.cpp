@@ -57,6 +57,11 @@ bool isMarkup(std::string_view bytes) {
 WorkbookError::WorkbookError(Message text)
     : jetwriter::Error(jetwriter::english(text)), text_(std::move(text)) {}
 
+WorkbookError::WorkbookError(Message place, Message text)
+    : jetwriter::Error(jetwriter::english(place) + ": " + jetwriter::english(text)),
+      place_(std::move(place)),
+      text_(std::move(text)) {}
+
 FileKind fileKind(std::string_view bytes) {
     if (startsWith(bytes, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")) return FileKind::Xls;
     if (startsWith(bytes, "PK\x03\x04") || startsWith(bytes, "PK\x05\x06") ||

@@ -57,13 +57,18 @@ struct Limits {
     std::size_t columns = 16'384;
 };
 
-// A workbook that cannot be read, or a file that is none; the text is meant for the technician.
+// A workbook that cannot be read, a file that is none, or a cell the list cannot take; the text is
+// meant for the technician. what() gives "place: text" in English.
 class WorkbookError : public jetwriter::Error {
 public:
     explicit WorkbookError(jetwriter::Message text);
+    WorkbookError(jetwriter::Message place, jetwriter::Message text);
+    // The sheet and cell meant (see cellPlace), or an empty text.
+    const jetwriter::Message& place() const { return place_; }
     const jetwriter::Message& text() const { return text_; }
 
 private:
+    jetwriter::Message place_;
     jetwriter::Message text_;
 };
 
