@@ -134,8 +134,8 @@ std::vector<Case> cases() {
         xlsx(
             {{"Группа 1",
               R"(<row r="7"><c r="A7" s="1"><f>B7+1</f><v>122</v></c><c r="B7" s="2"><v>45363</v></c>
-                   <c r="C7" t="e"><f>1/0</f><v>#DIV/0!</v></c><c r="D7"><f>A7</f></c>
-                   <c r="E7" s="2"/><c r="F7" t="s"><v>0</v></c></row>)"}},
+                   <c r="C7" t="e"><f>1/0</f><v>#DIV/0!</v></c><c r="D7"><f>A7</f></c><c r="E7"><f>A7</f><v></v></c>
+                   <c r="F7" s="2"/><c r="G7" t="s"><v>0</v></c></row>)"}},
             {"a_x000D_b"}),
         Format::Xlsx,
         {{"Группа 1",
@@ -146,7 +146,7 @@ std::vector<Case> cases() {
            {},
            {},
            {},
-           {"00122", "<date 12.03.2024>", "<error #DIV/0!>", "<no value>", "", "a\rb"}}}}});
+           {"00122", "<date 12.03.2024>", "<error #DIV/0!>", "<no value>", "<no value>", "", "a\rb"}}}}});
     out.push_back(Case{"OdsZeroPaddedTextAndRepeats",
                        [] {
                            OdsBook b;

@@ -195,7 +195,9 @@ Cell cellOf(PartReader& xml, const Context& ctx, const QString& type, const Numb
         }
     }
     if (type == u"inlineStr") return {CellKind::Text, formatText(inline_, style.code)};
-    if (!hasValue) return {hasFormula ? CellKind::NoValue : CellKind::Empty, {}};
+    // Some writers leave an empty <v/> where a formula's result was never computed.
+    if (!hasValue || (type != u"str" && value.trimmed().isEmpty()))
+        return {hasFormula ? CellKind::NoValue : CellKind::Empty, {}};
     if (type == u"s") {
         bool ok = false;
         const uint index = value.trimmed().toUInt(&ok);
