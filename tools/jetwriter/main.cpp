@@ -17,6 +17,8 @@
 #include "Report.h"
 #include "StudentsCsv.h"
 #include "Translate.h"
+#include "Workbook.h"
+#include "WorkbookClassList.h"
 
 using jetwriter::translated;
 
@@ -150,16 +152,28 @@ int students(const std::string& csvPath, const std::string& outPath) {
                              "output file"),
                        {csvPath}));
     jetwriter::ClassList list;
+    std::string sheet;
     try {
-        list = jetwriter::readClassList(readWholeFile(csvPath));
+        const std::string bytes = readWholeFile(csvPath);
+        // What the file is comes from its first bytes, whatever its name says.
+        const workbook::FileKind kind = workbook::fileKind(bytes);
+        if (kind == workbook::FileKind::Xlsx || kind == workbook::FileKind::Ods)
+            list = workbook::readWorkbookClassList(bytes, sheet);
+        else if (kind != workbook::FileKind::Text)
+            return failure(csvPath + ": " + translated(workbook::refusal(kind)) + nothingWritten());
+        else
+            list = jetwriter::readClassList(bytes);
     } catch (const ReadError& e) {
         return failure(e.text + nothingWritten());
     } catch (const jetwriter::CsvError& e) {
         return failure(csvPath + ": " + translated(e.where()) + ": " + translated(e.problemText()) +
                        nothingWritten());
+    } catch (const workbook::WorkbookError& e) {
+        const std::string place = e.place().text[0] ? translated(e.place()) + ": " : "";
+        return failure(csvPath + ": " + place + translated(e.text()) + nothingWritten());
     }
     jetwriter::writeDatabase(outPath, {list.table});
-    std::fputs(jetwriter::classListReport(list, csvPath, outPath).c_str(), stdout);
+    std::fputs(jetwriter::classListReport(list, csvPath, outPath, sheet).c_str(), stdout);
     return 0;
 }
 
