@@ -80,20 +80,21 @@ TEST(WorkbookRefusal, DamagedWorkbooksNameThePart) {
     };
     const Row rows[] = {
         {"unclosed element", xlsxSheet("<row><c><v>1</v></row>"),
-         "part \"xl/worksheets/sheet1.xml\" is no valid XML"},
+         "part \"xl/worksheets/sheet1.xml\" is no valid XML (line 1: "},
         {"entity declarations",
          zipOf({{"mimetype", "application/vnd.oasis.opendocument.spreadsheet", true},
                 {"content.xml",
                  "<?xml version=\"1.0\"?><!DOCTYPE x [<!ENTITY a \"aaaaaaaaaa\">]><x>&a;</x>"}}),
-         "part \"content.xml\" is no valid XML (a DTD"},
+         "part \"content.xml\" declares entities (line 1)"},
         {"shared string out of range", xlsxSheet("<row><c t=\"s\"><v>3</v></c></row>", {"a"}),
-         "a text's number out of range"},
-        {"number that is none", xlsxSheet("<row><c><v>1,5</v></c></row>"), "a number that is none"},
+         "names a text it does not hold (line 1)"},
+        {"number that is none", xlsxSheet("<row><c><v>1,5</v></c></row>"),
+         "holds a number that is none (line 1)"},
         {"cell name that is none", xlsxSheet("<row><c r=\"7C\"><v>1</v></c></row>"),
-         "a cell name that is none"},
+         "holds a cell name that is none (line 1)"},
         {"ods without content",
          zipOf({{"mimetype", "application/vnd.oasis.opendocument.spreadsheet", true}}),
-         "part \"content.xml\" cannot be read (missing)"},
+         "part \"content.xml\" is missing"},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);

@@ -146,7 +146,8 @@ std::vector<Case> cases() {
            {},
            {},
            {},
-           {"00122", "<date 12.03.2024>", "<error #DIV/0!>", "<no value>", "<no value>", "", "a\rb"}}}}});
+           {"00122", "<date 12.03.2024>", "<error #DIV/0!>", "<no value>", "<no value>", "",
+            "a\rb"}}}}});
     out.push_back(Case{"OdsZeroPaddedTextAndRepeats",
                        [] {
                            OdsBook b;

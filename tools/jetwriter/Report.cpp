@@ -67,13 +67,12 @@ std::string classListReport(const ClassList& list, const std::string& csvPath,
         translated(JW_TR("jetwriter", "Wrote %1 students to \"%2\" (table Students)."),
                    {std::to_string(list.table.rows.size()), outPath}) +
         "\n" +
-        (sheet.empty()
-             ? translated(JW_TR("jetwriter",
-                                "Read the class list \"%1\": encoding %2, separator %3."),
-                          {csvPath, translated(encodingName(list.encoding)),
-                           separatorName(list.separator)})
-             : translated(JW_TR("jetwriter", "Read the workbook \"%1\": sheet \"%2\"."),
-                          {csvPath, sheet})) +
+        (sheet.empty() ? translated(JW_TR("jetwriter",
+                                          "Read the class list \"%1\": encoding %2, separator %3."),
+                                    {csvPath, translated(encodingName(list.encoding)),
+                                     separatorName(list.separator)})
+                       : translated(JW_TR("jetwriter", "Read the workbook \"%1\": sheet \"%2\"."),
+                                    {csvPath, sheet})) +
         "\n";
     const std::size_t columns = count(list, Kind::ColumnPassedOver);
     const std::size_t lines = count(list, Kind::EmptyLine);
@@ -81,8 +80,9 @@ std::string classListReport(const ClassList& list, const std::string& csvPath,
         out += translated(JW_TR("jetwriter", "Passed over: columns: %1, lines: %2."),
                           {std::to_string(columns), std::to_string(lines)}) +
                "\n" + section(list, sheet, {Kind::ColumnPassedOver, Kind::EmptyLine});
-    const std::string check = section(
-        list, sheet, {Kind::ColumnMissing, Kind::BlanksTrimmed, Kind::NoRecordBook, Kind::Duplicate});
+    const std::string check =
+        section(list, sheet,
+                {Kind::ColumnMissing, Kind::BlanksTrimmed, Kind::NoRecordBook, Kind::Duplicate});
     if (!check.empty())
         out +=
             translated(JW_TR("jetwriter", "To check (these students are written all the same):")) +

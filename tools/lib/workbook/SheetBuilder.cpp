@@ -68,9 +68,18 @@ bool PartReader::next() {
                 return true;
             case QXmlStreamReader::EndElement: --depth_; return true;
             case QXmlStreamReader::Characters: return true;
-            case QXmlStreamReader::DTD: damaged("a DTD");
+            case QXmlStreamReader::DTD:
+                fail(JW_TR("jetwriter",
+                           "the workbook's part \"%1\" declares entities (line %2), which no "
+                           "workbook does; the file is damaged or made to harm"));
             case QXmlStreamReader::EndDocument: return false;
-            case QXmlStreamReader::Invalid: damaged(qPrintable(xml_.errorString()));
+            case QXmlStreamReader::Invalid:
+                throw WorkbookError(
+                    {JW_TR("jetwriter",
+                           "the workbook is damaged: its part \"%1\" is no valid XML (line %2: "
+                           "%3); open it in the spreadsheet and save it again"),
+                     {part_, number(static_cast<std::size_t>(xml_.lineNumber())),
+                      xml_.errorString().toStdString()}});
             default: break;
         }
     }
@@ -96,11 +105,8 @@ void PartReader::skipElement() {
     }
 }
 
-void PartReader::damaged(const char* why) const {
-    throw WorkbookError({JW_TR("jetwriter",
-                               "the workbook is damaged: its part \"%1\" is no valid XML (%2, "
-                               "line %3); open it in the spreadsheet and save it again"),
-                         {part_, why, number(static_cast<std::size_t>(xml_.lineNumber()))}});
+void PartReader::fail(const char* text) const {
+    throw WorkbookError({text, {part_, number(static_cast<std::size_t>(xml_.lineNumber()))}});
 }
 
 }  // namespace workbook

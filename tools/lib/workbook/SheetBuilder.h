@@ -52,7 +52,8 @@ public:
     // Passes over the current element and all inside it.
     void skipElement();
 
-    [[noreturn]] void damaged(const char* why) const;
+    // Throws `text` (a JW_TR text) with the part as %1 and the line reached as %2.
+    [[noreturn]] void fail(const char* text) const;
 
 private:
     QXmlStreamReader xml_;

@@ -95,16 +95,16 @@ jetwriter::Message rowPlace(const std::string& sheet, std::size_t row) {
 
 jetwriter::ClassList readSheetClassList(const Sheet& sheet, const ListSheet& list) {
     // The rows from the header on are given to the CSV rules as UTF-8 text, every filled cell
-    // quoted, so no cell's text can be taken for a separator. rowOfLine[l] is the sheet row (1-based)
-    // that starts on line l + 1 of the text; a cell with a line break spans lines, as a quoted field does.
+    // quoted, so no cell's text can be taken for a separator. rowOfLine[l] is the sheet row
+    // (1-based) that starts on line l + 1 of the text; a cell with a line break spans lines, as a
+    // quoted field does.
     std::string csv;
     std::vector<std::size_t> rowOfLine;
     const std::size_t width = list.columns.size();
     for (std::size_t r = list.headerRow; r < sheet.rows.size(); ++r) {
         const auto& row = sheet.rows[r];
-        const auto filled = std::find_if(row.begin(), row.end(), [](const Cell& c) {
-            return c.kind != CellKind::Empty;
-        });
+        const auto filled = std::find_if(row.begin(), row.end(),
+                                         [](const Cell& c) { return c.kind != CellKind::Empty; });
         std::size_t lines = 1;
         if (filled != row.end()) {
             for (std::size_t c = 0; c < std::max(row.size(), width); ++c) {

@@ -201,7 +201,10 @@ Cell cellOf(PartReader& xml, const Context& ctx, const QString& type, const Numb
     if (type == u"s") {
         bool ok = false;
         const uint index = value.trimmed().toUInt(&ok);
-        if (!ok || index >= ctx.strings.size()) xml.damaged("a text's number out of range");
+        if (!ok || index >= ctx.strings.size())
+            xml.fail(JW_TR("jetwriter",
+                           "the workbook is damaged: its part \"%1\" names a text it does not "
+                           "hold (line %2); open it in the spreadsheet and save it again"));
         return {CellKind::Text, formatText(ctx.strings[index], style.code)};
     }
     if (type == u"str")
@@ -213,7 +216,9 @@ Cell cellOf(PartReader& xml, const Context& ctx, const QString& type, const Numb
     double v = 0;
     const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), v);
     if (ec != std::errc() || end != number.data() + number.size())
-        xml.damaged("a number that is none");
+        xml.fail(JW_TR("jetwriter",
+                       "the workbook is damaged: its part \"%1\" holds a number that is none "
+                       "(line %2); open it in the spreadsheet and save it again"));
     return {style.date ? CellKind::Date : CellKind::Number,
             formatNumber(v, style.code, ctx.from1904)};
 }
@@ -241,7 +246,9 @@ void readSheet(ZipParts& zip, const std::string& part, const Context& ctx, Sheet
             std::size_t r = row;
             std::size_t c = column;
             if (!ref.isEmpty() && !parseReference(ref, r, c))
-                xml.damaged("a cell name that is none");
+                xml.fail(JW_TR("jetwriter",
+                               "the workbook is damaged: its part \"%1\" holds a cell name that "
+                               "is none (line %2); open it in the spreadsheet and save it again"));
             row = r;
             column = c + 1;
             const QString s = xml.attribute(u"s");

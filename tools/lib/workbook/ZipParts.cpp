@@ -52,7 +52,11 @@ bool ZipParts::has(const std::string& name) const {
 
 std::string ZipParts::read(const std::string& name) {
     const zip_int64_t index = zip_name_locate(archive_, name.c_str(), 0);
-    if (index < 0) damaged(name, "missing");
+    if (index < 0)
+        throw WorkbookError({JW_TR("jetwriter",
+                                   "the workbook is damaged: its part \"%1\" is missing; open it "
+                                   "in the spreadsheet and save it again"),
+                             {name}});
     zip_stat_t stat;
     zip_stat_init(&stat);
     if (zip_stat_index(archive_, static_cast<zip_uint64_t>(index), 0, &stat) != 0)
