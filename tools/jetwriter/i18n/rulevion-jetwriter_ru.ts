@@ -331,7 +331,7 @@ password N OUT.bin
     </message>
     <message>
         <source>Read the workbook &quot;%1&quot;: sheet &quot;%2&quot;.</source>
-        <translation>Прочитана книга «%1»: лист «%2».</translation>
+        <translation>Прочитана книга «%1»: лист "%2".</translation>
     </message>
     <message>
         <source>the workbook has more than %1 cells; that is no class list. Copy the list to a new workbook and give that</source>
@@ -395,7 +395,7 @@ password N OUT.bin
     </message>
     <message>
         <source>sheet &quot;%1&quot;, cell %2</source>
-        <translation>лист «%1», ячейка %2</translation>
+        <translation>лист "%1", ячейка %2</translation>
     </message>
     <message>
         <source>the workbook has no sheet that is shown</source>
@@ -419,7 +419,7 @@ password N OUT.bin
     </message>
     <message>
         <source>sheet &quot;%1&quot;, row %2</source>
-        <translation>лист «%1», строка %2</translation>
+        <translation>лист "%1", строка %2</translation>
     </message>
     <message>
         <source>the workbook has more than %1 different texts; that is no class list</source>
