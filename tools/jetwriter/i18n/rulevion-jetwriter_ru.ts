@@ -16,84 +16,6 @@
 </translation>
     </message>
     <message>
-        <source>
-students LIST OUT.mdb
-    Makes the Access 2000 database OUT.mdb, with the one table Students, from the class
-    list LIST, and says what it wrote and what it passed over.
-password N OUT.bin
-    Writes the trainer password file (vdmdat01.bin) holding the password N: digits only,
-    as the instructor types them into the password field, at most %1 of them, the number
-    at most 2147483647.
-
-The class list is a spreadsheet saved as CSV or as Unicode text. The encoding is found
-from the bytes: UTF-8 with or without byte-order mark, UTF-16 with byte-order mark
-(Unicode text), otherwise CP1251. The separator, comma, semicolon or tab, is found from
-the first line.
-
-The first line names the columns, in any order and any letter case (ё may be written
-е; blanks and full stops do not count):
-  StBook   record-book number, up to 50 characters; required.
-           Also: %2
-  StName   name, up to 255 characters; required.
-           Also: %3
-  StNum    number in the group, up to 50 characters.
-           Also: %4
-  GrNum    group, up to 100 characters.
-           Also: %5
-  StCount, GrCount  whole numbers (32-bit)
-Other columns are passed over; a missing column other than StBook and StName is left
-empty.
-
-Every further line is one student. A text may be written in double quotes, with a quote
-inside written twice (&quot;&quot;); a text that holds the separator needs them. An empty field
-without quotes leaves the value empty (Null); &quot;&quot; is an empty text. Blanks around a
-record-book number are removed; empty lines and lines of empty fields are passed over.
-Record-book numbers that differ only in letter case are reported: only the first of
-them can sign in.
-
-Files are written completely or not at all: on any error nothing is written, a file
-already there stays as it was, and the exit status is 1 (2 for wrong usage).
-</source>
-        <translation>
-students СПИСОК OUT.mdb
-    Создаёт базу данных Access 2000 OUT.mdb с единственной таблицей Students из списка
-    группы СПИСОК и сообщает, что записано и что пропущено.
-password N OUT.bin
-    Записывает файл пароля тренера (vdmdat01.bin) с паролем N: только цифры, как
-    инструктор набирает их в поле пароля, не больше %1 цифр, число не больше 2147483647.
-
-Список группы — это таблица, сохранённая как CSV или как «Текст в Юникоде». Кодировка
-определяется по байтам: UTF-8 с меткой порядка байтов или без неё, UTF-16 с меткой
-порядка байтов («Текст в Юникоде»), иначе CP1251. Разделитель — запятая, точка с запятой
-или табуляция — определяется по первой строке.
-
-Первая строка называет столбцы, в любом порядке и любом регистре букв (ё можно писать
-как е; пробелы и точки не учитываются):
-  StBook   номер зачётной книжки, до 50 символов; обязателен.
-           Также: %2
-  StName   фамилия, имя, отчество, до 255 символов; обязателен.
-           Также: %3
-  StNum    номер в группе, до 50 символов.
-           Также: %4
-  GrNum    группа, до 100 символов.
-           Также: %5
-  StCount, GrCount  целые числа (32 бита)
-Прочие столбцы пропускаются; недостающий столбец, кроме StBook и StName, остаётся
-пустым.
-
-Каждая следующая строка — один курсант. Текст можно заключить в двойные кавычки, а
-кавычку внутри него писать дважды (&quot;&quot;); текст, содержащий разделитель, должен быть в
-кавычках. Пустое поле без кавычек оставляет значение пустым (Null); &quot;&quot; — пустой текст.
-Пробелы по краям номера зачётной книжки удаляются; пустые строки и строки из пустых
-полей пропускаются. О номерах зачётных книжек, отличающихся только регистром букв,
-сообщается: войти сможет только первый из этих курсантов.
-
-Файлы записываются целиком или не записываются вовсе: при любой ошибке ничего не
-записывается, уже существующий файл остаётся прежним, а код завершения равен 1 (2 при
-неверном вызове).
-</translation>
-    </message>
-    <message>
         <source>the password is empty; give the digits the instructor will type</source>
         <translation>пароль пуст; укажите цифры, которые будет набирать инструктор</translation>
     </message>
@@ -331,7 +253,7 @@ password N OUT.bin
     </message>
     <message>
         <source>Read the workbook &quot;%1&quot;: sheet &quot;%2&quot;.</source>
-        <translation>Прочитана книга «%1»: лист "%2".</translation>
+        <translation>Прочитана книга «%1»: лист &quot;%2&quot;.</translation>
     </message>
     <message>
         <source>the workbook has more than %1 cells; that is no class list. Copy the list to a new workbook and give that</source>
@@ -395,7 +317,7 @@ password N OUT.bin
     </message>
     <message>
         <source>sheet &quot;%1&quot;, cell %2</source>
-        <translation>лист "%1", ячейка %2</translation>
+        <translation>лист &quot;%1&quot;, ячейка %2</translation>
     </message>
     <message>
         <source>the workbook has no sheet that is shown</source>
@@ -419,7 +341,7 @@ password N OUT.bin
     </message>
     <message>
         <source>sheet &quot;%1&quot;, row %2</source>
-        <translation>лист "%1", строка %2</translation>
+        <translation>лист &quot;%1&quot;, строка %2</translation>
     </message>
     <message>
         <source>the workbook has more than %1 different texts; that is no class list</source>
@@ -464,6 +386,97 @@ password N OUT.bin
     <message>
         <source>the workbook is damaged: its part &quot;%1&quot; is missing; open it in the spreadsheet and save it again</source>
         <translation>книга повреждена: в ней нет части «%1»; откройте книгу в электронной таблице и сохраните заново</translation>
+    </message>
+    <message>
+        <source>
+students LIST OUT.mdb
+    Makes the Access 2000 database OUT.mdb, with the one table Students, from the class
+    list LIST, and says what it wrote and what it passed over.
+password N OUT.bin
+    Writes the trainer password file (vdmdat01.bin) holding the password N: digits only,
+    as the instructor types them into the password field, at most %1 of them, the number
+    at most 2147483647.
+
+The class list is an Excel workbook (.xlsx), an OpenDocument spreadsheet (.ods), or a
+spreadsheet saved as CSV or as Unicode text. A workbook is read from the first sheet shown
+that has a row naming a record-book column, every cell as the spreadsheet shows it (a
+number through its format: 00123 stays 00123); a date or a formula&apos;s error there is
+refused with the sheet and cell named. Old .xls workbooks, PDF documents and other files
+that are no class list are recognised and refused with how to save the list.
+
+In a CSV the encoding is found from the bytes: UTF-8 with or without byte-order mark,
+UTF-16 with byte-order mark (Unicode text), otherwise CP1251. The separator, comma,
+semicolon or tab, is found from the first line.
+
+The first line names the columns, in any order and any letter case (ё may be written
+е; blanks and full stops do not count):
+  StBook   record-book number, up to 50 characters; required.
+           Also: %2
+  StName   name, up to 255 characters; required.
+           Also: %3
+  StNum    number in the group, up to 50 characters.
+           Also: %4
+  GrNum    group, up to 100 characters.
+           Also: %5
+  StCount, GrCount  whole numbers (32-bit)
+Other columns are passed over; a missing column other than StBook and StName is left
+empty.
+
+Every further line is one student. A text may be written in double quotes, with a quote
+inside written twice (&quot;&quot;); a text that holds the separator needs them. An empty field
+without quotes leaves the value empty (Null); &quot;&quot; is an empty text. Blanks around a
+record-book number are removed; empty lines and lines of empty fields are passed over.
+Record-book numbers that differ only in letter case are reported: only the first of
+them can sign in.
+
+Files are written completely or not at all: on any error nothing is written, a file
+already there stays as it was, and the exit status is 1 (2 for wrong usage).
+</source>
+        <translation>
+students СПИСОК OUT.mdb
+    Создаёт базу данных Access 2000 OUT.mdb с единственной таблицей Students из списка
+    группы СПИСОК и сообщает, что записано и что пропущено.
+password N OUT.bin
+    Записывает файл пароля тренера (vdmdat01.bin) с паролем N: только цифры, как
+    инструктор набирает их в поле пароля, не больше %1 цифр, число не больше 2147483647.
+
+Список группы — это книга Excel (.xlsx), таблица OpenDocument (.ods) или таблица,
+сохранённая как CSV или как «Текст в Юникоде». Книга читается с первого видимого листа,
+на котором есть строка со столбцом номеров зачётных книжек, каждая ячейка — такой, какой
+её показывает электронная таблица (число — в своём формате: 00123 остаётся 00123); дата
+или ошибка формулы там отвергаются с указанием листа и ячейки. Старые книги .xls,
+документы PDF и другие файлы, не являющиеся списком группы, распознаются и отвергаются с
+объяснением, как сохранить список.
+
+В CSV кодировка определяется по байтам: UTF-8 с меткой порядка байтов или без неё, UTF-16
+с меткой порядка байтов («Текст в Юникоде»), иначе CP1251. Разделитель — запятая, точка
+с запятой или табуляция — определяется по первой строке.
+
+Первая строка называет столбцы, в любом порядке и любом регистре букв (ё можно писать
+как е; пробелы и точки не учитываются):
+  StBook   номер зачётной книжки, до 50 символов; обязателен.
+           Также: %2
+  StName   фамилия, имя, отчество, до 255 символов; обязателен.
+           Также: %3
+  StNum    номер в группе, до 50 символов.
+           Также: %4
+  GrNum    группа, до 100 символов.
+           Также: %5
+  StCount, GrCount  целые числа (32 бита)
+Прочие столбцы пропускаются; недостающий столбец, кроме StBook и StName, остаётся
+пустым.
+
+Каждая следующая строка — один курсант. Текст можно заключить в двойные кавычки, а
+кавычку внутри него писать дважды (&quot;&quot;); текст, содержащий разделитель, должен быть в
+кавычках. Пустое поле без кавычек оставляет значение пустым (Null); &quot;&quot; — пустой текст.
+Пробелы по краям номера зачётной книжки удаляются; пустые строки и строки из пустых
+полей пропускаются. О номерах зачётных книжек, отличающихся только регистром букв,
+сообщается: войти сможет только первый из этих курсантов.
+
+Файлы записываются целиком или не записываются вовсе: при любой ошибке ничего не
+записывается, уже существующий файл остаётся прежним, а код завершения равен 1 (2 при
+неверном вызове).
+</translation>
     </message>
 </context>
 </TS>
