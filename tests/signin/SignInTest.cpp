@@ -27,7 +27,7 @@ namespace {
 
 // The engine's own description, whose wording belongs to the database layer.
 Box engineBox() {
-    return {0, {}};
+    return {kEngineBox, {}};
 }
 
 const std::string kCsvHeader = "StBook,StName,StNum,GrNum,StCount,GrCount\n";
@@ -124,7 +124,7 @@ protected:
         for (std::size_t i = 0; i < expected.size(); ++i) {
             SCOPED_TRACE("box " + std::to_string(i));
             const ui::RecordingServices::Box& box = services.boxes[i];
-            if (expected[i].slot == 0) {
+            if (expected[i].slot == kEngineBox) {
                 EXPECT_TRUE(box.engine);
                 EXPECT_FALSE(box.text.empty());
                 continue;
@@ -133,8 +133,7 @@ protected:
             EXPECT_EQ(box.owner, &view.widget);
             EXPECT_EQ(box.title, catalogue().caption);
             EXPECT_EQ(box.type, ui::kBoxSignInError);
-            EXPECT_EQ(box.text, catalogue().slotTexts[static_cast<std::size_t>(expected[i].slot)] +
-                                    expected[i].appended);
+            EXPECT_EQ(box.text, catalogue().slotTexts[expected[i].slot] + expected[i].appended);
         }
     }
 
@@ -180,7 +179,7 @@ TEST_F(SignInTest, BlankEntryDoesNothingAndTheNextRealNumberIsSignedIn) {
 struct MonitorCase {
     const char* name;
     std::optional<std::string> monitor;  // nullopt: no monitor file
-    int slot;                            // the message shown
+    SlotId slot;                         // the message shown
     std::string appended;
 };
 
@@ -499,7 +498,8 @@ TEST_F(SignInTest, ColumnOfAnUnusableKindIsNamedWithItsKind) {
 TEST_F(SignInTest, RecordThatCannotBeCreatedEndsTheRun) {
     makeDatabase(databaseFile(), kRoster);
     fs::create_directory(station / "db1.out");
-    pressOkToTheEnd("12345", {{slot::kCannotCreateRecord, ""}}, [&] { EXPECT_EQ(view.label, "label before sign-in"); });
+    pressOkToTheEnd("12345", {{slot::kCannotCreateRecord, ""}},
+                    [&] { EXPECT_EQ(view.label, "label before sign-in"); });
     EXPECT_EQ(fileIn(station / "vdm_out.txt"), "1");
     EXPECT_TRUE(fs::is_directory(station / "db1.out"));
 }
