@@ -242,7 +242,9 @@ TEST(Workbook, NumberFormats) {
         {1e20, "General", "1E+20"},
         {0.30000000000000004, "General", "0,3"},
         {-2.5, "General", "-2,5"},
-        {5, "# ?/?", "5"},  // fractions show as General
+        {5, "# ?/?", "5"},       // fractions show as General
+        {1e308, "0%", "#NUM!"},  // a hundred times the number is past the largest double
+        {5e-324, "0.0E+00", "4,94065645841247E-324"},  // 10^-324 is no double
         {45363, "dd.mm.yyyy", "12.03.2024"},
         {45363.5, "dd.mm.yyyy hh:mm", "12.03.2024 12:00"},
         {45363, "d mmmm yyyy", "12 март 2024"},

@@ -259,6 +259,7 @@ std::string formatPlain(double value, const Section& section) {
     for (const Token& x : t)
         if (x.kind == Token::Percent) value *= 100;
     for (int i = 0; i < thousandths; ++i) value /= 1000;
+    if (!std::isfinite(value)) return "#NUM!";  // a percent of the largest numbers
 
     const int decimals = static_cast<int>(fractionAt.size());
     std::string whole, fraction;
@@ -272,7 +273,10 @@ std::string formatPlain(double value, const Section& section) {
             exponent = static_cast<int>(std::floor(static_cast<double>(exponent) / step)) * step;
         else
             exponent -= step - 1;
-        decimalDigits(value / std::pow(10.0, exponent), decimals, whole, fraction);
+        const double mantissa = value / std::pow(10.0, exponent);
+        // The smallest numbers' power of ten is no double; they show as General.
+        if (!std::isfinite(mantissa)) return generalNumber(value);
+        decimalDigits(mantissa, decimals, whole, fraction);
     } else {
         decimalDigits(value, decimals, whole, fraction);
     }
