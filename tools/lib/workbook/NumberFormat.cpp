@@ -25,6 +25,16 @@ bool startsWithNoCase(std::string_view s, std::size_t at, std::string_view word)
     return true;
 }
 
+// The bytes of the UTF-8 character at `i`, so that an escape or a fill takes a whole letter.
+std::size_t charLength(std::string_view s, std::size_t i) {
+    if (i >= s.size()) return 0;
+    const auto b = static_cast<unsigned char>(s[i]);
+    std::size_t n = b < 0xC0 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+    while (n > 1 && (i + n > s.size() || (static_cast<unsigned char>(s[i + n - 1]) & 0xC0) != 0x80))
+        --n;
+    return n;
+}
+
 bool isDateLetter(char c) {
     switch (std::tolower(static_cast<unsigned char>(c))) {
         case 'y':
@@ -53,7 +63,7 @@ std::vector<std::string_view> sections(std::string_view code) {
         } else if (c == '[') {
             bracket = true;
         } else if (c == '\\' || c == '_' || c == '*') {
-            ++i;
+            i += charLength(code, i + 1);
         } else if (c == ';') {
             out.push_back(code.substr(start, i - start));
             start = i + 1;
@@ -88,12 +98,14 @@ Section tokenize(std::string_view s) {
             if (end == std::string_view::npos) break;
             i = end;
         } else if (c == '\\') {
-            if (i + 1 < s.size()) literal(std::string(1, s[++i]));
+            const std::size_t n = charLength(s, i + 1);
+            literal(std::string(s.substr(i + 1, n)));
+            i += n;
         } else if (c == '_') {
-            ++i;
+            i += charLength(s, i + 1);
             literal(" ");
         } else if (c == '*') {
-            ++i;
+            i += charLength(s, i + 1);
         } else if (c == '[') {
             const std::size_t end = s.find(']', i);
             const std::string_view inside =
