@@ -306,14 +306,6 @@ password N OUT.bin
         <translation>запятая</translation>
     </message>
     <message>
-        <source>... and %1 more lines like these</source>
-        <translation>... и ещё строк такого рода: %1</translation>
-    </message>
-    <message>
-        <source>Wrote %1 students to &quot;%2&quot; (table Students).</source>
-        <translation>В «%2» (таблица Students) записано курсантов: %1.</translation>
-    </message>
-    <message>
         <source>Read the class list &quot;%1&quot;: encoding %2, separator %3.</source>
         <translation>Прочитан список группы «%1»: кодировка %2, разделитель — %3.</translation>
     </message>
@@ -328,6 +320,130 @@ password N OUT.bin
     <message>
         <source>only columns that are passed over are filled, passed over</source>
         <translation>заполнены только пропускаемые столбцы; строка пропущена</translation>
+    </message>
+    <message numerus="yes">
+        <source>... and %n more line(s) like these</source>
+        <translation>
+            <numerusform>... и ещё %n строка такого рода</numerusform>
+            <numerusform>... и ещё %n строки такого рода</numerusform>
+            <numerusform>... и ещё %n строк такого рода</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Wrote %n student(s) to &quot;%1&quot; (table Students).</source>
+        <translation>
+            <numerusform>В «%1» (таблица Students) записан %n курсант.</numerusform>
+            <numerusform>В «%1» (таблица Students) записано %n курсанта.</numerusform>
+            <numerusform>В «%1» (таблица Students) записано %n курсантов.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n student(s) may not be able to sign in with the number on their card.</source>
+        <translation>
+            <numerusform>%n курсант, возможно, не сможет войти по номеру своей зачётки.</numerusform>
+            <numerusform>%n курсанта, возможно, не смогут войти по номерам своих зачёток.</numerusform>
+            <numerusform>%n курсантов, возможно, не смогут войти по номерам своих зачёток.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>there is no such file or folder</source>
+        <translation>нет такого файла или папки</translation>
+    </message>
+    <message>
+        <source>permission denied</source>
+        <translation>доступ запрещён</translation>
+    </message>
+    <message>
+        <source>no space left on the device</source>
+        <translation>на устройстве не осталось места</translation>
+    </message>
+    <message>
+        <source>the disk quota is used up</source>
+        <translation>дисковая квота исчерпана</translation>
+    </message>
+    <message>
+        <source>the file system is read-only</source>
+        <translation>файловая система только для чтения</translation>
+    </message>
+    <message>
+        <source>it is a folder</source>
+        <translation>это папка</translation>
+    </message>
+    <message>
+        <source>a part of the path is not a folder</source>
+        <translation>часть пути — не папка</translation>
+    </message>
+    <message>
+        <source>the name is too long</source>
+        <translation>имя слишком длинное</translation>
+    </message>
+    <message>
+        <source>input/output error</source>
+        <translation>ошибка ввода-вывода</translation>
+    </message>
+    <message>
+        <source>system error %1 (%2)</source>
+        <translation>системная ошибка %1 (%2)</translation>
+    </message>
+    <message>
+        <source>blanks around the name %1 removed</source>
+        <translation>пробелы вокруг имени %1 удалены</translation>
+    </message>
+    <message>
+        <source>blanks around the group %1 removed</source>
+        <translation>пробелы вокруг группы %1 удалены</translation>
+    </message>
+    <message>
+        <source>blanks around %1 removed</source>
+        <translation>пробелы вокруг %1 удалены</translation>
+    </message>
+    <message>
+        <source>the record-book number %1 ends in a decimal zero, as a spreadsheet writes a number it holds as a number; the card most likely reads it without; format the column as text, or give the workbook itself</source>
+        <translation>номер зачётной книжки %1 оканчивается десятичным нулём, как электронная таблица пишет число, которое хранит как число; в зачётке он, скорее всего, без него; задайте столбцу текстовый формат или укажите саму книгу</translation>
+    </message>
+    <message>
+        <source>the record-book number %1 is shorter than most (%2 digits): a spreadsheet that holds numbers drops their leading zeros; if the card reads more digits, format the column as text, or give the workbook itself</source>
+        <translation>номер зачётной книжки %1 короче большинства (у большинства цифр: %2): электронная таблица, хранящая номера как числа, отбрасывает ведущие нули; если в зачётке цифр больше, задайте столбцу текстовый формат или укажите саму книгу</translation>
+    </message>
+    <message>
+        <source>the record-book number %1 looks changed by a spreadsheet</source>
+        <translation>номер зачётной книжки %1, похоже, изменён электронной таблицей</translation>
+    </message>
+    <message>
+        <source>an empty line above the header, passed over</source>
+        <translation>пустая строка над заголовком, пропущена</translation>
+    </message>
+    <message>
+        <source>%1 above the header, passed over</source>
+        <translation>%1 над заголовком, пропущена</translation>
+    </message>
+    <message>
+        <source>no %1 in the list; left empty</source>
+        <translation>в списке нет %1; значения оставлены пустыми</translation>
+    </message>
+    <message>
+        <source>the record-book number %1 is in exponent form, as a spreadsheet shows a long number it holds as a number: its digits are lost. Format the column as text in the spreadsheet and type the numbers again, or give the workbook (.xlsx, .ods) itself</source>
+        <translation>номер зачётной книжки %1 записан в экспоненциальной форме, как электронная таблица показывает длинное число, которое хранит как число: его цифры потеряны. Задайте столбцу текстовый формат и введите номера заново или укажите саму книгу (.xlsx, .ods)</translation>
+    </message>
+    <message>
+        <source>cannot write &quot;%1&quot;: the name ends in a slash and names a folder, not a file</source>
+        <translation>не удаётся записать «%1»: имя оканчивается косой чертой и называет папку, а не файл</translation>
+    </message>
+    <message>
+        <source>cannot create a file beside &quot;%1&quot;</source>
+        <translation>не удалось создать файл рядом с «%1»</translation>
+    </message>
+    <message>
+        <source>cannot write &quot;%1&quot;</source>
+        <translation>не удаётся записать «%1»</translation>
+    </message>
+    <message>
+        <source>cannot put the new file in place at &quot;%1&quot;</source>
+        <translation>не удалось поставить новый файл на место «%1»</translation>
+    </message>
+    <message>
+        <source>the database would take %1 MiB; a file of this format holds at most %2 MiB</source>
+        <translation>база данных заняла бы %1 МиБ; файл этого формата вмещает не больше %2 МиБ</translation>
     </message>
 </context>
 </TS>
