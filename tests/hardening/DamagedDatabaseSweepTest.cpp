@@ -255,9 +255,11 @@ std::string judgeSignIn(SignInRun& run) {
     } allowed[] = {
         {Outcome::Found, false, {}},
         {Outcome::NotFound, false, {{slot::kStudentNotFound, ""}}},
-        {Outcome::CannotOpenDatabase, true, {{0, ""}, {slot::kCannotOpenDatabase, kPathC}}},
-        {Outcome::NoTable, true, {{0, ""}, {slot::kNoStudentsTable, ""}}},
-        {Outcome::CannotOpenTable, true, {{0, ""}, {slot::kCannotOpenStudents, ""}}},
+        {Outcome::CannotOpenDatabase,
+         true,
+         {{kEngineBox, ""}, {slot::kCannotOpenDatabase, kPathC}}},
+        {Outcome::NoTable, true, {{kEngineBox, ""}, {slot::kNoStudentsTable, ""}}},
+        {Outcome::CannotOpenTable, true, {{kEngineBox, ""}, {slot::kCannotOpenStudents, ""}}},
     };
     const bool ended = run.ended.has_value();
     for (const auto& a : allowed)

@@ -28,7 +28,7 @@ namespace {
 
 // The engine's own description, whose wording belongs to the database layer.
 Box engineBox() {
-    return {0, {}};
+    return {kEngineBox, {}};
 }
 
 const std::string kCsvHeader = "StBook,StName,StNum,GrNum,StCount,GrCount\n";
@@ -107,7 +107,7 @@ protected:
         for (std::size_t i = 0; i < expected.size(); ++i) {
             SCOPED_TRACE("box " + std::to_string(i));
             const ui::RecordingServices::Box& box = services.boxes[i];
-            if (expected[i].slot == 0) {
+            if (expected[i].slot == kEngineBox) {
                 EXPECT_TRUE(box.engine);
                 EXPECT_FALSE(box.text.empty());
                 continue;
@@ -116,8 +116,7 @@ protected:
             EXPECT_EQ(box.owner, &view.widget);
             EXPECT_EQ(box.title, catalogue().caption);
             EXPECT_EQ(box.type, ui::kBoxSignInError);
-            EXPECT_EQ(box.text, catalogue().slotTexts[static_cast<std::size_t>(expected[i].slot)] +
-                                    expected[i].appended);
+            EXPECT_EQ(box.text, catalogue().slotTexts[expected[i].slot] + expected[i].appended);
         }
     }
 
@@ -163,7 +162,7 @@ TEST_F(SignInTest, BlankEntryDoesNothingAndTheNextRealNumberIsSignedIn) {
 struct MonitorCase {
     const char* name;
     std::optional<std::string> monitor;  // nullopt: no monitor file
-    int slot;                            // the message shown
+    SlotId slot;                         // the message shown
     std::string appended;
 };
 

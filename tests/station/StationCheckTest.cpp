@@ -46,7 +46,7 @@ struct Station {
         fs::create_directories(folder);
         fs::create_directories(database.parent_path());
         writeFile(folder / "__monitor.txt", "station\r\n7\r\n1\r\n");
-        writeFile(folder / "vdmdat01.bin", jetwriter::passwordFileBytes(1234));
+        writeFile(folder / "vdmdat01.bin", trainer::passwordFileBytes(1234));
         writeFile(folder / "vdm03.pdf", "%PDF-1.4\n%%EOF\n");
     }
 
@@ -126,14 +126,14 @@ const CheckCase kCheckCases[] = {
      "PROBLEM: vdmdat01.bin is missing", 0},
     {"short_password_file",
      [](Station& s) {
-         writeFile(s.folder / "vdmdat01.bin", jetwriter::passwordFileBytes(1234).substr(0, 6));
+         writeFile(s.folder / "vdmdat01.bin", trainer::passwordFileBytes(1234).substr(0, 6));
      },
      "PROBLEM: vdmdat01.bin is shorter than 8 bytes", 0},
     {"password_file_without_magic",
      [](Station& s) { writeFile(s.folder / "vdmdat01.bin", std::string(8, '\x01')); },
      "PROBLEM: vdmdat01.bin is not a password file", 0},
     {"password_the_field_cannot_take",
-     [](Station& s) { writeFile(s.folder / "vdmdat01.bin", jetwriter::passwordFileBytes(-1234)); },
+     [](Station& s) { writeFile(s.folder / "vdmdat01.bin", trainer::passwordFileBytes(-1234)); },
      "PROBLEM: vdmdat01.bin holds the password -1234, which the password field cannot take", 0},
     {"no_help_document", [](Station& s) { fs::remove(s.folder / "vdm03.pdf"); },
      "PROBLEM: vdm03.pdf is missing", 0},
