@@ -48,8 +48,7 @@ std::string section(const ClassList& list, const std::string& sheet,
     }
     for (const auto& [kind, count] : left)
         out += "  " +
-               translated(JW_TR("jetwriter", "... and %1 more lines like these"),
-                          {std::to_string(count)}) +
+               translatedCount(JW_TR_N("jetwriter", "... and %n more line(s) like these"), count) +
                "\n";
     return out;
 }
@@ -64,8 +63,8 @@ std::size_t count(const ClassList& list, Kind kind) {
 std::string classListReport(const ClassList& list, const std::string& csvPath,
                             const std::string& outPath, const std::string& sheet) {
     std::string out =
-        translated(JW_TR("jetwriter", "Wrote %1 students to \"%2\" (table Students)."),
-                   {std::to_string(list.table.rows.size()), outPath}) +
+        translatedCount(JW_TR_N("jetwriter", "Wrote %n student(s) to \"%1\" (table Students)."),
+                        list.table.rows.size(), {outPath}) +
         "\n" +
         (sheet.empty() ? translated(JW_TR("jetwriter",
                                           "Read the class list \"%1\": encoding %2, separator %3."),
@@ -74,19 +73,28 @@ std::string classListReport(const ClassList& list, const std::string& csvPath,
                        : translated(JW_TR("jetwriter", "Read the workbook \"%1\": sheet \"%2\"."),
                                     {csvPath, sheet})) +
         "\n";
+    // Lists seldom have the counts: no warning, one line.
+    for (const ClassListNote& n : list.notes)
+        if (n.kind == Kind::CountsMissing) out += translated(n.text) + "\n";
     const std::size_t columns = count(list, Kind::ColumnPassedOver);
-    const std::size_t lines = count(list, Kind::EmptyLine);
+    const std::size_t lines = count(list, Kind::EmptyLine) + count(list, Kind::AboveHeader);
     if (columns + lines > 0)
         out += translated(JW_TR("jetwriter", "Passed over: columns: %1, lines: %2."),
                           {std::to_string(columns), std::to_string(lines)}) +
-               "\n" + section(list, sheet, {Kind::ColumnPassedOver, Kind::EmptyLine});
+               "\n" + section(list, sheet, {Kind::AboveHeader, Kind::ColumnPassedOver, Kind::EmptyLine});
     const std::string check =
-        section(list, sheet,
-                {Kind::ColumnMissing, Kind::BlanksTrimmed, Kind::NoRecordBook, Kind::Duplicate});
+        section(list, sheet, {Kind::ColumnMissing, Kind::BlanksTrimmed, Kind::NoRecordBook,
+                       Kind::Duplicate, Kind::DamagedNumber});
     if (!check.empty())
         out +=
             translated(JW_TR("jetwriter", "To check (these students are written all the same):")) +
             "\n" + check;
+    if (const std::size_t atRisk = studentsAtRisk(list))
+        out += translatedCount(JW_TR_N("jetwriter",
+                                       "%n student(s) may not be able to sign in with the number "
+                                       "on their card."),
+                               atRisk) +
+               "\n";
     return out;
 }
 

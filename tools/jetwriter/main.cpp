@@ -126,8 +126,8 @@ std::string readWholeFile(const std::string& path) {
             translated(JW_TR("jetwriter", "cannot read \"%1\": it is a folder"), {path})};
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f)
-        throw ReadError{
-            translated(JW_TR("jetwriter", "cannot open \"%1\": %2"), {path, std::strerror(errno)})};
+        throw ReadError{translated(JW_TR("jetwriter", "cannot open \"%1\": %2"),
+                                   {path, jetwriter::systemErrorText(errno)})};
     std::string bytes;
     char buf[1 << 16];
     std::size_t n;
@@ -144,8 +144,8 @@ std::string readWholeFile(const std::string& path) {
     const int err = errno;
     std::fclose(f);
     if (failed)
-        throw ReadError{
-            translated(JW_TR("jetwriter", "cannot read \"%1\": %2"), {path, std::strerror(err)})};
+        throw ReadError{translated(JW_TR("jetwriter", "cannot read \"%1\": %2"),
+                                   {path, jetwriter::systemErrorText(err)})};
     return bytes;
 }
 
@@ -259,7 +259,7 @@ int main(int argc, char** argv) {
     try {
         return command == "students" ? students(args[1], args[2]) : password(args[1], args[2]);
     } catch (const jetwriter::Error& e) {
-        return failure(e.what() + nothingWritten());
+        return failure(jetwriter::translatedError(e) + nothingWritten());
     } catch (const std::exception& e) {
         return failure(translated(JW_TR("jetwriter", "unexpected failure: %1"), {e.what()}) +
                        nothingWritten());
