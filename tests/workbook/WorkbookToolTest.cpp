@@ -90,7 +90,7 @@ std::vector<Good> goodWorkbooks() {
         {"XlsxZeroPaddedTextAndTitleRow",
          xlsx({{"Группа 1", groupSheet(R"(<c r="C7" s="1"><v>77</v></c>)")}}),
          group,
-         {"Wrote 3 students", "Read the workbook", ": sheet \"Группа 1\"."}},
+         {"Wrote 3 student(s)", "Read the workbook", ": sheet \"Группа 1\"."}},
         {"XlsxListOnTheSecondSheet",
          xlsx({{"Титул", R"(<row><c t="s"><v>9</v></c></row>)"},
                {"Группа 1", groupSheet(R"(<c r="C7" s="1"><v>77</v></c>)")}}),
@@ -100,7 +100,7 @@ std::vector<Good> goodWorkbooks() {
          xlsx({{"Группа 1",
                 groupSheet(R"(<c r="C7" t="str"><f>TEXT(A7*77/3,"00000")</f><v>00077</v></c>)")}}),
          group,
-         {"Wrote 3 students"}},
+         {"Wrote 3 student(s)"}},
         {"OdsRepeatedCellsAndAHiddenSheet",
          [] {
              OdsBook b;
@@ -117,7 +117,7 @@ std::vector<Good> goodWorkbooks() {
              return b.bytes();
          }(),
          {student("00005", "Сидоров Семён")},
-         {"Wrote 1 students", ": sheet \"Группа 2\"."}},
+         {"Wrote 1 student(s)", ": sheet \"Группа 2\"."}},
     };
 }
 

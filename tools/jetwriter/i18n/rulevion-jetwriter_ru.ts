@@ -460,11 +460,11 @@ password N OUT.bin
     </message>
     <message>
         <source>Read the workbook &quot;%1&quot;: sheet &quot;%2&quot;.</source>
-        <translation>Прочитана книга «%1»: лист «%2».</translation>
+        <translation>Прочитана книга «%1»: лист "%2".</translation>
     </message>
     <message>
         <source>the workbook has more than %1 cells; that is no class list. Copy the list to a new workbook and give that</source>
-        <translation>в книге больше %1 ячеек; это не список группы. Скопируйте список в новую книгу и укажите ее</translation>
+        <translation>в книге больше %1 ячеек; это не список группы. Скопируйте список в новую книгу и укажите её</translation>
     </message>
     <message>
         <source>sheet &quot;%1&quot; has a cell past row %2 or column %3, more than the spreadsheets allow; the workbook is damaged</source>
@@ -480,7 +480,7 @@ password N OUT.bin
     </message>
     <message>
         <source>the workbook&apos;s part &quot;%1&quot; declares entities (line %2), which no workbook does; the file is damaged or made to harm</source>
-        <translation>в части «%1» книги объявлены сущности (строка %2), чего ни одна книга не делает; файл поврежден или составлен во вред</translation>
+        <translation>в части «%1» книги объявлены сущности (строка %2), чего ни одна книга не делает; файл повреждён или составлен во вред</translation>
     </message>
     <message>
         <source>the workbook is damaged: its part &quot;%1&quot; is no valid XML (line %2: %3); open it in the spreadsheet and save it again</source>
@@ -488,11 +488,11 @@ password N OUT.bin
     </message>
     <message>
         <source>this is an Excel 97-2003 workbook (.xls) or a workbook protected by a password, which cannot be read; open it in the spreadsheet and save it as an Excel workbook (.xlsx), without a password, or as CSV</source>
-        <translation>это книга Excel 97-2003 (.xls) или книга, защищенная паролем; такую прочитать нельзя. Откройте ее в электронной таблице и сохраните как книгу Excel (.xlsx) без пароля или как CSV</translation>
+        <translation>это книга Excel 97-2003 (.xls) или книга, защищённая паролем; такую прочитать нельзя. Откройте её в электронной таблице и сохраните как книгу Excel (.xlsx) без пароля или как CSV</translation>
     </message>
     <message>
         <source>this is an Excel binary workbook (.xlsb), which cannot be read; open it in Excel and save it as an Excel workbook (.xlsx) or as CSV</source>
-        <translation>это двоичная книга Excel (.xlsb); такую прочитать нельзя. Откройте ее в Excel и сохраните как книгу Excel (.xlsx) или как CSV</translation>
+        <translation>это двоичная книга Excel (.xlsb); такую прочитать нельзя. Откройте её в Excel и сохраните как книгу Excel (.xlsx) или как CSV</translation>
     </message>
     <message>
         <source>this is an office document but no spreadsheet (a text or a presentation); copy the list into a spreadsheet and save it as .xlsx, .ods or CSV</source>
@@ -504,11 +504,11 @@ password N OUT.bin
     </message>
     <message>
         <source>this is a zip archive, as .xlsx and .ods workbooks are, but it is damaged or cut short; save the workbook again from the spreadsheet</source>
-        <translation>это zip-архив, как книги .xlsx и .ods, но он поврежден или обрезан; сохраните книгу из электронной таблицы заново</translation>
+        <translation>это zip-архив, как книги .xlsx и .ods, но он повреждён или обрезан; сохраните книгу из электронной таблицы заново</translation>
     </message>
     <message>
         <source>this is a PDF document, which keeps no table to read; give the workbook the list was printed from, or save it as CSV</source>
-        <translation>это документ PDF, в нем нет таблицы, которую можно прочитать; укажите книгу, из которой список был напечатан, или сохраните его как CSV</translation>
+        <translation>это документ PDF, в нём нет таблицы, которую можно прочитать; укажите книгу, из которой список был напечатан, или сохраните его как CSV</translation>
     </message>
     <message>
         <source>this is a Rich Text document (.rtf); copy the list into a spreadsheet and save it as .xlsx, .ods or CSV</source>
@@ -520,7 +520,7 @@ password N OUT.bin
     </message>
     <message>
         <source>this is a picture, not a class list; give the workbook the list is kept in, or save it as CSV</source>
-        <translation>это изображение, а не список группы; укажите книгу, в которой ведется список, или сохраните его как CSV</translation>
+        <translation>это изображение, а не список группы; укажите книгу, в которой ведётся список, или сохраните его как CSV</translation>
     </message>
     <message>
         <source>this is a compressed archive (gzip, 7-Zip or RAR); unpack it and give the class list inside</source>
@@ -532,7 +532,7 @@ password N OUT.bin
     </message>
     <message>
         <source>sheet &quot;%1&quot;, cell %2</source>
-        <translation>лист «%1», ячейка %2</translation>
+        <translation>лист "%1", ячейка %2</translation>
     </message>
     <message>
         <source>the workbook has no sheet that is shown</source>
@@ -540,11 +540,11 @@ password N OUT.bin
     </message>
     <message>
         <source>no sheet of the workbook has a record-book column: the class list&apos;s header row must give one column one of the titles %1 (sheets read: %2)</source>
-        <translation>ни на одном листе книги нет столбца номеров зачетных книжек: в строке заголовков списка один из столбцов должен называться одним из %1 (прочитаны листы: %2)</translation>
+        <translation>ни на одном листе книги нет столбца номеров зачётных книжек: в строке заголовков списка один из столбцов должен называться одним из %1 (прочитаны листы: %2)</translation>
     </message>
     <message>
         <source>a date (%1) where a record-book number belongs: the spreadsheet took the number for a date and keeps no digits of it. Format the column as text and type the number again</source>
-        <translation>дата (%1) вместо номера зачетной книжки: электронная таблица приняла номер за дату и не хранит его цифр. Задайте столбцу текстовый формат и введите номер заново</translation>
+        <translation>дата (%1) вместо номера зачётной книжки: электронная таблица приняла номер за дату и не хранит его цифр. Задайте столбцу текстовый формат и введите номер заново</translation>
     </message>
     <message>
         <source>the formula&apos;s result is the error %1; correct the formula or type the value</source>
@@ -552,11 +552,11 @@ password N OUT.bin
     </message>
     <message>
         <source>a formula whose result the workbook does not keep; open the workbook in the spreadsheet and save it again</source>
-        <translation>формула, результат которой в книге не сохранен; откройте книгу в электронной таблице и сохраните заново</translation>
+        <translation>формула, результат которой в книге не сохранён; откройте книгу в электронной таблице и сохраните заново</translation>
     </message>
     <message>
         <source>sheet &quot;%1&quot;, row %2</source>
-        <translation>лист «%1», строка %2</translation>
+        <translation>лист "%1", строка %2</translation>
     </message>
     <message>
         <source>the workbook has more than %1 different texts; that is no class list</source>
@@ -584,7 +584,7 @@ password N OUT.bin
     </message>
     <message>
         <source>the workbook is protected by a password; save it again without one</source>
-        <translation>книга защищена паролем; сохраните ее заново без пароля</translation>
+        <translation>книга защищена паролем; сохраните её заново без пароля</translation>
     </message>
     <message>
         <source>the workbook&apos;s parts inflate to more than %1 MiB in all; that is no class list (a class list of ten thousand students is a few MiB)</source>

@@ -93,54 +93,51 @@ jetwriter::Message rowPlace(const std::string& sheet, std::size_t row) {
     return {JW_TR("jetwriter", "sheet \"%1\", row %2"), {sheet, std::to_string(row)}};
 }
 
-jetwriter::ClassList readSheetClassList(const Sheet& sheet, const ListSheet& list) {
-    // The rows from the header on are given to the CSV rules as UTF-8 text, every filled cell
-    // quoted, so no cell's text can be taken for a separator. rowOfLine[l] is the sheet row
-    // (1-based) that starts on line l + 1 of the text; a cell with a line break spans lines, as a
-    // quoted field does.
-    std::string csv;
-    std::vector<std::size_t> rowOfLine;
-    const std::size_t width = list.columns.size();
-    for (std::size_t r = list.headerRow; r < sheet.rows.size(); ++r) {
-        const auto& row = sheet.rows[r];
-        const auto filled = std::find_if(row.begin(), row.end(),
-                                         [](const Cell& c) { return c.kind != CellKind::Empty; });
-        std::size_t lines = 1;
-        if (filled != row.end()) {
-            for (std::size_t c = 0; c < std::max(row.size(), width); ++c) {
-                if (c > 0) csv += ',';
-                if (c >= row.size() || row[c].kind == CellKind::Empty) continue;
-                const std::string& t = row[c].text;
-                csv += '"';
-                for (std::size_t i = 0; i < t.size(); ++i) {
-                    if (t[i] == '"') csv += '"';
-                    if (t[i] == '\n' || (t[i] == '\r' && !(i + 1 < t.size() && t[i + 1] == '\n')))
-                        ++lines;
-                    csv += t[i];
-                }
-                csv += '"';
-            }
+namespace {
+
+// A sheet's rows as the class-list rules read them: line numbers are the sheet's row numbers,
+// a filled cell is quoted (so an empty text stays a text) and an empty one is bare (Null).
+class SheetRows : public jetwriter::ClassListRows {
+public:
+    explicit SheetRows(const Sheet& sheet) : sheet_(sheet) {}
+
+    bool next(jetwriter::ClassListRow& row) override {
+        for (; next_ < sheet_.rows.size(); ++next_) {
+            const auto& cells = sheet_.rows[next_];
+            if (std::all_of(cells.begin(), cells.end(),
+                            [](const Cell& c) { return c.kind == CellKind::Empty; }))
+                continue;
+            row.line = next_ + 1;
+            row.cells.clear();
+            for (const Cell& c : cells)
+                row.cells.push_back({c.text, c.kind != CellKind::Empty, row.line});
+            // A sheet keeps no empty cells at a row's end, where a CSV line has empty fields.
+            if (row.cells.size() < width_) row.cells.resize(width_, {"", false, row.line});
+            ++next_;
+            return true;
         }
-        csv += '\n';
-        rowOfLine.insert(rowOfLine.end(), lines, r + 1);
+        return false;
     }
-    const auto rowOf = [&](std::size_t line) {
-        return line >= 1 && line <= rowOfLine.size() ? rowOfLine[line - 1] : list.headerRow + 1;
-    };
+
+    void nameColumns(const std::vector<std::string>& names) override { width_ = names.size(); }
+
+private:
+    const Sheet& sheet_;
+    std::size_t next_ = 0;
+    std::size_t width_ = 0;
+};
+
+}  // namespace
+
+jetwriter::ClassList readSheetClassList(const Sheet& sheet) {
+    SheetRows rows(sheet);
     jetwriter::ClassList out;
     try {
-        out = jetwriter::readClassList(csv);
+        jetwriter::readClassListRows(rows, out);
     } catch (const jetwriter::CsvError& e) {
-        const std::size_t row = rowOf(e.line());
-        throw WorkbookError(
-            e.column() ? cellPlace(sheet.name, row, e.column()) : rowPlace(sheet.name, row),
-            e.problemText());
-    }
-    for (jetwriter::ClassListNote& n : out.notes) {
-        n.line = rowOf(n.line);
-        // The earlier line a duplicate names is a line of the text too.
-        if (n.kind == jetwriter::ClassListNote::Kind::Duplicate && n.text.args.size() > 1)
-            n.text.args[1] = std::to_string(rowOf(std::stoul(n.text.args[1])));
+        throw WorkbookError(e.column() ? cellPlace(sheet.name, e.line(), e.column())
+                                       : rowPlace(sheet.name, e.line()),
+                            e.problemText());
     }
     return out;
 }
@@ -151,7 +148,7 @@ jetwriter::ClassList readWorkbookClassList(std::string_view bytes, std::string& 
     const Sheet& sheet = book.sheets[list.sheet];
     refuseUnreadableCells(sheet, list);
     sheetName = sheet.name;
-    return readSheetClassList(sheet, list);
+    return readSheetClassList(sheet);
 }
 
 }  // namespace workbook

@@ -31,10 +31,10 @@ void refuseUnreadableCells(const Sheet& sheet, const ListSheet& list);
 // The sheet's cells as the texts shown, row by row; an empty cell is an empty text.
 std::vector<std::vector<std::string>> textRows(const Sheet& sheet);
 
-// The class list on the sheet, from its header row on, read by the class-list rules. The notes'
-// lines are the sheet's row numbers and their columns its columns; a problem is thrown as a
-// WorkbookError naming the sheet's cell or row.
-jetwriter::ClassList readSheetClassList(const Sheet& sheet, const ListSheet& list);
+// The class list on the sheet, read by the class-list rules (its header is the first row with a
+// record-book title). The notes' lines are the sheet's row numbers and their columns its
+// columns; a problem is thrown as a WorkbookError naming the sheet's cell or row.
+jetwriter::ClassList readSheetClassList(const Sheet& sheet);
 
 // The class list of a workbook's bytes: findListSheet, refuseUnreadableCells and
 // readSheetClassList in turn. `sheetName` is set to the sheet read.
