@@ -101,6 +101,18 @@ std::vector<Good> goodWorkbooks() {
                 groupSheet(R"(<c r="C7" t="str"><f>TEXT(A7*77/3,"00000")</f><v>00077</v></c>)")}}),
          group,
          {"Wrote 3 student(s)"}},
+        // Numbers held as numbers without a format lose their leading zeros in the workbook too.
+        {"XlsxShortNumberAmongLongOnesIsReported",
+         xlsx({{"Лист1", R"(<row><c t="s"><v>3</v></c><c t="s"><v>2</v></c></row>
+                          <row><c><v>12345</v></c><c t="s"><v>5</v></c></row>
+                          <row><c><v>23456</v></c><c t="s"><v>6</v></c></row>
+                          <row><c><v>34567</v></c><c t="s"><v>5</v></c></row>
+                          <row><c><v>123</v></c><c t="s"><v>6</v></c></row>)"}}),
+         {student("12345", "Иванов Иван"), student("23456", "Ёлкина Алёна"),
+          student("34567", "Иванов Иван"), student("123", "Ёлкина Алёна")},
+         {"Wrote 4 student(s)",
+          "sheet \"Лист1\", cell A5: the record-book number \"123\" is shorter than most (5 "
+          "digits)"}},
         {"OdsRepeatedCellsAndAHiddenSheet",
          [] {
              OdsBook b;
@@ -156,6 +168,12 @@ std::vector<Bad> badFiles() {
                 groupSheet(R"(<c r="C7" t="e"><f>VLOOKUP(B7,X!A:B,2,0)</f><v>#N/A</v></c>)")}}),
          "sheet \"Группа 1\", cell C7: the formula's result is the error #N/A",
          "лист \"Группа 1\", ячейка C7: результат формулы — ошибка #N/A"},
+        {"NumberPastFifteenDigits",
+         xlsx({{"Лист1", R"(<row><c t="s"><v>3</v></c><c t="s"><v>2</v></c></row>
+                          <row><c><v>1234567890123456789</v></c><c t="s"><v>5</v></c></row>)"}}),
+         "sheet \"Лист1\", cell A2: the record-book number \"1,23456789012346E+18\" is in "
+         "exponent form",
+         "лист \"Лист1\", ячейка A2"},
         {"NoSheetWithARecordBookColumn", xlsx({{"Титул", R"(<row><c t="s"><v>9</v></c></row>)"}}),
          "no sheet of the workbook has a record-book column", "ни на одном листе книги нет"},
         {"ExcelOldWorkbook",
