@@ -6,13 +6,14 @@
 set -euo pipefail
 
 # The package build: compiler and dpkg-dev (dpkg-shlibdeps) from build-essential, Qt with its
-# SVG module (the icons are rendered at build time) and its translation tools, the font the
-# documents are typeset in, and lintian to check the result.
+# SVG module (the icons are rendered at build time) and its translation tools, libzip for the
+# class-list tool's workbooks, the font the documents are typeset in, and lintian to check the
+# result.
 package_build=(
   build-essential cmake pkg-config ninja-build
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev
   qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
-  libxcb1-dev libxcb-dpms0-dev
+  libxcb1-dev libxcb-dpms0-dev libzip-dev
   fonts-liberation2 fontconfig
   lintian
 )
@@ -21,6 +22,7 @@ packages=(
   build-essential cmake pkg-config ninja-build
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev
   qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
+  libzip-dev
   # mdb-export checks our files in the tests; the library is only the benchmarks' yardstick.
   mdbtools mdbtools-dev libglib2.0-dev
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -113,6 +113,15 @@ const CheckCase kCheckCases[] = {
      [](Station& s) { s.students.rows.push_back(Station::student("777 ", "Петров")); },
      "PROBLEM: record-book numbers with blanks at the start or end, which nobody types: \"777 \"",
      0},
+    {"numbers_a_spreadsheet_changed",
+     [](Station& s) {
+         s.students.rows.push_back(Station::student("2024.0", "Петров"));
+         s.students.rows.push_back(Station::student("1,2E+11", "Сидоров"));
+     },
+     "PROBLEM: record-book numbers as a spreadsheet writes numbers it holds as numbers (exponent "
+     "form, a decimal zero, fewer digits than most: leading zeros lost), which the cards most "
+     "likely read otherwise: \"2024.0\", \"1,2E+11\"",
+     0},
     {"no_password_file", [](Station& s) { fs::remove(s.folder / "vdmdat01.bin"); },
      "PROBLEM: vdmdat01.bin is missing", 0},
     {"short_password_file",

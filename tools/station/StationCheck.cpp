@@ -232,6 +232,16 @@ private:
             add(Result::Problem, Check::tr("record-book numbers with blanks at the start or end, "
                                            "which nobody types: %1; correct the class list")
                                      .arg(listed(report.padded)));
+        if (!report.damaged.empty()) {
+            std::vector<std::string> numbers;
+            for (const auto& d : report.damaged) numbers.push_back(d.number);
+            add(Result::Problem,
+                Check::tr("record-book numbers as a spreadsheet writes numbers it holds as "
+                          "numbers (exponent form, a decimal zero, fewer digits than most: "
+                          "leading zeros lost), which the cards most likely read otherwise: %1; "
+                          "format the record-book column as text and write the database again")
+                    .arg(listed(numbers)));
+        }
         if (report.blank > 0)
             add(Result::Problem, Check::tr("%n student(s) without a record-book number, who "
                                            "cannot sign in: correct the class list",

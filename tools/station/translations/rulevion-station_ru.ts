@@ -115,6 +115,10 @@
         <source>record-book numbers with blanks at the start or end, which nobody types: %1; correct the class list</source>
         <translation>номера зачетных книжек с пробелами в начале или в конце, их никто не наберет: %1; исправьте список группы</translation>
     </message>
+    <message>
+        <source>record-book numbers as a spreadsheet writes numbers it holds as numbers (exponent form, a decimal zero, fewer digits than most: leading zeros lost), which the cards most likely read otherwise: %1; format the record-book column as text and write the database again</source>
+        <translation>номера зачетных книжек в том виде, в каком электронная таблица пишет хранимые как числа значения (экспоненциальная форма, десятичный ноль, цифр меньше, чем у большинства: потеряны ведущие нули), а в зачетках они, скорее всего, другие: %1; задайте столбцу номеров текстовый формат и запишите базу данных заново</translation>
+    </message>
     <message numerus="yes">
         <source>%n student(s) without a record-book number, who cannot sign in: correct the class list</source>
         <translation>
