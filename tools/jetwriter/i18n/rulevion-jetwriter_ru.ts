@@ -388,8 +388,9 @@ In a CSV the encoding is found from the bytes: UTF-8 with or without byte-order 
 UTF-16 with byte-order mark (Unicode text), otherwise CP1251. The separator, comma,
 semicolon or tab, is found from the first line.
 
-The first line names the columns, in any order and any letter case (ё may be written
-е; blanks and full stops do not count):
+The header, the first line that names a record-book column (title lines above it are
+passed over), names the columns in any order and any letter case (ё may be written е;
+blanks and full stops do not count):
   StBook   record-book number, up to 50 characters; required.
            Also: %2
   StName   name, up to 255 characters; required.
@@ -405,9 +406,10 @@ empty.
 Every further line is one student. A text may be written in double quotes, with a quote
 inside written twice (&quot;&quot;); a text that holds the separator needs them. An empty field
 without quotes leaves the value empty (Null); &quot;&quot; is an empty text. Blanks around a
-record-book number are removed; empty lines and lines of empty fields are passed over.
-Record-book numbers that differ only in letter case are reported: only the first of
-them can sign in.
+text are removed; empty lines and lines of empty fields are passed over. Record-book
+numbers that differ only in letter case are reported: only the first of them can sign
+in. So are numbers as a spreadsheet saves what it holds as numbers (2024.0, leading
+zeros lost); one in exponent form (1,2E+11) has lost its digits and is refused.
 
 Files are written completely or not at all: on any error nothing is written, a file
 already there stays as it was, and the exit status is 1 (2 for wrong usage).
@@ -432,7 +434,8 @@ password N OUT.bin
 с меткой порядка байтов («Текст в Юникоде»), иначе CP1251. Разделитель — запятая, точка
 с запятой или табуляция — определяется по первой строке.
 
-Первая строка называет столбцы, в любом порядке и любом регистре букв (ё можно писать
+Заголовок — первая строка, где назван столбец номера зачётки (строки названия над ним
+пропускаются), — называет столбцы в любом порядке и любом регистре букв (ё можно писать
 как е; пробелы и точки не учитываются):
   StBook   номер зачётной книжки, до 50 символов; обязателен.
            Также: %2
@@ -449,9 +452,11 @@ password N OUT.bin
 Каждая следующая строка — один курсант. Текст можно заключить в двойные кавычки, а
 кавычку внутри него писать дважды (&quot;&quot;); текст, содержащий разделитель, должен быть в
 кавычках. Пустое поле без кавычек оставляет значение пустым (Null); &quot;&quot; — пустой текст.
-Пробелы по краям номера зачётной книжки удаляются; пустые строки и строки из пустых
-полей пропускаются. О номерах зачётных книжек, отличающихся только регистром букв,
-сообщается: войти сможет только первый из этих курсантов.
+Пробелы по краям текста удаляются; пустые строки и строки из пустых полей пропускаются.
+О номерах зачётных книжек, отличающихся только регистром букв, сообщается: войти сможет
+только первый из этих курсантов. Сообщается и о номерах в том виде, в каком электронная
+таблица сохраняет хранимое как число (2024.0, потерянные ведущие нули); номер в
+экспоненциальной форме (1,2E+11) потерял цифры и не принимается.
 
 Файлы записываются целиком или не записываются вовсе: при любой ошибке ничего не
 записывается, уже существующий файл остаётся прежним, а код завершения равен 1 (2 при
