@@ -76,6 +76,19 @@ constexpr Entry kTexts[] = {
     {text::kRecordBookPrompt, "RecordBookPrompt", " Введите № зачетки:"},
     {text::kSignedInLabel, "SignedInLabel", " Вход для курсанта:"},
     {text::kDrivingCaption, "DrivingCaption", "Ездовые упражнения"},
+    {text::kLayoutCaption, "LayoutCaption", "Раскладка:"},
+    {text::kLayoutRussian, "LayoutRussian", "РУС"},
+    {text::kLayoutLatin, "LayoutLatin", "ЛАТ"},
+    {text::kHelpCloseCaption, "HelpCloseCaption", "Закрыть (Esc)"},
+    {text::kCannotOpenHelp, "CannotOpenHelp",
+     "ОШИБКА\n\nПрограмма не может открыть документ помощи \"vdm03.pdf\".\n\n"
+     "Позовите инструктора."},
+    {text::kTrainerFailed, "TrainerFailed",
+     "ОШИБКА\n\nПрограмма тренера не запустилась или завершилась с ошибкой.\n\n"
+     "Позовите инструктора."},
+    {text::kExercisesFailed, "ExercisesFailed",
+     "ОШИБКА\n\nЕздовые упражнения не запустились или завершились с ошибкой.\n\n"
+     "Позовите инструктора."},
 };
 
 }  // namespace

@@ -27,6 +27,14 @@ inline constexpr std::int32_t kCannotWriteHandOff = 32;
 inline constexpr std::int32_t kRecordBookPrompt = 33;
 inline constexpr std::int32_t kSignedInLabel = 34;
 inline constexpr std::int32_t kDrivingCaption = 35;
+// The station session's own texts.
+inline constexpr std::int32_t kLayoutCaption = 101;
+inline constexpr std::int32_t kLayoutRussian = 102;
+inline constexpr std::int32_t kLayoutLatin = 103;
+inline constexpr std::int32_t kHelpCloseCaption = 104;
+inline constexpr std::int32_t kCannotOpenHelp = 105;
+inline constexpr std::int32_t kTrainerFailed = 106;
+inline constexpr std::int32_t kExercisesFailed = 107;
 }  // namespace text
 
 // The catalogue's filled slots, by what each message reports.
