@@ -41,8 +41,8 @@ HelpViewer::HelpViewer(QWidget* parent) : QWidget(parent) {
     big.setPixelSize(24);
     big.setBold(true);
     close_->setFont(big);
-    close_->setMinimumHeight(48);
-    connect(close_, &QPushButton::clicked, this, &HelpViewer::closed);
+    close_->setMinimumSize(close_->sizeHint().width() + 32, 48);
+    connect(close_, &QPushButton::clicked, this, [this] { emit closed(0); });
 
     auto* bar = new QHBoxLayout;
     bar->addStretch();
@@ -73,7 +73,7 @@ void HelpViewer::keyReleaseEvent(QKeyEvent* event) {
     event->accept();
     if (event->key() != Qt::Key_Escape || event->isAutoRepeat() || !escapePressed_) return;
     escapePressed_ = false;
-    emit closed();
+    emit closed(event->timestamp());
 }
 
 void HelpViewer::resizeEvent(QResizeEvent* event) {

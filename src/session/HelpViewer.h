@@ -23,7 +23,8 @@ public:
     QPdfView* view() const { return view_; }
 
 signals:
-    void closed();
+    // escapeTime: the X time of the Esc release that closed it, 0 for the close button.
+    void closed(quint64 escapeTime);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -7,14 +7,19 @@
 #include <QApplication>
 #include <QDialog>
 #include <QImage>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPdfView>
+#include <QScreen>
 
 namespace session {
 
 namespace {
 
 const QString kHelpTitle = QStringLiteral("rulevion-help");
+// Esc events closer than this to the one before are the held key's repeats. Longer than a
+// repeat's interval, shorter than a second deliberate press.
+constexpr quint64 kRepeatGap = 250;
 
 QColor average(const QImage& image, QRect line) {
     line &= image.rect();
@@ -40,7 +45,7 @@ EdgeColours edgeColours(const QImage& image) {
             average(image, QRect(0, 0, 1, h)), average(image, QRect(w - 1, 0, 1, h))};
 }
 
-StationScreen::StationScreen() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint) {
+StationScreen::StationScreen() : QWidget(nullptr, Qt::Window) {
     setObjectName(QStringLiteral("stationScreen"));
     setWindowTitle(QStringLiteral("rulevion-menu"));
     edges_ = {Qt::black, Qt::black, Qt::black, Qt::black};
@@ -50,18 +55,25 @@ StationScreen::StationScreen() : QWidget(nullptr, Qt::Window | Qt::FramelessWind
     connect(help_, &HelpViewer::closed, this, &StationScreen::closeHelp);
 
     indicator_ = new LayoutIndicator(this);
+    QApplication::instance()->installEventFilter(this);
 }
 
 StationScreen::~StationScreen() = default;
 
 void StationScreen::adopt(QDialog& panel) {
     panel_ = &panel;
-    // What the panel shows along its edges, before it is taken in: the same drawing on screen.
-    edges_ = edgeColours(panel.grab().toImage());
+    // The picture's colours along its edges, as the panel shows it, before it is taken in: the
+    // screen around continues the picture rather than the row of buttons above it.
+    QRect picture = panel.rect();
+    if (const auto* label = panel.findChild<QWidget*>(QStringLiteral("picture")))
+        picture &= label->geometry();
+    edges_ = edgeColours(panel.grab(picture).toImage());
     panel.setParent(this, Qt::Widget);
     // A window fills its background by itself; as a part of this one the panel must do it.
     panel.setAutoFillBackground(true);
     indicator_->raise();
+    // Sized by itself too: with no window manager nothing else would make it fill the screen.
+    setGeometry(screen()->geometry());
     placeChildren();
     showFullScreen();
 }
@@ -84,7 +96,8 @@ bool StationScreen::helpShown() const {
     return help_->isVisible();
 }
 
-void StationScreen::closeHelp() {
+void StationScreen::closeHelp(quint64 escapeTime) {
+    lastEscape_ = escapeTime;
     help_->hide();
     setWindowTitle(titleBeforeHelp_);
     if (panel_) panel_->setEnabled(true);
@@ -92,6 +105,24 @@ void StationScreen::closeHelp() {
     activateWindow();
     if (focusBeforeHelp_ && focusBeforeHelp_->isEnabled())
         focusBeforeHelp_->setFocus(Qt::OtherFocusReason);
+}
+
+// A held Esc goes on repeating after its release closed the help; where the window system does
+// not mark the repeats as such, each would look like a new press and leave the menu. Those
+// that follow the closing one closely are used up here, however long the key is held.
+bool StationScreen::eventFilter(QObject* watched, QEvent* event) {
+    const auto type = event->type();
+    if (lastEscape_ == 0 || (type != QEvent::KeyPress && type != QEvent::KeyRelease))
+        return QWidget::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() != Qt::Key_Escape) return false;
+    const quint64 time = key->timestamp();
+    if (time >= lastEscape_ && time - lastEscape_ <= kRepeatGap) {
+        lastEscape_ = time;
+        return true;
+    }
+    lastEscape_ = 0;
+    return false;
 }
 
 void StationScreen::resizeEvent(QResizeEvent* event) {

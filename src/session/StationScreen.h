@@ -42,12 +42,14 @@ public:
     LayoutIndicator* layoutIndicator() const { return indicator_; }
     const EdgeColours& edges() const { return edges_; }
 
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void closeHelp();
+    void closeHelp(quint64 escapeTime);
     void placeChildren();
 
     QPointer<QDialog> panel_;
@@ -56,6 +58,8 @@ private:
     EdgeColours edges_;
     QPointer<QWidget> focusBeforeHelp_;
     QString titleBeforeHelp_;
+    // The X time of the last Esc event that belonged to closing the help; 0 when none does.
+    quint64 lastEscape_ = 0;
 };
 
 }  // namespace session
