@@ -6,11 +6,13 @@
 set -euo pipefail
 
 # The package build: compiler and dpkg-dev (dpkg-shlibdeps) from build-essential, Qt with its
-# SVG module (the icons are rendered at build time) and its translation tools, the font the
-# documents are typeset in, and lintian to check the result.
+# SVG module (the icons are rendered at build time), its PDF module (the station session shows
+# the help document itself; the -dev package brings the libraries the program runs with) and its
+# translation tools, Xlib (the screen's size and keyboard layout), the font the documents are
+# typeset in, and lintian to check the result.
 package_build=(
   build-essential cmake pkg-config ninja-build
-  qt6-base-dev qt6-base-dev-tools qt6-svg-dev
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-pdf-dev libx11-dev
   qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
   fonts-liberation2 fontconfig
   lintian
@@ -18,7 +20,7 @@ package_build=(
 
 packages=(
   build-essential cmake pkg-config ninja-build
-  qt6-base-dev qt6-base-dev-tools qt6-svg-dev
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-pdf-dev libx11-dev
   qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
   # mdb-export checks our files in the tests; the library is only the benchmarks' yardstick.
   mdbtools mdbtools-dev libglib2.0-dev

@@ -16,7 +16,7 @@ namespace session {
 
 void SessionServices::openDocument(const std::string& fileName) {
     if (!screen_) {
-        QtWindowServices::openDocument(fileName);
+        inner_.openDocument(fileName);
         return;
     }
     const QString path = QDir::current().absoluteFilePath(ui::toQString(fileName));
@@ -37,9 +37,14 @@ void showFailureBox(ui::WindowServices& services, QWidget* owner, FailedCommand 
     services.messageBox(owner, messageText(id), messageText(text::kBoxTitle), ui::kBoxError);
 }
 
-StationSession::StationSession() : inSession_(inStationSession()), failed_(failedCommand()) {
+StationSession::StationSession(ui::WindowServices* inner)
+    : inSession_(inStationSession()), failed_(failedCommand()) {
+    if (!inner) {
+        own_ = std::make_unique<ui::QtWindowServices>();
+        inner = own_.get();
+    }
     if (inSession_) screen_ = std::make_unique<StationScreen>();
-    services_ = std::make_unique<SessionServices>(screen_.get());
+    services_ = std::make_unique<SessionServices>(*inner, screen_.get());
 }
 
 StationSession::~StationSession() = default;

@@ -13,13 +13,22 @@ namespace session {
 class StationScreen;
 
 // The window system's services, with the help document shown by the program itself where the
-// station session has no desktop to show it.
-class SessionServices : public ui::QtWindowServices {
+// station session has no desktop to show it (screen given); everything else as `inner` does it.
+class SessionServices : public ui::WindowServices {
 public:
-    explicit SessionServices(StationScreen* screen) : screen_(screen) {}
+    SessionServices(ui::WindowServices& inner, StationScreen* screen)
+        : inner_(inner), screen_(screen) {}
+
+    int messageBox(QWidget* owner, const std::string& text, const std::string& title,
+                   unsigned type) override {
+        return inner_.messageBox(owner, text, title, type);
+    }
+    void engineErrorBox(const std::string& text) override { inner_.engineErrorBox(text); }
     void openDocument(const std::string& fileName) override;
+    [[noreturn]] void endProcess(int status) override { inner_.endProcess(status); }
 
 private:
+    ui::WindowServices& inner_;
     StationScreen* screen_;
 };
 
@@ -30,7 +39,8 @@ void showFailureBox(ui::WindowServices& services, QWidget* owner, FailedCommand 
 // after the application object; outside the session only the failure box remains of it.
 class StationSession {
 public:
-    StationSession();
+    // inner: the services the session's own build on; the window system's when not given.
+    explicit StationSession(ui::WindowServices* inner = nullptr);
     ~StationSession();
 
     // Before the application object exists: the scale that makes the panel fill the screen.
@@ -46,6 +56,7 @@ public:
 private:
     bool inSession_;
     FailedCommand failed_;
+    std::unique_ptr<ui::QtWindowServices> own_;
     std::unique_ptr<StationScreen> screen_;
     std::unique_ptr<SessionServices> services_;
 };
