@@ -17,9 +17,8 @@ namespace session {
 namespace {
 
 const QString kHelpTitle = QStringLiteral("rulevion-help");
-// Esc events closer than this to the one before are the held key's repeats. Longer than a
-// repeat's interval, shorter than a second deliberate press.
-constexpr quint64 kRepeatGap = 250;
+// A repeat's press follows its release within this many milliseconds of the server's clock.
+constexpr quint64 kSameInstant = 1;
 
 QColor average(const QImage& image, QRect line) {
     line &= image.rect();
@@ -97,6 +96,7 @@ bool StationScreen::helpShown() const {
 }
 
 void StationScreen::closeHelp(quint64 escapeTime) {
+    escapeHeld_ = escapeTime != 0;
     lastEscape_ = escapeTime;
     help_->hide();
     setWindowTitle(titleBeforeHelp_);
@@ -107,21 +107,23 @@ void StationScreen::closeHelp(quint64 escapeTime) {
         focusBeforeHelp_->setFocus(Qt::OtherFocusReason);
 }
 
-// A held Esc goes on repeating after its release closed the help; where the window system does
-// not mark the repeats as such, each would look like a new press and leave the menu. Those
-// that follow the closing one closely are used up here, however long the key is held.
+// A held Esc goes on repeating after the release that closed the help. The window system repeats
+// a held key as a release and a press at one and the same time, and does not always mark them as
+// repeats: a press marked so, or at the time of the last release, is the held key, and is used up
+// here with its releases; the first other press is a new one, the menu's own.
 bool StationScreen::eventFilter(QObject* watched, QEvent* event) {
     const auto type = event->type();
-    if (lastEscape_ == 0 || (type != QEvent::KeyPress && type != QEvent::KeyRelease))
+    if (!escapeHeld_ || (type != QEvent::KeyPress && type != QEvent::KeyRelease))
         return QWidget::eventFilter(watched, event);
     const auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() != Qt::Key_Escape) return false;
     const quint64 time = key->timestamp();
-    if (time >= lastEscape_ && time - lastEscape_ <= kRepeatGap) {
+    if (type == QEvent::KeyRelease) {
         lastEscape_ = time;
         return true;
     }
-    lastEscape_ = 0;
+    if (key->isAutoRepeat() || time <= lastEscape_ + kSameInstant) return true;
+    escapeHeld_ = false;
     return false;
 }
 

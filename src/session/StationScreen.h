@@ -58,8 +58,9 @@ private:
     EdgeColours edges_;
     QPointer<QWidget> focusBeforeHelp_;
     QString titleBeforeHelp_;
-    // The X time of the last Esc event that belonged to closing the help; 0 when none does.
-    quint64 lastEscape_ = 0;
+    // Since the help closed on an Esc release, until the next deliberate Esc press.
+    bool escapeHeld_ = false;
+    quint64 lastEscape_ = 0;  // the X time of the last release of it
 };
 
 }  // namespace session
