@@ -28,7 +28,7 @@ void SessionServices::openDocument(const std::string& fileName) {
 }
 
 void showFailureBox(ui::WindowServices& services, QWidget* owner, FailedCommand failed) {
-    std::int32_t id = 0;
+    TextId id = text::kTrainerFailed;
     switch (failed) {
         case FailedCommand::None: return;
         case FailedCommand::Trainer: id = text::kTrainerFailed; break;

@@ -20,7 +20,7 @@ public:
         : inner_(inner), screen_(screen) {}
 
     int messageBox(QWidget* owner, const std::string& text, const std::string& title,
-                   unsigned type) override {
+                   ui::BoxType type) override {
         return inner_.messageBox(owner, text, title, type);
     }
     void engineErrorBox(const std::string& text) override { inner_.engineErrorBox(text); }

@@ -150,7 +150,7 @@ TEST(StationScreen, EdgeColoursAverageEachSide) {
 TEST(FailureBox, SaysWhatDidNotStartAndToCallTheInstructor) {
     const struct {
         FailedCommand failed;
-        std::int32_t text;
+        TextId text;
         const char* what;
     } cases[] = {
         {FailedCommand::Trainer, text::kTrainerFailed, "Программа тренера не запустилась"},

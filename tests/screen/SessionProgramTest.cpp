@@ -74,7 +74,9 @@ TEST_F(SessionProgram, HelpOpensAndEscClosesItWithoutLeavingTheMenu) {
     EXPECT_TRUE(geometry.contains(QStringLiteral("1280x1024"))) << geometry.toStdString();
 
     const QPoint help = onScreen(kHelpButton);
-    run.click(window, help.x(), help.y());
+    x.tool(QStringLiteral("xdotool"),
+           {QStringLiteral("mousemove"), QString::number(help.x()), QString::number(help.y()),
+            QStringLiteral("click"), QStringLiteral("1")});
     ASSERT_EQ(waitForName(window, QStringLiteral("rulevion-help")), QStringLiteral("rulevion-help"))
         << run.report();
     run.key(window, QStringLiteral("Escape"));

@@ -276,12 +276,12 @@ TEST(SessionServices, FailedCommandsBoxComesOverTheRunningPanel) {
     const struct {
         const char* session;
         const char* failed;
-        std::int32_t text;  // 0: no box
+        std::optional<TextId> text;  // none: no box
     } cases[] = {
         {"1", "exercises", text::kExercisesFailed},
         {nullptr, "trainer", text::kTrainerFailed},
-        {"1", "wine", 0},
-        {"1", nullptr, 0},
+        {"1", "wine", std::nullopt},
+        {"1", nullptr, std::nullopt},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.failed ? c.failed : "<unset>");
@@ -306,7 +306,7 @@ TEST(SessionServices, FailedCommandsBoxComesOverTheRunningPanel) {
             continue;
         }
         ASSERT_EQ(inner.boxes.size(), 1u);
-        EXPECT_EQ(inner.boxes[0].text, messageText(c.text));
+        EXPECT_EQ(inner.boxes[0].text, messageText(*c.text));
         EXPECT_EQ(inner.boxes[0].owner, &panel);
         EXPECT_TRUE(panelShown);
     }
