@@ -3,16 +3,25 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 
+#include <grp.h>
+#include <unistd.h>
+
 #include <set>
 
 namespace fs = std::filesystem;
 
 ToolResult runStation(const std::vector<std::string>& args, const fs::path& cwd,
-                      const std::map<std::string, std::string>& env) {
+                      const std::map<std::string, std::string>& env, bool asUnprivileged) {
     QProcess p;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
     environment.remove(QStringLiteral("LANGUAGE"));
+    // Places that do not exist: a configured machine must not change what the tests see.
+    const QString nowhere = QStringLiteral("/nonexistent/rulevion-tests");
+    environment.insert(QStringLiteral("RULEVION_CONFIG_DIR"), nowhere + QStringLiteral("/etc"));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), nowhere + QStringLiteral("/config"));
+    environment.insert(QStringLiteral("RULEVION_FSTAB"), nowhere + QStringLiteral("/fstab"));
+    environment.remove(QStringLiteral("VDM_DRIVES"));
     for (const auto& [name, value] : env) {
         if (value.empty())
             environment.remove(QString::fromStdString(name));
@@ -20,6 +29,10 @@ ToolResult runStation(const std::vector<std::string>& args, const fs::path& cwd,
             environment.insert(QString::fromStdString(name), QString::fromStdString(value));
     }
     p.setProcessEnvironment(environment);
+    if (asUnprivileged && geteuid() == 0)
+        p.setChildProcessModifier([] {
+            if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) _exit(127);
+        });
     p.setWorkingDirectory(QString::fromStdString(cwd.string()));
     QStringList list;
     for (const auto& a : args) list << QString::fromStdString(a);

@@ -14,9 +14,13 @@ struct ToolResult {
 };
 
 // Runs the command in cwd with the environment changed by env (an empty value removes the
-// variable); LC_ALL=C unless env says otherwise, so messages are English.
+// variable); LC_ALL=C unless env says otherwise, so messages are English. The machine's
+// configuration and mount table are out of reach unless env names others
+// (RULEVION_CONFIG_DIR, XDG_CONFIG_HOME, RULEVION_FSTAB). asUnprivileged: a run by root drops
+// to user and group 65534 first, so that file modes count.
 ToolResult runStation(const std::vector<std::string>& args, const std::filesystem::path& cwd,
-                      const std::map<std::string, std::string>& env = {});
+                      const std::map<std::string, std::string>& env = {},
+                      bool asUnprivileged = false);
 
 // Names, sizes and times of everything in the folder, to tell whether a run changed it.
 std::string folderState(const std::filesystem::path& folder);
