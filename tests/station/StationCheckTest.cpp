@@ -4,6 +4,7 @@
 #include "JetWriter.h"
 #include "PasswordFile.h"
 #include "StationTool.h"
+#include "StudentsCsv.h"
 #include "TempDir.h"
 
 #include <unistd.h>
@@ -23,15 +24,15 @@ struct Station {
     fs::path folder = dir / "station";
     fs::path drives = dir / "drives";
     fs::path database = drives / "c/dat_ulmo/as_dbase/trener/01/dbtrener.mdb";
-    jetwriter::Table students{"Students",
-                              {{"StBook", ColumnType::Text},
-                               {"StName", ColumnType::Text},
-                               {"StNum", ColumnType::Text},
-                               {"GrNum", ColumnType::Text},
-                               {"StCount", ColumnType::Long},
-                               {"GrCount", ColumnType::Long}},
-                              {student("12345", "Иванов Пётр"), student("ЗК-2024/5", "Лебедева Е."),
-                               student("ab12", "Сидоров А.")}};
+    jetwriter::Table students =
+        withRows({student("12345", "Иванов Пётр"), student("ЗК-2024/5", "Лебедева Е."),
+                  student("ab12", "Сидоров А.")});
+
+    static jetwriter::Table withRows(std::vector<jetwriter::Row> rows) {
+        jetwriter::Table t = jetwriter::studentsTable();
+        t.rows = std::move(rows);
+        return t;
+    }
 
     static jetwriter::Row student(const std::string& book, const std::string& name) {
         return {book,
@@ -113,7 +114,7 @@ const CheckCase kCheckCases[] = {
      "FAILED:  table Students: column GrNum is missing or not of the kind Text", 1},
     {"column_of_a_wrong_kind",
      [](Station& s) {
-         s.students.columns[4].type = ColumnType::Text;
+         s.students.columns[4] = {"StCount", ColumnType::Text, 50};
          for (auto& row : s.students.rows) row[4] = std::string("0");
      },
      "FAILED:  table Students: column StCount is missing or not of the kind Long Integer", 1},
