@@ -13,7 +13,14 @@ constexpr uid_t kNobody = 65534;
 ProcessOptions stationOptions(const fs::path& cwd, const std::map<std::string, std::string>& env) {
     ProcessOptions options;
     options.cwd = cwd;
-    options.env = {{"LC_ALL", "C"}, {"LANGUAGE", ""}};
+    // Places that do not exist: a configured machine must not change what the tests see.
+    const std::string nowhere = "/nonexistent/rulevion-tests";
+    options.env = {{"LC_ALL", "C"},
+                   {"LANGUAGE", ""},
+                   {"RULEVION_CONFIG_DIR", nowhere + "/etc"},
+                   {"XDG_CONFIG_HOME", nowhere + "/config"},
+                   {"RULEVION_FSTAB", nowhere + "/fstab"},
+                   {"VDM_DRIVES", ""}};
     for (const auto& [name, value] : env) options.env[name] = value;
     options.timeoutMs = 60000;
     return options;
@@ -22,8 +29,10 @@ ProcessOptions stationOptions(const fs::path& cwd, const std::map<std::string, s
 }  // namespace
 
 ToolResult runStation(const std::vector<std::string>& args, const fs::path& cwd,
-                      const std::map<std::string, std::string>& env) {
-    return runProcess(STATION_TOOL, args, stationOptions(cwd, env));
+                      const std::map<std::string, std::string>& env, bool asUnprivileged) {
+    ProcessOptions options = stationOptions(cwd, env);
+    options.asUnprivileged = asUnprivileged;
+    return runProcess(STATION_TOOL, args, options);
 }
 
 fs::path stationLogFile(const fs::path& dir) {

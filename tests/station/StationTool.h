@@ -11,9 +11,13 @@
 using ToolResult = ProcessResult;
 
 // Runs the command in cwd with the environment changed by env (an empty value removes the
-// variable); LC_ALL=C unless env says otherwise, so messages are English.
+// variable); LC_ALL=C unless env says otherwise, so messages are English. The machine's
+// configuration and mount table are out of reach unless env names others
+// (RULEVION_CONFIG_DIR, XDG_CONFIG_HOME, RULEVION_FSTAB). asUnprivileged: a run by root drops
+// to user and group 65534 first, so that file modes count.
 ToolResult runStation(const std::vector<std::string>& args, const std::filesystem::path& cwd,
-                      const std::map<std::string, std::string>& env = {});
+                      const std::map<std::string, std::string>& env = {},
+                      bool asUnprivileged = false);
 
 // The same, as a station runs: never as root. Under root the folder dir (holding cwd and all the
 // test's files) is handed to the unprivileged user nobody, who then runs the command. HOME and

@@ -5,6 +5,9 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 
+#include <grp.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <stdexcept>
 
@@ -23,6 +26,10 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
         }
         p.setProcessEnvironment(environment);
     }
+    if (options.asUnprivileged && geteuid() == 0)
+        p.setChildProcessModifier([] {
+            if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) _exit(127);
+        });
     if (!options.cwd.empty()) p.setWorkingDirectory(QString::fromStdString(options.cwd.string()));
     QStringList list;
     for (const auto& a : args) list << QString::fromStdString(a);

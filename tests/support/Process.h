@@ -19,6 +19,8 @@ struct ProcessOptions {
     std::map<std::string, std::string> env;
     // Only against a program that never ends; every run here ends by itself.
     int timeoutMs = 120000;
+    // A run by root drops to user and group 65534 first, so that file modes count.
+    bool asUnprivileged = false;
 };
 
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,

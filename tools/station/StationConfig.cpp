@@ -71,8 +71,14 @@ bool readConfigFile(const QString& file, StationConfig& config, QStringList& pro
     return true;
 }
 
+QString systemConfigFile() {
+    const QString dir = qEnvironmentVariable("RULEVION_CONFIG_DIR");
+    return QDir(dir.isEmpty() ? QStringLiteral(RULEVION_CONFIG_DIR) : dir)
+        .filePath(QStringLiteral("station.conf"));
+}
+
 QStringList defaultConfigFiles() {
-    QStringList files{QStringLiteral(RULEVION_CONFIG_DIR "/station.conf")};
+    QStringList files{systemConfigFile()};
     const QString user = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     if (!user.isEmpty()) files << QDir(user).filePath(QStringLiteral("rulevion/station.conf"));
     return files;

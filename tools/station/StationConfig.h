@@ -28,7 +28,12 @@ struct StationConfig {
 // KEY=VALUE are named in problems (file and line) and passed over; a missing file is false.
 bool readConfigFile(const QString& file, StationConfig& config, QStringList& problems);
 
-// The file a station uses when none is given: the system's, then the user's own over it.
+// The files a station uses when none is given, the later over the earlier: the system's, then
+// the user's own. RULEVION_CONFIG_DIR, when set, stands for the system's folder, so that tests
+// never read the machine's configuration.
 QStringList defaultConfigFiles();
+
+// The system's file, as the messages name it.
+QString systemConfigFile();
 
 }  // namespace station

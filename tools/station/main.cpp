@@ -42,11 +42,12 @@ QString usage() {
                "       %1 log\n"
                "       %1 --help | --version\n"
                "\n"
-               "check  tests the station in FOLDER (default: the current folder) along the\n"
-               "       program's own road: monitor file, drive, database, table Students,\n"
-               "       password file, help document and its viewer, a writable folder. One\n"
-               "       line per check. Exit status 0 when a student can sign in, 1 otherwise.\n"
-               "       Nothing in the folder is changed.\n"
+               "check  tests the station in FOLDER (default: folder= of the configuration,\n"
+               "       else the current folder) along the program's own road: monitor\n"
+               "       file, drive, database, table Students, password file, help document\n"
+               "       and its viewer, a writable folder. One line per check. Exit status 0\n"
+               "       when a student can sign in, 1 otherwise. Nothing in the folder is\n"
+               "       changed.\n"
                "run    the station's shell: starts the menu in FOLDER (default: folder= of the\n"
                "       configuration), runs the command the configuration names for its\n"
                "       decision and starts the menu again, until the menu decides to leave.\n"
@@ -58,11 +59,13 @@ QString usage() {
                "log    shows the log file, %3.\n"
                "\n"
                "--config FILE  read FILE instead of %2\n"
-               "               and ~/.config/rulevion/station.conf\n"
+               "               and ~/.config/rulevion/station.conf (the latter wins)\n"
+               "\n"
+               "A FOLDER given here, and VDM_DRIVES in the environment, win over the\n"
+               "configuration's folder= and drives=.\n"
                "\n"
                "Exit status 2: a usage error.\n")
-        .arg(QLatin1String(kName), QStringLiteral(RULEVION_CONFIG_DIR "/station.conf"),
-             station::logFilePath());
+        .arg(QLatin1String(kName), station::systemConfigFile(), station::logFilePath());
 }
 
 int usageError(const QString& what) {
@@ -144,8 +147,10 @@ bool loadConfig(const Arguments& args, station::StationConfig& config) {
     }
     for (const QString& problem : problems)
         print(stderr, QStringLiteral("%1: %2\n").arg(QLatin1String(kName), problem));
-    // The menu and everything the shell starts find the drives where the station keeps them.
-    if (!config.drives.isEmpty()) qputenv("VDM_DRIVES", QFile::encodeName(config.drives));
+    // The menu and everything the shell starts find the drives where the station keeps them;
+    // a VDM_DRIVES given to this command wins over the files.
+    if (!config.drives.isEmpty() && qEnvironmentVariableIsEmpty("VDM_DRIVES"))
+        qputenv("VDM_DRIVES", QFile::encodeName(config.drives));
     return true;
 }
 
@@ -168,7 +173,10 @@ QString checkingUser(const QString& folder) {
 }
 
 int check(const Arguments& args, const station::StationConfig& config) {
-    const QString folder = args.folder.isEmpty() ? QDir::currentPath() : args.folder;
+    // The folder run would use, so that the check looks where the menu will start.
+    const QString folder = !args.folder.isEmpty()     ? args.folder
+                           : !config.folder.isEmpty() ? config.folder
+                                                      : QDir::currentPath();
     std::vector<station::CheckLine> lines = station::checkStation(folder);
     station::SessionPlaces places;
     places.folder = QDir(folder).absolutePath();
@@ -221,7 +229,7 @@ int run(const Arguments& args, const station::StationConfig& config) {
     const QString given = args.folder.isEmpty() ? config.folder : args.folder;
     if (given.isEmpty())
         return usageError(Main::tr("no station folder: name one, or set folder= in %1")
-                              .arg(QStringLiteral(RULEVION_CONFIG_DIR "/station.conf")));
+                              .arg(station::systemConfigFile()));
     const QString folder = QDir(given).absolutePath();
     if (const std::optional<int> refused = refuseToStart(args, folder)) return *refused;
     const QString menu = config.menu.isEmpty() ? defaultMenuCommand() : config.menu;

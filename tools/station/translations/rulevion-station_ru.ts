@@ -40,8 +40,20 @@
         <translation>VDM_DRIVES не задана, поэтому диски находятся в /mnt</translation>
     </message>
     <message>
-        <source>drive %1 is the folder %2, which does not exist (%3): create it, or set drives= in the station&apos;s configuration</source>
-        <translation>диск %1 — это папка %2, которой нет (%3): создайте ее или задайте drives= в настройках станции</translation>
+        <source>drive %1 is the share %2, which is not mounted on %3, where the system's mount table (fstab) puts it: mount it with: sudo mount %4</source>
+        <translation>диск %1 — это общий ресурс %2, который не подключен к %3, куда его подключает системная таблица (fstab): подключите его командой sudo mount %4</translation>
+    </message>
+    <message>
+        <source>drive %1 is the folder %2, which does not exist (%3): %4 chooses drive %1 (its third line); if that is the wrong drive, correct the line (1 for C:, 0 for D:), else create the folder or set drives= in the station's configuration%5</source>
+        <translation>диск %1 — это папка %2, которой нет (%3): %4 выбирает диск %1 (третья строка); если диск не тот, исправьте строку (1 — C:, 0 — D:), иначе создайте папку или задайте drives= в настройках станции%5</translation>
+    </message>
+    <message>
+        <source>. The database is on drive %1 (%2): the third line should be %3</source>
+        <translation>. База данных есть на диске %1 (%2): третья строка должна быть %3</translation>
+    </message>
+    <message>
+        <source>drive %1 is the folder %2, which is empty: the share that holds the database is not mounted there. Mount it (for example: sudo mount %3, with its line in /etc/fstab), then check again</source>
+        <translation>диск %1 — это папка %2, и она пуста: общий ресурс с базой данных к ней не подключен. Подключите его (например, sudo mount %3, со строкой в /etc/fstab) и проверьте снова</translation>
     </message>
     <message>
         <source>drive %1 is the folder %2</source>
@@ -54,6 +66,14 @@
     <message>
         <source>the database %1 is not a file that can be read: replace it, or let the station&apos;s user read it</source>
         <translation>база данных %1 — не файл, который можно прочитать: замените ее или дайте пользователю станции право чтения</translation>
+    </message>
+    <message>
+        <source>the database %1 cannot be read (%2)</source>
+        <translation>базу данных %1 нельзя прочитать (%2)</translation>
+    </message>
+    <message>
+        <source>owner %1, mode %2; the station's user %3 cannot read it: sudo chown %3 %4, or sudo chmod a+r %4</source>
+        <translation>владелец %1, права %2; пользователь станции %3 не может его прочитать: sudo chown %3 %4 или sudo chmod a+r %4</translation>
     </message>
     <message>
         <source>database file %1</source>
@@ -128,7 +148,11 @@
         </translation>
     </message>
     <message>
-        <source>%1 is missing or cannot be read, so the trainer&apos;s button ends the program: write it with rulevion-jetwriter password</source>
+        <source>%1 exists but cannot be read, so the trainer's button ends the program (%2)</source>
+        <translation>%1 есть, но его нельзя прочитать, поэтому кнопка «Т р е н е р» завершит программу (%2)</translation>
+    </message>
+    <message>
+        <source>%1 is missing or cannot be read, so the trainer's button ends the program: write it with rulevion-jetwriter password</source>
         <translation>%1 нет или его нельзя прочитать, поэтому кнопка «Т р е н е р» завершит программу: запишите его командой rulevion-jetwriter password</translation>
     </message>
     <message>
@@ -283,12 +307,13 @@ Try &apos;%1 --help&apos;.
        %1 log
        %1 --help | --version
 
-check  tests the station in FOLDER (default: the current folder) along the
-       program&apos;s own road: monitor file, drive, database, table Students,
-       password file, help document and its viewer, a writable folder. One
-       line per check. Exit status 0 when a student can sign in, 1 otherwise.
-       Nothing in the folder is changed.
-run    the station&apos;s shell: starts the menu in FOLDER (default: folder= of the
+check  tests the station in FOLDER (default: folder= of the configuration,
+       else the current folder) along the program's own road: monitor
+       file, drive, database, table Students, password file, help document
+       and its viewer, a writable folder. One line per check. Exit status 0
+       when a student can sign in, 1 otherwise. Nothing in the folder is
+       changed.
+run    the station's shell: starts the menu in FOLDER (default: folder= of the
        configuration), runs the command the configuration names for its
        decision and starts the menu again, until the menu decides to leave.
        Problems go to stderr, the system log and the log file. Never as root.
@@ -299,7 +324,10 @@ session  the X session &quot;Rulevion station&quot; (rulevion-station-session): 
 log    shows the log file, %3.
 
 --config FILE  read FILE instead of %2
-               and ~/.config/rulevion/station.conf
+               and ~/.config/rulevion/station.conf (the latter wins)
+
+A FOLDER given here, and VDM_DRIVES in the environment, win over the
+configuration's folder= and drives=.
 
 Exit status 2: a usage error.
 </source>
@@ -309,11 +337,11 @@ Exit status 2: a usage error.
        %1 log
        %1 --help | --version
 
-check  проверяет станцию в ПАПКЕ (по умолчанию в текущей) тем же путем, что и
-       программа: файл монитора, диск, база данных, таблица Students, файл
-       пароля, документ помощи и программа просмотра, запись в папку. По строке
-       на проверку. Код выхода 0, если курсант может войти, иначе 1.
-       В папке ничего не меняется.
+check  проверяет станцию в ПАПКЕ (по умолчанию folder= из настроек, иначе
+       текущей) по пути самой программы: файл монитора, диск, база данных,
+       таблица Students, файл пароля, справка и программа ее просмотра,
+       право записи в папку. По строке на проверку. Код выхода 0, если
+       курсант может войти, иначе 1. В папке ничего не меняется.
 run    оболочка станции: запускает меню в ПАПКЕ (по умолчанию folder= из
        настроек), выполняет команду, которую настройки называют для его
        решения, и снова запускает меню, пока меню не решит выйти.
@@ -325,7 +353,10 @@ session  X-сеанс «Станция „Рулевион“» (rulevion-statio
 log    показывает файл журнала, %3.
 
 --config ФАЙЛ  читать ФАЙЛ вместо %2
-               и ~/.config/rulevion/station.conf
+               и ~/.config/rulevion/station.conf (второй важнее)
+
+ПАПКА, названная здесь, и VDM_DRIVES в окружении важнее folder= и drives=
+из настроек.
 
 Код выхода 2: ошибка в командной строке.
 </translation>
