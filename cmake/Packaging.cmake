@@ -10,6 +10,10 @@ add_dependencies(rulevion-helpdoc rv_helpdoc_pdf)
 
 install(FILES ${CMAKE_BINARY_DIR}/doc/vdm03.pdf DESTINATION ${CMAKE_INSTALL_DATADIR}/rulevion)
 install(FILES ${CMAKE_BINARY_DIR}/doc/rulevion-guide.pdf DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# Examples of what boots a machine into the station's session (the guide says how).
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/examples/lightdm-rulevion-station.conf
+              ${CMAKE_SOURCE_DIR}/packaging/examples/nodm
+        DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 # Registered with doc-base, so documentation browsers list the guide.
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/rulevion-guide.doc-base
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc-base RENAME rulevion-menu.rulevion-guide)
@@ -110,13 +114,18 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-# Libraries (Qt 6) come from dpkg-shlibdeps. What it cannot see: Qt's platform plugins,
-# loaded at run time, and the font the panel and its dialogs are laid out in.
+# Libraries (Qt 6, xcb) come from dpkg-shlibdeps. What it cannot see: Qt's platform plugins,
+# loaded at run time, the font the panel and its dialogs are laid out in, and what the station's
+# session starts: its window manager and the keyboard layouts (setxkbmap and the layouts).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation2")
-# The Help button opens vdm03.pdf through the desktop's file associations.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-translations-l10n")
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "pdf-viewer")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "qt6-qpa-plugins, fonts-liberation2, matchbox-window-manager, x11-xkb-utils, xkb-data")
+# Qt's own texts in Russian. Nothing here may bring a terminal or a desktop onto a student's
+# station, which a package's Recommends would install along with it.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
+# What boots the machine into the session (the guide's choice), the exercise programs' Wine,
+# and what opens the help outside the session, on a desktop.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "nodm | lightdm, wine, xdg-utils, pdf-viewer")
 # The list of conffiles is made from what is installed under /etc when the package is built.
 set(CPACK_RULEVION_CONFFILES ${CMAKE_BINARY_DIR}/packaging/conffiles)
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/DebConffiles.cmake)

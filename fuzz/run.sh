@@ -11,7 +11,8 @@ seconds="${2:-45}"
 shift $(($# < 2 ? $# : 2))
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] ||
-  targets=(fuzz_jet_reply fuzz_monitor_file fuzz_password_file fuzz_students_csv fuzz_jet_reader)
+  targets=(fuzz_jet_reply fuzz_monitor_file fuzz_password_file fuzz_students_csv fuzz_jet_reader
+           fuzz_number_format)
 
 status=0
 passed=0
@@ -21,6 +22,7 @@ for t in "${targets[@]}"; do
     fuzz_password_file) max_len=64 ;;     # nothing past the eighth byte is read
     fuzz_monitor_file) max_len=1024 ;;    # the file reader stops well before this
     fuzz_jet_reader) max_len=393216 ;;    # the largest seed, an Access 2010 file of 96 pages
+    fuzz_number_format) max_len=256 ;;    # codes are short; Excel takes at most 255 characters
     *) max_len=4096 ;;
   esac
   args=(-max_total_time="$seconds" -max_len="$max_len" -timeout=10 -rss_limit_mb=2048

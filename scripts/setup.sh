@@ -6,25 +6,36 @@
 set -euo pipefail
 
 # The package build: compiler and dpkg-dev (dpkg-shlibdeps) from build-essential, Qt with its
-# SVG module (the icons are rendered at build time) and its translation tools, the font the
-# documents are typeset in, and lintian to check the result.
+# SVG module (the icons are rendered at build time), its PDF module (the station session shows
+# the help document itself; the -dev package brings the libraries the program runs with) and its
+# translation tools, Xlib and XCB (the screen's size, keyboard layout and power saving), libzip
+# for the class-list tool's workbooks, the font the documents are typeset in, and lintian to
+# check the result.
 package_build=(
   build-essential cmake pkg-config ninja-build
-  qt6-base-dev qt6-base-dev-tools qt6-svg-dev
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-pdf-dev libx11-dev
   qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
+  libxcb1-dev libxcb-dpms0-dev libzip-dev
   fonts-liberation2 fontconfig
   lintian
 )
 
 packages=(
   build-essential cmake pkg-config ninja-build
-  qt6-base-dev qt6-base-dev-tools qt6-svg-dev
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-pdf-dev libx11-dev
   qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
+  libzip-dev
   # mdb-export checks our files in the tests; the library is only the benchmarks' yardstick.
   mdbtools mdbtools-dev libglib2.0-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 fontconfig qt6-translations-l10n
+  libxcb1-dev libxcb-dpms0-dev
   xvfb xdotool x11-utils xauth
+  # A private session bus for the end-to-end tests, which find controls in the accessibility tree.
+  dbus-daemon at-spi2-core
+  # The station's session under test: its window manager and keyboard set-up, and the key
+  # events a keyboard sends (XTEST).
+  matchbox-window-manager x11-xkb-utils xkb-data libxtst-dev
   clang libclang-rt-14-dev
   valgrind
   poppler-utils desktop-file-utils lintian

@@ -7,6 +7,35 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)"
 ctest --test-dir build --output-on-failure -j"$(nproc)" "$@"
 
+# The station's tests must not depend on the machine: once more with a configuration in /etc that
+# sets every key to somewhere else, as on an installed station. Only where none exists, and
+# removed again however the run ends.
+station_conf=/etc/rulevion/station.conf
+if [ -e "$station_conf" ]; then
+  echo "test: $station_conf exists; the run against a configured machine is left out"
+elif [ "$(id -u)" -ne 0 ]; then
+  echo "test: not root; the run against a configured machine is left out"
+else
+  echo "test: station tests with a hostile $station_conf"
+  made_dir=
+  [ -d /etc/rulevion ] || made_dir=1
+  trap 'rm -f "$station_conf"; [ -z "$made_dir" ] || rmdir /etc/rulevion' EXIT
+  mkdir -p /etc/rulevion
+  cat >"$station_conf" <<'CONF'
+folder=/nonexistent/hostile/station
+drives=/nonexistent/hostile/drives
+menu=false
+trainer=false
+exercises=false
+return=false
+pause=0
+CONF
+  ctest --test-dir build --output-on-failure -j"$(nproc)" -R Station
+  rm -f "$station_conf"
+  [ -z "$made_dir" ] || rmdir /etc/rulevion
+  trap - EXIT
+fi
+
 # The same tests built with AddressSanitizer and UndefinedBehaviorSanitizer, the reader helper
 # included (it runs there without its address-space limit). Tests labelled no-sanitize say why
 # they cannot run there.

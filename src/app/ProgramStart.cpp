@@ -6,8 +6,8 @@
 #include "MainPanelDialog.h"
 #include "MessageCatalogue.h"
 #include "PasswordState.h"
-#include "QtWindowServices.h"
 #include "SignInState.h"
+#include "StationSession.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -18,6 +18,7 @@
 
 int runProgram(int& argc, char** argv, const std::function<void(MainPanelDialog&)>& onPanel) {
     app::installCrashGuard();
+    session::StationSession::prepareDisplay();
     QApplication qtApp(argc, argv);
     // The window system's own words (a field's context menu) in Russian, where installed.
     QTranslator qtTexts;
@@ -28,12 +29,14 @@ int runProgram(int& argc, char** argv, const std::function<void(MainPanelDialog&
         std::fputs("rulevion-menu: Liberation Sans is not installed; texts may not show\n", stderr);
 
     // Program-wide state; the texts are complete before the application object starts its work.
-    ui::QtWindowServices services;
+    session::StationSession station;
+    ui::WindowServices& services = station.services();
     trainer::PasswordState password;
     catalogue();
     SignInState signIn;
     LauncherApp app([&] {
         auto panel = std::make_unique<MainPanelDialog>(services, signIn, password);
+        station.adopt(*panel);
         if (onPanel) onPanel(*panel);
         return panel;
     });

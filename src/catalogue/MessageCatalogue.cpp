@@ -77,6 +77,19 @@ constexpr Entry<TextId> kTexts[] = {
     {text::kRecordBookPrompt, "RecordBookPrompt", " Введите № зачетки:"},
     {text::kSignedInLabel, "SignedInLabel", " Вход для курсанта:"},
     {text::kDrivingCaption, "DrivingCaption", "Ездовые упражнения"},
+    {text::kLayoutCaption, "LayoutCaption", "Раскладка:"},
+    {text::kLayoutRussian, "LayoutRussian", "РУС"},
+    {text::kLayoutLatin, "LayoutLatin", "ЛАТ"},
+    {text::kHelpCloseCaption, "HelpCloseCaption", "Закрыть (Esc)"},
+    {text::kCannotOpenHelp, "CannotOpenHelp",
+     "Программа не может открыть документ помощи \"vdm03.pdf\".\n\n"
+     "Позовите инструктора."},
+    {text::kTrainerFailed, "TrainerFailed",
+     "Программа тренера не запустилась или завершилась с ошибкой.\n\n"
+     "Позовите инструктора."},
+    {text::kExercisesFailed, "ExercisesFailed",
+     "Ездовые упражнения не запустились или завершились с ошибкой.\n\n"
+     "Позовите инструктора."},
 };
 
 }  // namespace

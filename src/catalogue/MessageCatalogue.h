@@ -30,6 +30,14 @@ enum class TextId : std::int32_t {
     kRecordBookPrompt = 33,
     kSignedInLabel = 34,
     kDrivingCaption = 35,
+    // The station session's own texts.
+    kLayoutCaption = 101,
+    kLayoutRussian = 102,
+    kLayoutLatin = 103,
+    kHelpCloseCaption = 104,
+    kCannotOpenHelp = 105,
+    kTrainerFailed = 106,
+    kExercisesFailed = 107,
 };
 namespace text {
 using enum TextId;

@@ -6,10 +6,12 @@
 
 #include "CaseFold.h"
 #include "Cp1251.h"
+#include "NumberDamage.h"
 #include "StudentsCsv.h"
 #include "Utf8.h"
 
 using jetwriter::CsvError;
+using jetwriter::NumberDamage;
 using jetwriter::Row;
 
 namespace {
@@ -58,9 +60,9 @@ const GoodCsv kGood[] = {
     {"OnlyRequiredColumns",
      "Номер зачётки\tФ. И. О.\nA-1\tИван\n",
      {{"A-1", "Иван", std::nullopt, std::nullopt, std::nullopt, std::nullopt}}},
-    {"RecordBookTrimmedOtherTextsNot",
-     kHeader + "\n\" 7 \", a ,2,b,3,4\n\t8\xC2\xA0,b,2,c,3,4\n",
-     {{"7", " a ", "2", "b", 3, 4}, {"8", "b", "2", "c", 3, 4}}},
+    {"TextsTrimmed",
+     kHeader + "\n\" 7 \", a , 2,b\t,3,4\n\t8\xC2\xA0,b,2,\"\xC2\xA0" "c\",3,4\n",
+     {{"7", "a", "2", "b", 3, 4}, {"8", "b", "2", "c", 3, 4}}},
     {"TrailingEmptyFieldsBeyondTheHeader",
      kHeader + "\n1,a,2,b,3,4,,\n",
      {{"1", "a", "2", "b", 3, 4}}},
@@ -73,7 +75,7 @@ const GoodCsv kGood[] = {
 
     {"UnquotedTextAsSpreadsheetsExportIt",
      kHeader + "\n00789,Ёлкина Алёна,4, Выходного дня ,17,6\n",
-     {{"00789", "Ёлкина Алёна", "4", " Выходного дня ", 17, 6}}},
+     {{"00789", "Ёлкина Алёна", "4", "Выходного дня", 17, 6}}},
     {"ByteOrderMarkAndCrLf",
      "\xEF\xBB\xBF" + kHeader + "\r\n\"1\",Иван,2,Г,3,4\r\n",
      {{"1", "Иван", "2", "Г", 3, 4}}},
@@ -94,6 +96,20 @@ const GoodCsv kGood[] = {
      "\n\n" + kHeader + "\n\n1,a,2,b,3,4\n\r\n\n5,c,6,d,7,8",
      {{"1", "a", "2", "b", 3, 4}, {"5", "c", "6", "d", 7, 8}}},
     {"HeaderOnly", kHeader, {}},
+    // Excel lists start with a title, and lines of empty fields around it.
+    {"TitleLinesAboveTheHeader",
+     "Список группы ПДД-24/1;;;\n;;;\n\nStBook;StName;StNum;GrNum\n1;Иван;2;ПДД-24/1\n",
+     {{"1", "Иван", "2", "ПДД-24/1", std::nullopt, std::nullopt}}},
+    {"TitleWithoutSeparatorsAboveASemicolonHeader",
+     "Список группы\nНомер зачетки;ФИО\n1;Иван, мл.\n",
+     {{"1", "Иван, мл.", std::nullopt, std::nullopt, std::nullopt, std::nullopt}}},
+    {"TitleWithACommaAboveASemicolonHeader",
+     "Группа 1, весна 2024\nStBook;StName\n1;Иван\n",
+     {{"1", "Иван", std::nullopt, std::nullopt, std::nullopt, std::nullopt}}},
+    // A name or a number that reads like a title further down is data, not a second header.
+    {"TitleTextBelowTheHeaderIsData",
+     "StBook;StName\nЗачетка;ФИО\n",
+     {{"Зачетка", "ФИО", std::nullopt, std::nullopt, std::nullopt, std::nullopt}}},
     {"TextAtFullLength",
      kHeader + "\n" + cyrillic(50) + "," + cyrillic(255) + "," + cyrillic(50) + "," +
          cyrillic(100) + ",1,2\n",
@@ -176,6 +192,15 @@ const BadCsv kBad[] = {
     {"LineCountAfterMultiLineText", kHeader + "\n1,\"a\nb\nc\",3,4,5,6\n\n1,2,3,4,x,6\n", 6, 5,
      "not a whole number"},
     {"LineCountWithCrLf", kHeader + "\r\n" + "1,2,3,4,5,6\r\n" + "1,2,3,4,5\r\n", 3, 6, "missing"},
+    // The header is found below a title, and what it lacks is said on its own line.
+    {"HeaderBelowATitleWithoutName", "Список\nStBook;Дата\n", 2, 0, "there is no column StName"},
+    {"OnlyEmptyFields", ";;;\n;;\n", 1, 0, "there is no column StBook"},
+    // A spreadsheet that held long numbers as numbers saves them in exponent form: the digits
+    // are gone, nothing can be written that a card matches.
+    {"RecordBookInExponentForm", "StBook;StName\n202400000001;a\n2,024E+11;b\n", 3, 1,
+     "the record-book number \"2,024E+11\" is in exponent form"},
+    {"RecordBookInExponentFormWithPoint", kHeader + "\n\" 1.5e+07\",a,,,,\n", 2, 1,
+     "exponent form"},
 };
 
 void PrintTo(const BadCsv& c, std::ostream* os) {
@@ -218,9 +243,12 @@ const NotesCase kNotes[] = {
       {Kind::ColumnPassedOver, 1},
       {Kind::ColumnMissing, 1},
       {Kind::ColumnMissing, 1},
-      {Kind::ColumnMissing, 1},
-      {Kind::ColumnMissing, 1}},
+      {Kind::CountsMissing, 1}},
      "\"Дата рождения\" is not a column of the class list"},
+    {"CountsMissingIsOneQuietNote",
+     "StBook;StName;StNum;GrNum;GrCount\n1;a;2;b;3\n",
+     {{Kind::CountsMissing, 1}},
+     "no StCount in the list; left empty"},
     {"EmptyFieldLinesButNotEmptyLines",
      kHeader + "\n\n,,,,,\n1,a,,,,\n\r\n , ,,,,\n",
      {{Kind::EmptyLine, 3}, {Kind::EmptyLine, 6}},
@@ -230,10 +258,20 @@ const NotesCase kNotes[] = {
      {{Kind::ColumnPassedOver, 1},
       {Kind::ColumnMissing, 1},
       {Kind::ColumnMissing, 1},
-      {Kind::ColumnMissing, 1},
-      {Kind::ColumnMissing, 1},
+      {Kind::CountsMissing, 1},
       {Kind::EmptyLine, 2}},
      "only columns that are passed over are filled"},
+    {"LinesAboveTheHeaderNamed",
+     "Список группы ПДД-24/1;;;\n;;;\n\nStBook;StName;StCount;GrCount\n1;a;;\n",
+     {{Kind::AboveHeader, 1},
+      {Kind::AboveHeader, 2},
+      {Kind::ColumnMissing, 4},
+      {Kind::ColumnMissing, 4}},
+     "\"Список группы ПДД-24/1\" above the header, passed over"},
+    {"NamesAndGroupsTrimmed",
+     kHeader + "\n1,Иван ,2, Г1,3,4\n",
+     {{Kind::BlanksTrimmed, 2}, {Kind::BlanksTrimmed, 2}},
+     "blanks around the group \" Г1\" removed"},
     {"BlanksTrimmedAndNoNumber",
      kHeader + "\n 1,a,,,,\n,b,,,,\n\"  \",c,,,,\n",
      {{Kind::BlanksTrimmed, 2},
@@ -247,6 +285,59 @@ const NotesCase kNotes[] = {
      "the record-book number \"AB1\" is on line 2 already (letter case aside); only the "
      "student on line 2 can sign in"},
 };
+
+// Numbers as Excel saves a column it holds as numbers, among sound ones.
+struct DamageCase {
+    const char* name;
+    std::vector<std::string> numbers;
+    std::vector<std::pair<std::size_t, NumberDamage>> damaged;  // index and kind
+};
+
+const DamageCase kDamage[] = {
+    {"LeadingZerosLost",
+     {"00123", "00124", "125", "00126", "7"},
+     {{2, NumberDamage::LeadingZerosLost}, {4, NumberDamage::LeadingZerosLost}}},
+    {"DecimalZeroWithPointOrComma",
+     {"2024.0", "2025,00", "2026.5", "2027,"},
+     {{0, NumberDamage::DecimalZero}, {1, NumberDamage::DecimalZero}}},
+    {"ExponentForm",
+     {"1,23457E+11", "1.2e-05", "12E4", "1E+", "E+5", "1,2,3E+4"},
+     {{0, NumberDamage::ExponentForm}, {1, NumberDamage::ExponentForm}}},
+    // No usual length: too few numbers, or no length most of them share.
+    {"TwoLongOneShort", {"00123", "00124", "125"}, {}},
+    {"NoMajority", {"1", "22", "333", "4444", "55555", "55555"}, {}},
+    {"LettersAreNotNumbers", {"ЗК-00123", "ЗК-00124", "ЗК-00125", "ЗК-1", "A1"}, {}},
+};
+
+TEST(CsvNumberDamage, PatternsOfASpreadsheetsNumbers) {
+    for (const DamageCase& c : kDamage) {
+        SCOPED_TRACE(c.name);
+        const std::vector<std::string_view> numbers(c.numbers.begin(), c.numbers.end());
+        std::vector<std::pair<std::size_t, NumberDamage>> got;
+        for (const auto& d : jetwriter::findNumberDamage(numbers))
+            got.emplace_back(d.index, d.damage);
+        EXPECT_EQ(got, c.damaged);
+    }
+}
+
+// In a class list: each damaged number noted on its line, and counted among the students who
+// may not sign in with them those without a number and the duplicates, each line once.
+TEST(CsvNumberDamage, NotedLineByLineAndCounted) {
+    const jetwriter::ClassList list = jetwriter::readClassList(
+        "StBook;StName\n00123;a\n00124;b\n125;c\n00126;d\n2024,0;e\n;f\n00123;g\n");
+    std::vector<std::pair<Kind, std::size_t>> got;
+    for (const auto& n : list.notes) got.emplace_back(n.kind, n.line);
+    const std::vector<std::pair<Kind, std::size_t>> expected = {
+        {Kind::ColumnMissing, 1}, {Kind::ColumnMissing, 1}, {Kind::CountsMissing, 1},
+        {Kind::NoRecordBook, 7},  {Kind::Duplicate, 8},     {Kind::DamagedNumber, 4},
+        {Kind::DamagedNumber, 6},
+    };
+    EXPECT_EQ(got, expected);
+    EXPECT_EQ(list.table.rows.size(), 7u);
+    EXPECT_EQ(jetwriter::studentsAtRisk(list), 4u);
+    const std::string text = english(list.notes[5].text);
+    EXPECT_NE(text.find("\"125\" is shorter than most (5 digits)"), std::string::npos) << text;
+}
 
 void PrintTo(const NotesCase& c, std::ostream* os) {
     *os << c.name;

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <regex>
 
 #include "Cp1251.h"
 #include "Readers.h"
@@ -58,12 +59,12 @@ const Sheet kSheets[] = {
      cp1251("№ зачетки;ФИО;№;Группа\r\nЗК-1;Иванов Иван;1;1А\r\nЗК-2;Ёлкина Алёна;2;1А\r\n"),
      {{"ЗК-1", "Иванов Иван", "1", "1А", std::nullopt, std::nullopt},
       {"ЗК-2", "Ёлкина Алёна", "2", "1А", std::nullopt, std::nullopt}},
-     {"Wrote 2 students", "encoding CP1251 (Windows Cyrillic), separator semicolon",
-      "line 1: there is no column StCount; it is left empty"}},
+     {"Wrote 2 student(s)", "encoding CP1251 (Windows Cyrillic), separator semicolon",
+      "\nno StCount, GrCount in the list; left empty\n"}},
     {"CalcUtf8CommaOtherOrder",
      "группа,фио,НОМЕР ЗАЧЁТКИ,StCount,GrCount,номер\n\"2, вечер\",Петров,77,3,12,5\n",
      {{"77", "Петров", "5", "2, вечер", 3, 12}},
-     {"Wrote 1 students", "encoding UTF-8, separator comma"}},
+     {"Wrote 1 student(s)", "encoding UTF-8, separator comma"}},
     {"ExcelCsvUtf8WithBom",
      "\xEF\xBB\xBFstbook;stname;stnum;grnum;stcount;grcount\r\n1;a;2;b;3;4\r\n",
      {{"1", "a", "2", "b", 3, 4}},
@@ -77,16 +78,33 @@ const Sheet kSheets[] = {
      "StBook;StName\n 12 ;a\n\n;\n\"13\xC2\xA0\";b\n;;\n",
      {{"12", "a", std::nullopt, std::nullopt, std::nullopt, std::nullopt},
       {"13", "b", std::nullopt, std::nullopt, std::nullopt, std::nullopt}},
-     {"Wrote 2 students", "Passed over: columns: 0, lines: 2.", "line 4: only empty fields",
+     {"Wrote 2 student(s)", "Passed over: columns: 0, lines: 2.", "line 4: only empty fields",
       "line 2, column 1 (StBook): blanks around the record-book number \" 12 \" removed"}},
     {"DuplicatesWrittenAsToday",
      "StBook,StName\nзк1,a\nb2,b\nЗК1,c\n",
      {{"зк1", "a", std::nullopt, std::nullopt, std::nullopt, std::nullopt},
       {"b2", "b", std::nullopt, std::nullopt, std::nullopt, std::nullopt},
       {"ЗК1", "c", std::nullopt, std::nullopt, std::nullopt, std::nullopt}},
-     {"Wrote 3 students",
+     {"Wrote 3 student(s)",
       "line 4, column 1 (StBook): the record-book number \"ЗК1\" is on line 2 already (letter "
       "case aside); only the student on line 2 can sign in"}},
+    // As Excel saves a list whose record-book column it holds as numbers, under a title.
+    {"ExcelTitleAndDamagedNumbers",
+     cp1251("Список группы ПДД-24/1;;\r\n;;\r\n№ зачетки;ФИО;Группа\r\n00123;Иванов ;ПДД-24/1\r\n"
+            "00124;Петров;ПДД-24/1\r\n125;Сидоров;ПДД-24/1\r\n00126;Ёлкин;ПДД-24/1\r\n"
+            "2024.0;Кузнецов;ПДД-24/1\r\n"),
+     {{"00123", "Иванов", std::nullopt, "ПДД-24/1", std::nullopt, std::nullopt},
+      {"00124", "Петров", std::nullopt, "ПДД-24/1", std::nullopt, std::nullopt},
+      {"125", "Сидоров", std::nullopt, "ПДД-24/1", std::nullopt, std::nullopt},
+      {"00126", "Ёлкин", std::nullopt, "ПДД-24/1", std::nullopt, std::nullopt},
+      {"2024.0", "Кузнецов", std::nullopt, "ПДД-24/1", std::nullopt, std::nullopt}},
+     {"Wrote 5 student(s)", "Passed over: columns: 0, lines: 2.",
+      "line 1: \"Список группы ПДД-24/1\" above the header, passed over",
+      "line 2: an empty line above the header, passed over",
+      "line 4, column 2 (StName): blanks around the name \"Иванов \" removed",
+      "line 6, column 1 (StBook): the record-book number \"125\" is shorter than most (5 digits)",
+      "line 8, column 1 (StBook): the record-book number \"2024.0\" ends in a decimal zero",
+      "\n2 student(s) may not be able to sign in with the number on their card.\n"}},
 };
 
 void PrintTo(const Sheet& c, std::ostream* os) {
@@ -112,18 +130,36 @@ TEST_P(ToolReadsSheet, WritesEveryStudentAndReportsIt) {
 INSTANTIATE_TEST_SUITE_P(Tool, ToolReadsSheet, testing::ValuesIn(kSheets),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// The report in Russian keeps the facts: what was written, how it was read, what to check.
+// The report in Russian keeps the facts: what was written, how it was read, what to check,
+// with the counts in the forms Russian gives them.
 TEST(ToolStudents, ReportInRussian) {
-    TempDir dir;
-    writeFile(dir / "list.csv", kSheets[0].bytes + cp1251("ЗК-1;Дубль;3;1А\r\n"));
-    const ProcessResult r =
-        tool({"students", (dir / "list.csv").string(), (dir / "db.mdb").string()}, "ru_RU.UTF-8");
-    ASSERT_TRUE(r.finished && r.exitCode == 0) << r.err;
-    for (const char* part : {"записано курсантов: 3", "кодировка CP1251 (кириллица Windows)",
-                             "разделитель — точка с запятой",
-                             "строка 4, столбец 1 (StBook): номер зачётной книжки \"ЗК-1\" уже "
-                             "есть в строке 2"})
-        EXPECT_NE(r.out.find(part), std::string::npos) << part << "\nin:\n" << r.out;
+    const struct {
+        std::string list;
+        std::vector<std::string> parts;
+    } cases[] = {
+        {kSheets[0].bytes + cp1251("ЗК-1;Дубль;3;1А\r\n"),
+         {"записано 3 курсанта", "кодировка CP1251 (кириллица Windows)",
+          "разделитель — точка с запятой",
+          "\nв списке нет StCount, GrCount; значения оставлены пустыми\n",
+          "строка 4, столбец 1 (StBook): номер зачётной книжки \"ЗК-1\" уже есть в строке 2",
+          "\n1 курсант, возможно, не сможет войти"}},
+        {cp1251("№ зачетки;ФИО\r\n1;А\r\n"), {"записан 1 курсант"}},
+        {kSheets[6].bytes,
+         {"записано 5 курсантов", "Пропущено: столбцов — 0, строк — 2.",
+          "строка 1: \"Список группы ПДД-24/1\" над заголовком, пропущена",
+          "строка 6, столбец 1 (StBook): номер зачётной книжки \"125\" короче большинства "
+          "(у большинства цифр: 5)",
+          "\n2 курсанта, возможно, не смогут войти"}},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        writeFile(dir / "list.csv", c.list);
+        const ProcessResult r = tool(
+            {"students", (dir / "list.csv").string(), (dir / "db.mdb").string()}, "ru_RU.UTF-8");
+        ASSERT_TRUE(r.finished && r.exitCode == 0) << r.err;
+        for (const std::string& part : c.parts)
+            EXPECT_NE(r.out.find(part), std::string::npos) << part << "\nin:\n" << r.out;
+    }
 }
 
 // A database made from the reference class list shows in mdbtools exactly as the reference
@@ -248,21 +284,36 @@ TEST(ToolStudents, UnreadableListOrUnwritablePlaceFails) {
     writeFile(dir / "list.csv", dataFile("students_small.csv"));
     fs::create_directory(dir / "folder");
 
+    // Under a Russian locale every word of the message is Russian, the system's too.
     struct Case {
-        std::string csv, out, message;
+        std::string csv, out, message, russian;
     } cases[] = {
-        {(dir / "none.csv").string(), (dir / "a.mdb").string(), "cannot open"},
-        {(dir / "folder").string(), (dir / "a.mdb").string(), "it is a folder"},
-        {"/dev/zero", (dir / "a.mdb").string(), "larger than 256 MiB"},
-        {(dir / "list.csv").string(), (dir / "no" / "a.mdb").string(), "cannot create"},
-        {(dir / "list.csv").string(), (dir / "folder").string(), "cannot put the new file"},
-        {(dir / "list.csv").string(), (dir / "list.csv").string(), "would replace the class list"},
+        {(dir / "none.csv").string(), (dir / "a.mdb").string(), "cannot open",
+         "нет такого файла или папки"},
+        {(dir / "folder").string(), (dir / "a.mdb").string(), "it is a folder", "это папка"},
+        {"/dev/zero", (dir / "a.mdb").string(), "larger than 256 MiB", "больше 256 МиБ"},
+        {(dir / "list.csv").string(), (dir / "no" / "a.mdb").string(), "cannot create",
+         "не удалось создать файл рядом с «" + (dir / "no" / "a.mdb").string() +
+             "»: нет такого файла или папки"},
+        {(dir / "list.csv").string(), (dir / "folder").string(), "cannot put the new file",
+         "не удалось поставить новый файл на место «" + (dir / "folder").string() + "»"},
+        {(dir / "list.csv").string(), (dir / "folder").string() + "/",
+         "the name ends in a slash and names a folder", "имя оканчивается косой чертой"},
+        {(dir / "list.csv").string(), (dir / "list.csv").string(), "would replace the class list",
+         "заменила бы список группы"},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
         const ProcessResult r = tool({"students", c.csv, c.out});
         ASSERT_TRUE(r.finished);
-        EXPECT_EQ(r.exitCode, 1) << c.message;
+        EXPECT_EQ(r.exitCode, 1);
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+        const ProcessResult ru = tool({"students", c.csv, c.out}, "ru_RU.UTF-8");
+        EXPECT_EQ(ru.exitCode, 1);
+        EXPECT_NE(ru.err.find(c.russian), std::string::npos) << ru.err;
+        const std::string withoutPaths =
+            std::regex_replace(ru.err, std::regex("«[^»]*»|rulevion-jetwriter"), "");
+        EXPECT_FALSE(std::regex_search(withoutPaths, std::regex("[A-Za-z]{3}"))) << ru.err;
     }
     EXPECT_EQ(readFile(dir / "list.csv"), dataFile("students_small.csv"));
     EXPECT_EQ(entries(dir.path()), 2u);

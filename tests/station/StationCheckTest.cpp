@@ -4,12 +4,14 @@
 #include "JetWriter.h"
 #include "PasswordFile.h"
 #include "StationTool.h"
+#include "StudentsCsv.h"
 #include "TempDir.h"
 
 #include <unistd.h>
 
 #include <filesystem>
 #include <functional>
+#include <map>
 
 namespace fs = std::filesystem;
 using jetwriter::ColumnType;
@@ -22,15 +24,15 @@ struct Station {
     fs::path folder = dir / "station";
     fs::path drives = dir / "drives";
     fs::path database = drives / "c/dat_ulmo/as_dbase/trener/01/dbtrener.mdb";
-    jetwriter::Table students{"Students",
-                              {{"StBook", ColumnType::Text},
-                               {"StName", ColumnType::Text},
-                               {"StNum", ColumnType::Text},
-                               {"GrNum", ColumnType::Text},
-                               {"StCount", ColumnType::Long},
-                               {"GrCount", ColumnType::Long}},
-                              {student("12345", "Иванов Пётр"), student("ЗК-2024/5", "Лебедева Е."),
-                               student("ab12", "Сидоров А.")}};
+    jetwriter::Table students =
+        withRows({student("12345", "Иванов Пётр"), student("ЗК-2024/5", "Лебедева Е."),
+                  student("ab12", "Сидоров А.")});
+
+    static jetwriter::Table withRows(std::vector<jetwriter::Row> rows) {
+        jetwriter::Table t = jetwriter::studentsTable();
+        t.rows = std::move(rows);
+        return t;
+    }
 
     static jetwriter::Row student(const std::string& book, const std::string& name) {
         return {book,
@@ -60,9 +62,24 @@ struct Station {
         }
     }
 
+    // Variables a case sets for the check, over the station's own.
+    std::map<std::string, std::string> env;
+    bool unprivileged = false;
+
     ToolResult check() {
-        return runStation({"check", folder.string()}, dir.path(),
-                          {{"VDM_DRIVES", drives.string()}, {"HOME", dir.path().string()}});
+        std::map<std::string, std::string> all = {{"VDM_DRIVES", drives.string()},
+                                                  {"HOME", dir.path().string()}};
+        for (const auto& [name, value] : env) all[name] = value;
+        return runStation({"check", folder.string()}, dir.path(), all, unprivileged);
+    }
+
+    // Lets user 65534 into every folder of the station, for a run that drops to it.
+    void openToEveryone() {
+        for (auto it = fs::recursive_directory_iterator(dir.path());
+             it != fs::recursive_directory_iterator(); ++it)
+            if (it->is_directory()) fs::permissions(it->path(), fs::perms::all);
+        fs::permissions(dir.path(), fs::perms::all);
+        unprivileged = true;
     }
 };
 
@@ -97,7 +114,7 @@ const CheckCase kCheckCases[] = {
      "FAILED:  table Students: column GrNum is missing or not of the kind Text", 1},
     {"column_of_a_wrong_kind",
      [](Station& s) {
-         s.students.columns[4].type = ColumnType::Text;
+         s.students.columns[4] = {"StCount", ColumnType::Text, 50};
          for (auto& row : s.students.rows) row[4] = std::string("0");
      },
      "FAILED:  table Students: column StCount is missing or not of the kind Long Integer", 1},
@@ -111,6 +128,15 @@ const CheckCase kCheckCases[] = {
     {"blank_padded_numbers",
      [](Station& s) { s.students.rows.push_back(Station::student("777 ", "Петров")); },
      "PROBLEM: record-book numbers with blanks at the start or end, which nobody types: \"777 \"",
+     0},
+    {"numbers_a_spreadsheet_changed",
+     [](Station& s) {
+         s.students.rows.push_back(Station::student("2024.0", "Петров"));
+         s.students.rows.push_back(Station::student("1,2E+11", "Сидоров"));
+     },
+     "PROBLEM: record-book numbers as a spreadsheet writes numbers it holds as numbers (exponent "
+     "form, a decimal zero, fewer digits than most: leading zeros lost), which the cards most "
+     "likely read otherwise: \"2024.0\", \"1,2E+11\"",
      0},
     {"no_password_file", [](Station& s) { fs::remove(s.folder / "vdmdat01.bin"); },
      "PROBLEM: vdmdat01.bin is missing", 0},
@@ -151,6 +177,193 @@ TEST_P(StationCheck, NamesTheFault) {
 
 INSTANTIATE_TEST_SUITE_P(BrokenStations, StationCheck, testing::ValuesIn(kCheckCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Faults whose cure is not what the first look suggests: the check must name the real cause and
+// never advise the cure that would do harm.
+struct AdviceCase {
+    const char* name;
+    std::function<void(Station&)> breakIt;  // after the database is written
+    std::vector<std::string> says;          // each somewhere in the output
+    const char* neverSays;
+    int exitCode;
+};
+
+void writeFstab(Station& s, const std::string& line) {
+    writeFile(s.dir / "fstab",
+              "# static file system information\n/dev/sda1 / ext4 defaults 0 1\n" + line + "\n");
+    s.env["RULEVION_FSTAB"] = (s.dir / "fstab").string();
+}
+
+const AdviceCase kAdviceCases[] = {
+    {"fstab_share_not_mounted",
+     [](Station& s) {
+         writeFstab(s, "//server/dat " + (s.drives / "c").string() + " cifs credentials=/x 0 0");
+     },
+     {"FAILED:  drive C: is the share //server/dat, which is not mounted on ", "sudo mount "},
+     "rulevion-jetwriter students",
+     1},
+    {"fstab_share_with_blank_in_its_path_not_mounted",
+     [](Station& s) {
+         fs::rename(s.drives, s.dir / "dri ves");
+         s.drives = s.dir / "dri ves";
+         writeFstab(s, "//server/dat " + (s.dir / "dri\\040ves/c").string() + " cifs _netdev 0 0");
+     },
+     {"is the share //server/dat, which is not mounted on ", "sudo mount '"},
+     "rulevion-jetwriter students",
+     1},
+    {"fstab_names_another_folder",
+     [](Station& s) {
+         writeFstab(s, "//server/other " + (s.dir / "elsewhere").string() + " cifs");
+     },
+     {"passed:  database file "},
+     "not mounted",
+     0},
+    {"empty_drive_folder",
+     [](Station& s) {
+         fs::remove_all(s.drives / "c");
+         fs::create_directories(s.drives / "c");
+     },
+     {"FAILED:  drive C: is the folder ",
+      "which is empty: the share that holds the database is "
+      "not mounted there",
+      "sudo mount "},
+     "rulevion-jetwriter students",
+     1},
+    {"monitor_names_the_drive_without_the_database",
+     [](Station& s) { writeFile(s.folder / "__monitor.txt", "a\nb\n0\n"); },
+     {"FAILED:  drive D: is the folder ", "__monitor.txt chooses drive D: (its third line)",
+      "The database is on drive C: (", "the third line should be 1"},
+     "rulevion-jetwriter students",
+     1},
+    {"monitor_names_a_missing_drive",
+     [](Station& s) {
+         fs::remove_all(s.drives / "c");
+         writeFile(s.folder / "__monitor.txt", "a\nb\n1\n");
+     },
+     {"FAILED:  drive C: is the folder ", "__monitor.txt chooses drive C:"},
+     "The database is on drive",
+     1},
+    {"password_file_unreadable",
+     [](Station& s) {
+         fs::permissions(s.folder / "vdmdat01.bin", fs::perms::owner_write);
+         s.openToEveryone();
+     },
+     {"PROBLEM: vdmdat01.bin exists but cannot be read", "mode 0200", "sudo chown ",
+      "sudo chmod a+r "},
+     "rulevion-jetwriter password",
+     -1},
+};
+
+class StationAdvice : public testing::TestWithParam<AdviceCase> {};
+
+TEST_P(StationAdvice, NamesTheCauseAndTheSafeCure) {
+    const AdviceCase& c = GetParam();
+    Station station;
+    station.writeStudents();
+    c.breakIt(station);
+
+    const ToolResult r = station.check();
+
+    ASSERT_TRUE(r.finished) << r.err;
+    // -1: other checks may fail too when the check runs as another user.
+    if (c.exitCode >= 0) EXPECT_EQ(r.exitCode, c.exitCode) << r.out << r.err;
+    for (const std::string& part : c.says)
+        EXPECT_NE(r.out.find(part), std::string::npos) << part << "\n" << r.out;
+    EXPECT_EQ(r.out.find(c.neverSays), std::string::npos) << r.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Stations, StationAdvice, testing::ValuesIn(kAdviceCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Where check looks and which drives it maps: the command line, then the environment, then the
+// user's file, then the system's; with none of them, the current folder and /mnt.
+TEST(StationConfigPrecedence, CommandLineThenEnvironmentThenUserThenSystem) {
+    TempDir dir;
+    for (const char* folder : {"system", "user", "given", "."}) {
+        fs::create_directories(dir / folder);
+        writeFile(dir / folder / "__monitor.txt", "a\nb\n1\n");
+    }
+    const fs::path systemConf = dir / "etc/station.conf";
+    const fs::path userConf = dir / "config/rulevion/station.conf";
+    fs::create_directories(systemConf.parent_path());
+    fs::create_directories(userConf.parent_path());
+    const auto conf = [&](const std::string& folder, const std::string& drives) {
+        std::string text = "# set by the test\n";
+        if (!folder.empty()) text += "folder=" + (dir / folder).string() + "\n";
+        if (!drives.empty()) text += "drives=" + (dir / drives).string() + "\n";
+        return text;
+    };
+    struct Case {
+        const char* name;
+        std::string system, user;  // the files' texts; empty: no file
+        std::vector<std::string> args;
+        const char* drivesVariable;  // nullptr: not set
+        std::string folder, drives;  // what the check must use
+    };
+    const Case cases[] = {
+        {"system file",
+         conf("system", "system-drives"),
+         "",
+         {},
+         nullptr,
+         "system",
+         "system-drives"},
+        {"user file over it",
+         conf("system", "system-drives"),
+         conf("user", "user-drives"),
+         {},
+         nullptr,
+         "user",
+         "user-drives"},
+        {"user file sets drives only",
+         conf("system", "system-drives"),
+         conf("", "user-drives"),
+         {},
+         nullptr,
+         "system",
+         "user-drives"},
+        {"environment over the files",
+         conf("system", "system-drives"),
+         conf("user", "user-drives"),
+         {},
+         "env-drives",
+         "user",
+         "env-drives"},
+        {"command line over all",
+         conf("system", "system-drives"),
+         conf("user", "user-drives"),
+         {"given"},
+         "env-drives",
+         "given",
+         "env-drives"},
+        {"nothing set", "", "", {}, nullptr, ".", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove(systemConf);
+        fs::remove(userConf);
+        if (!c.system.empty()) writeFile(systemConf, c.system);
+        if (!c.user.empty()) writeFile(userConf, c.user);
+        std::vector<std::string> args = {"check"};
+        for (const std::string& a : c.args) args.push_back((dir / a).string());
+        std::map<std::string, std::string> env = {
+            {"RULEVION_CONFIG_DIR", systemConf.parent_path().string()},
+            {"XDG_CONFIG_HOME", (dir / "config").string()}};
+        if (c.drivesVariable) env["VDM_DRIVES"] = (dir / c.drivesVariable).string();
+
+        const ToolResult r = runStation(args, dir.path(), env);
+
+        ASSERT_TRUE(r.finished) << r.err;
+        const fs::path folder = (dir / c.folder).lexically_normal();
+        const std::string folderText =
+            folder.string().back() == '/' ? folder.parent_path().string() : folder.string();
+        EXPECT_NE(r.out.find("passed:  station folder " + folderText + "\n"), std::string::npos)
+            << r.out;
+        const std::string drive = c.drives.empty() ? "/mnt/c" : (dir / c.drives / "c").string();
+        EXPECT_NE(r.out.find("drive C: is the folder " + drive), std::string::npos) << r.out;
+        EXPECT_EQ(r.err, "");
+    }
+}
 
 // A good station passes, the drive and the count are named, and the check changes nothing.
 TEST(StationCheckGood, PassesAndChangesNothing) {

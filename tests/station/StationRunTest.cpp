@@ -1,11 +1,15 @@
 // rulevion-station run: the station's shell around a fake menu that takes its decisions from a
-// script, one a line: a code, "missing" (no decision), "crash" (the menu dies by SIGSEGV).
+// script, one a line: a code, "missing" (no decision), "crash" (the menu dies by SIGSEGV). Runs
+// as the station's user, never as root.
 #include <gtest/gtest.h>
 
 #include "StationTool.h"
 #include "TempDir.h"
 
+#include <algorithm>
 #include <filesystem>
+
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -16,7 +20,7 @@ namespace {
 const char* kFakeMenu = R"(#!/bin/sh
 n=$(cat count 2>/dev/null || echo 0); n=$((n + 1)); echo $n > count
 [ -e vdm_out.txt ] && echo "stale decision" >> runs.log
-echo menu >> runs.log
+echo "menu${RULEVION_FAILED:+ failed=$RULEVION_FAILED}" >> runs.log
 d=$(sed -n "${n}p" decisions.txt)
 case "$d" in
   "") printf 0 > vdm_out.txt ;;
@@ -26,8 +30,10 @@ case "$d" in
 esac
 )";
 
+// Every fake menu ends at once, which counts as a failure; pause=0 keeps these runs fast.
 const char* kCommands =
-    "trainer=echo trainer >> runs.log\n"
+    "pause=0\n"
+    "trainer=echo trainer${RULEVION_FAILED} >> runs.log\n"
     "exercises=echo exercises \"$VDM_DRIVES\" >> runs.log\n"
     "return=echo return >> runs.log\n";
 
@@ -44,11 +50,19 @@ const RunCase kRunCases[] = {
      "menu\nexercises /drives\nmenu\ntrainer\nmenu\nreturn\nmenu\n", ""},
     {"return_without_a_command_shows_the_menu_again", "1\n0\n", "return=\n", "menu\nmenu\n", ""},
     {"failing_command", "5\n0\n", "exercises=echo exercises >> runs.log; exit 3\n",
-     "menu\nexercises\nmenu\n",
+     "menu\nexercises\nmenu failed=exercises\n",
      "decision 5: the command exercises=echo exercises >> runs.log; exit 3 ended with status 3"},
-    {"command_that_cannot_start", "2\n0\n", "trainer=/nonexistent/trainer.exe\n", "menu\nmenu\n",
+    // Only the one menu run after the failure is told; the commands never are.
+    {"command_that_cannot_start", "2\n2\n0\n", "trainer=/nonexistent/trainer.exe\n",
+     "menu\nmenu failed=trainer\nmenu failed=trainer\n",
      "the command trainer=/nonexistent/trainer.exe could not be started (command not found)"},
-    {"code_without_a_command", "5\n0\n", "exercises=\n", "menu\nmenu\n",
+    {"failure_told_once", "5\n2\n1\n0\n", "exercises=exit 1\n",
+     "menu\nmenu failed=exercises\ntrainer\nmenu\nreturn\nmenu\n", "exercises=exit 1 ended"},
+    {"command_killed", "5\n0\n", "exercises=kill -TERM $$\n", "menu\nmenu failed=exercises\n",
+     "ended by signal 15"},
+    {"failing_return_is_not_shown", "1\n0\n", "return=exit 4\n", "menu\nmenu\n",
+     "return=exit 4 ended with status 4"},
+    {"code_without_a_command", "5\n0\n", "exercises=\n", "menu\nmenu failed=exercises\n",
      "decision 5: no command is configured (exercises=)"},
     {"missing_decision", "missing\n0\n", "", "menu\nmenu\n",
      "the menu left no decision in vdm_out.txt; it is started again"},
@@ -59,7 +73,11 @@ const RunCase kRunCases[] = {
     {"menu_crash", "crash\n0\n", "", "menu\nmenu\n", "the menu ended by signal 11"},
     {"menu_that_keeps_failing_pauses_but_comes_back", "crash\nmissing\ncrash\n2\n0\n", "pause=1\n",
      "menu\nmenu\nmenu\nmenu\ntrainer\nmenu\n",
-     "the menu failed 3 times in a row; it is started again in 1 s"},
+     "ended within 2 s of its start 3 times in a row; it is started again in 1 s"},
+    // A menu that cannot reach its display writes "1" at once: a storm without the pause.
+    {"quick_decisions_pause", "1\n1\n1\n1\n0\n", "pause=1\n",
+     "menu\nreturn\nmenu\nreturn\nmenu\nreturn\nmenu\nreturn\nmenu\n",
+     "3 times in a row; it is started again in 1 s"},
 };
 
 class StationRun : public testing::TestWithParam<RunCase> {};
@@ -76,16 +94,21 @@ TEST_P(StationRun, RunsWhatTheMenuDecidesAndAlwaysBringsTheMenuBack) {
     writeFile(station / "decisions.txt", c.decisions);
     writeFile(station / "vdm_out.txt", "0");  // the last run's: must not be taken as this one's
 
-    const ToolResult r = runStation(
-        {"run", "--config", (dir / "station.conf").string(), station.string()}, dir.path());
+    // A value inherited from elsewhere is not passed on.
+    const ToolResult r =
+        runStationAsUser({"run", "--config", (dir / "station.conf").string(), station.string()},
+                         dir.path(), dir.path(), {{"RULEVION_FAILED", "trainer"}});
 
     ASSERT_TRUE(r.finished) << "the shell did not end; stderr:\n" << r.err;
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(readFile(station / "runs.log"), c.runs) << r.err;
-    if (*c.report)
+    if (*c.report) {
         EXPECT_NE(r.err.find(c.report), std::string::npos) << r.err;
-    else
+        // The technician finds the same in the log file.
+        EXPECT_NE(readFile(stationLogFile(dir.path())).find(c.report), std::string::npos);
+    } else {
         EXPECT_EQ(r.err, "");
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Decisions, StationRun, testing::ValuesIn(kRunCases),
@@ -103,8 +126,8 @@ TEST(StationRunConfig, ConfiguredFolderAndRussianReports) {
               "menu=" + (dir / "menu.sh").string() + "\nfolder=" + station.string() + "\n");
     writeFile(station / "decisions.txt", "missing\n0\n");
 
-    const ToolResult r = runStation({"run", "--config", (dir / "station.conf").string()},
-                                    dir.path(), {{"LC_ALL", "ru_RU.UTF-8"}});
+    const ToolResult r = runStationAsUser({"run", "--config", (dir / "station.conf").string()},
+                                          dir.path(), dir.path(), {{"LC_ALL", "ru_RU.UTF-8"}});
 
     ASSERT_TRUE(r.finished && r.exitCode == 0) << r.err;
     EXPECT_EQ(readFile(station / "runs.log"), "menu\nmenu\n");
@@ -125,8 +148,11 @@ TEST(StationCommandLine, HelpVersionAndUsageErrorsLeaveTheFolderAlone) {
         {{"--version"}, 0, "rulevion-station 1.", ""},
         {{"--frobnicate", "run"}, 2, "", "unknown option --frobnicate"},
         {{"check", "-x"}, 2, "", "unknown option -x"},
-        {{}, 2, "", "say check or run"},
+        {{}, 2, "", "say check, run, session or log"},
         {{"start"}, 2, "", "unknown command start"},
+        {{"session", "--help"}, 0, "Usage: rulevion-station", ""},
+        {{"session", "--kiosk"}, 2, "", "unknown option --kiosk"},
+        {{"log", "extra"}, 2, "", "log takes no arguments"},
         {{"run", "a", "b"}, 2, "", "one station folder at most"},
         {{"run", "--config"}, 2, "", "--config needs a file"},
         {{"run", "--config", "/nonexistent/station.conf"}, 2, "", "cannot be read"},
@@ -147,6 +173,63 @@ TEST(StationCommandLine, HelpVersionAndUsageErrorsLeaveTheFolderAlone) {
         EXPECT_EQ(row.exitCode == 0 ? r.err : r.out, "") << shown;
         EXPECT_EQ(folderState(station.path()), before) << shown;
     }
+}
+
+// Neither the shell nor the session starts where it cannot work: once, clearly, and the menu is
+// never started.
+TEST(StationRefusal, RootAndMissingDisplay) {
+    struct Row {
+        const char* verb;
+        bool asRoot;
+        const char* err;
+    };
+    const Row rows[] = {
+        {"run", true, "does not run as root; start rulevion-station run as nobody, the owner of"},
+        {"session", true, "start rulevion-station-session as nobody"},
+        {"run", false, "no display (DISPLAY is not set)"},
+        {"session", false, "no display (DISPLAY is not set)"},
+    };
+    for (const Row& row : rows) {
+        if (row.asRoot && geteuid() != 0) continue;  // only root can be refused as root
+        TempDir dir;
+        const fs::path station = dir / "station";
+        fs::create_directory(station);
+        writeFile(dir / "menu.sh", "#!/bin/sh\necho menu >> runs.log\nprintf 0 > vdm_out.txt\n");
+        fs::permissions(dir / "menu.sh", fs::perms::owner_all);
+        writeFile(dir / "station.conf", "menu=" + (dir / "menu.sh").string() + "\n");
+        const std::vector<std::string> args{row.verb, "--config", (dir / "station.conf").string(),
+                                            station.string()};
+        ToolResult r;
+        if (row.asRoot) {
+            runStationAsUser({"--version"}, dir.path(), dir.path());  // hands the folder to nobody
+            r = runStation(args, dir.path(), {{"QT_QPA_PLATFORM", "offscreen"}});
+        } else {
+            r = runStationAsUser(
+                args, dir.path(), dir.path(),
+                {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"QT_QPA_PLATFORM", ""}});
+        }
+        ASSERT_TRUE(r.finished) << row.verb;
+        EXPECT_EQ(r.exitCode, 1) << row.verb << r.err;
+        EXPECT_NE(r.err.find(row.err), std::string::npos) << row.verb << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_FALSE(fs::exists(station / "runs.log")) << row.verb;
+    }
+}
+
+// The log verb shows what the shell logged, the older rotated file first.
+TEST(StationLog, ShowsTheRotatedAndTheCurrentFile) {
+    TempDir dir;
+    fs::create_directories(stationLogFile(dir.path()).parent_path());
+    const ToolResult empty = runStationAsUser({"log"}, dir.path(), dir.path());
+    EXPECT_EQ(empty.exitCode, 0);
+    EXPECT_EQ(empty.out, "");
+    EXPECT_NE(empty.err.find("nothing is logged in"), std::string::npos) << empty.err;
+
+    writeFile(stationLogFile(dir.path()).string() + ".1", "older\n");
+    writeFile(stationLogFile(dir.path()), "newer\n");
+    const ToolResult r = runStationAsUser({"log"}, dir.path(), dir.path());
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "older\nnewer\n");
 }
 
 }  // namespace

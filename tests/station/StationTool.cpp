@@ -1,43 +1,61 @@
 #include "StationTool.h"
 
-#include <QProcess>
-#include <QProcessEnvironment>
-
 #include <set>
+
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
+namespace {
+
+constexpr uid_t kNobody = 65534;
+
+ProcessOptions stationOptions(const fs::path& cwd, const std::map<std::string, std::string>& env) {
+    ProcessOptions options;
+    options.cwd = cwd;
+    // Places that do not exist: a configured machine must not change what the tests see.
+    const std::string nowhere = "/nonexistent/rulevion-tests";
+    options.env = {{"LC_ALL", "C"},
+                   {"LANGUAGE", ""},
+                   {"RULEVION_CONFIG_DIR", nowhere + "/etc"},
+                   {"XDG_CONFIG_HOME", nowhere + "/config"},
+                   {"RULEVION_FSTAB", nowhere + "/fstab"},
+                   {"VDM_DRIVES", ""}};
+    for (const auto& [name, value] : env) options.env[name] = value;
+    options.timeoutMs = 60000;
+    return options;
+}
+
+}  // namespace
+
 ToolResult runStation(const std::vector<std::string>& args, const fs::path& cwd,
-                      const std::map<std::string, std::string>& env) {
-    QProcess p;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
-    environment.remove(QStringLiteral("LANGUAGE"));
-    for (const auto& [name, value] : env) {
-        if (value.empty())
-            environment.remove(QString::fromStdString(name));
-        else
-            environment.insert(QString::fromStdString(name), QString::fromStdString(value));
-    }
-    p.setProcessEnvironment(environment);
-    p.setWorkingDirectory(QString::fromStdString(cwd.string()));
-    QStringList list;
-    for (const auto& a : args) list << QString::fromStdString(a);
-    p.start(QStringLiteral(STATION_TOOL), list);
-    ToolResult r;
-    if (!p.waitForStarted(10000)) return r;
-    p.closeWriteChannel();
-    // A deadline only against a shell that never ends; every run here ends by itself.
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished(5000);
-    } else {
-        r.finished = p.exitStatus() == QProcess::NormalExit;
-        r.exitCode = p.exitCode();
-    }
-    r.out = p.readAllStandardOutput().toStdString();
-    r.err = p.readAllStandardError().toStdString();
-    return r;
+                      const std::map<std::string, std::string>& env, bool asUnprivileged) {
+    ProcessOptions options = stationOptions(cwd, env);
+    options.asUnprivileged = asUnprivileged;
+    return runProcess(STATION_TOOL, args, options);
+}
+
+fs::path stationLogFile(const fs::path& dir) {
+    return dir / "state" / "rulevion" / "station.log";
+}
+
+ToolResult runStationAsUser(const std::vector<std::string>& args, const fs::path& dir,
+                            const fs::path& cwd, std::map<std::string, std::string> env) {
+    env.emplace("HOME", dir.string());
+    env.emplace("XDG_STATE_HOME", (dir / "state").string());
+    // The shell wants a display for the menu; the tests' menus need none.
+    env.emplace("QT_QPA_PLATFORM", "offscreen");
+    if (geteuid() != 0) return runStation(args, cwd, env);
+    std::error_code ec;
+    lchown(dir.c_str(), kNobody, kNobody);
+    for (auto it = fs::recursive_directory_iterator(dir, ec); !ec && it != fs::end(it);
+         it.increment(ec))
+        lchown(it->path().c_str(), kNobody, kNobody);
+    std::vector<std::string> command{"--reuid=" + std::to_string(kNobody),
+                                     "--regid=" + std::to_string(kNobody), "--clear-groups", "--",
+                                     STATION_TOOL};
+    command.insert(command.end(), args.begin(), args.end());
+    return runProcess("setpriv", command, stationOptions(cwd, env));
 }
 
 std::string folderState(const fs::path& folder) {

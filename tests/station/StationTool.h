@@ -5,18 +5,29 @@
 #include <string>
 #include <vector>
 
+#include "Process.h"
+
 // rulevion-station run as a technician or a session runs it.
-struct ToolResult {
-    bool finished = false;  // ended by itself, not by a signal or the deadline
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
+using ToolResult = ProcessResult;
 
 // Runs the command in cwd with the environment changed by env (an empty value removes the
-// variable); LC_ALL=C unless env says otherwise, so messages are English.
+// variable); LC_ALL=C unless env says otherwise, so messages are English. The machine's
+// configuration and mount table are out of reach unless env names others
+// (RULEVION_CONFIG_DIR, XDG_CONFIG_HOME, RULEVION_FSTAB). asUnprivileged: a run by root drops
+// to user and group 65534 first, so that file modes count.
 ToolResult runStation(const std::vector<std::string>& args, const std::filesystem::path& cwd,
-                      const std::map<std::string, std::string>& env = {});
+                      const std::map<std::string, std::string>& env = {},
+                      bool asUnprivileged = false);
+
+// The same, as a station runs: never as root. Under root the folder dir (holding cwd and all the
+// test's files) is handed to the unprivileged user nobody, who then runs the command. HOME and
+// XDG_STATE_HOME point into dir, so the station's log stays in the test's folder.
+ToolResult runStationAsUser(const std::vector<std::string>& args, const std::filesystem::path& dir,
+                            const std::filesystem::path& cwd,
+                            std::map<std::string, std::string> env = {});
+
+// The station's log file under runStationAsUser.
+std::filesystem::path stationLogFile(const std::filesystem::path& dir);
 
 // Names, sizes and times of everything in the folder, to tell whether a run changed it.
 std::string folderState(const std::filesystem::path& folder);

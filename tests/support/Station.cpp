@@ -31,6 +31,7 @@ void Station::monitor(const std::string& bytes) const {
 }
 
 void Station::database(const std::string& bytes) const {
+    fs::create_directories(databaseFile().parent_path());
     writeFile(databaseFile(), bytes);
 }
 

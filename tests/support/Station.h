@@ -35,7 +35,7 @@ public:
     std::filesystem::path databaseFile() const;
 
     void monitor(const std::string& bytes) const;
-    // Puts bytes at the database's place on drive C:.
+    // Puts bytes at the database's place on drive C:, making its folders.
     void database(const std::string& bytes) const;
     // Copies a file of tests/data there.
     void databaseFrom(const std::string& dataFile) const;

@@ -4,6 +4,8 @@
 #include <map>
 
 #include "Translate.h"
+#include "Workbook.h"
+#include "WorkbookClassList.h"
 
 namespace jetwriter {
 namespace {
@@ -21,26 +23,32 @@ std::string separatorName(char c) {
     }
 }
 
-std::string noteLine(const ClassListNote& n) {
-    const CsvError where(n.line, n.column, n.columnName, {});
-    return "  " + translated(where.where()) + ": " + translated(n.text) + "\n";
+std::string noteLine(const ClassListNote& n, const std::string& sheet) {
+    Message where;
+    if (sheet.empty())
+        where = CsvError(n.line, n.column, n.columnName, {}).where();
+    else if (n.column == 0)
+        where = workbook::rowPlace(sheet, n.line);
+    else
+        where = workbook::cellPlace(sheet, n.line, n.column);
+    return "  " + translated(where) + ": " + translated(n.text) + "\n";
 }
 
-std::string section(const ClassList& list, std::initializer_list<Kind> kinds) {
+std::string section(const ClassList& list, const std::string& sheet,
+                    std::initializer_list<Kind> kinds) {
     std::string out;
     std::map<Kind, std::size_t> shown;
     std::map<Kind, std::size_t> left;
     for (const ClassListNote& n : list.notes) {
         if (std::find(kinds.begin(), kinds.end(), n.kind) == kinds.end()) continue;
         if (shown[n.kind]++ < kLinesPerKind)
-            out += noteLine(n);
+            out += noteLine(n, sheet);
         else
             ++left[n.kind];
     }
     for (const auto& [kind, count] : left)
         out += "  " +
-               translated(JW_TR("jetwriter", "... and %1 more lines like these"),
-                          {std::to_string(count)}) +
+               translatedCount(JW_TR_N("jetwriter", "... and %n more line(s) like these"), count) +
                "\n";
     return out;
 }
@@ -53,27 +61,40 @@ std::size_t count(const ClassList& list, Kind kind) {
 }  // namespace
 
 std::string classListReport(const ClassList& list, const std::string& csvPath,
-                            const std::string& outPath) {
+                            const std::string& outPath, const std::string& sheet) {
     std::string out =
-        translated(JW_TR("jetwriter", "Wrote %1 students to \"%2\" (table Students)."),
-                   {std::to_string(list.table.rows.size()), outPath}) +
+        translatedCount(JW_TR_N("jetwriter", "Wrote %n student(s) to \"%1\" (table Students)."),
+                        list.table.rows.size(), {outPath}) +
         "\n" +
-        translated(
-            JW_TR("jetwriter", "Read the class list \"%1\": encoding %2, separator %3."),
-            {csvPath, translated(encodingName(list.encoding)), separatorName(list.separator)}) +
+        (sheet.empty() ? translated(JW_TR("jetwriter",
+                                          "Read the class list \"%1\": encoding %2, separator %3."),
+                                    {csvPath, translated(encodingName(list.encoding)),
+                                     separatorName(list.separator)})
+                       : translated(JW_TR("jetwriter", "Read the workbook \"%1\": sheet \"%2\"."),
+                                    {csvPath, sheet})) +
         "\n";
+    // Lists seldom have the counts: no warning, one line.
+    for (const ClassListNote& n : list.notes)
+        if (n.kind == Kind::CountsMissing) out += translated(n.text) + "\n";
     const std::size_t columns = count(list, Kind::ColumnPassedOver);
-    const std::size_t lines = count(list, Kind::EmptyLine);
+    const std::size_t lines = count(list, Kind::EmptyLine) + count(list, Kind::AboveHeader);
     if (columns + lines > 0)
         out += translated(JW_TR("jetwriter", "Passed over: columns: %1, lines: %2."),
                           {std::to_string(columns), std::to_string(lines)}) +
-               "\n" + section(list, {Kind::ColumnPassedOver, Kind::EmptyLine});
-    const std::string check = section(
-        list, {Kind::ColumnMissing, Kind::BlanksTrimmed, Kind::NoRecordBook, Kind::Duplicate});
+               "\n" + section(list, sheet, {Kind::AboveHeader, Kind::ColumnPassedOver, Kind::EmptyLine});
+    const std::string check =
+        section(list, sheet, {Kind::ColumnMissing, Kind::BlanksTrimmed, Kind::NoRecordBook,
+                       Kind::Duplicate, Kind::DamagedNumber});
     if (!check.empty())
         out +=
             translated(JW_TR("jetwriter", "To check (these students are written all the same):")) +
             "\n" + check;
+    if (const std::size_t atRisk = studentsAtRisk(list))
+        out += translatedCount(JW_TR_N("jetwriter",
+                                       "%n student(s) may not be able to sign in with the number "
+                                       "on their card."),
+                               atRisk) +
+               "\n";
     return out;
 }
 

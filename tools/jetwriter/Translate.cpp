@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QTranslator>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -29,6 +30,37 @@ std::unique_ptr<QTranslator> installTranslations() {
 
 std::string translated(const char* text, const std::vector<std::string>& args) {
     return format(QCoreApplication::translate(kTextContext, text).toStdString(), args);
+}
+
+std::string systemErrorText(int err) {
+    switch (err) {
+        case ENOENT: return translated(JW_TR("jetwriter", "there is no such file or folder"));
+        case EACCES:
+        case EPERM: return translated(JW_TR("jetwriter", "permission denied"));
+        case ENOSPC: return translated(JW_TR("jetwriter", "no space left on the device"));
+        case EDQUOT: return translated(JW_TR("jetwriter", "the disk quota is used up"));
+        case EROFS: return translated(JW_TR("jetwriter", "the file system is read-only"));
+        case EISDIR: return translated(JW_TR("jetwriter", "it is a folder"));
+        case ENOTDIR: return translated(JW_TR("jetwriter", "a part of the path is not a folder"));
+        case ENAMETOOLONG: return translated(JW_TR("jetwriter", "the name is too long"));
+        case EIO: return translated(JW_TR("jetwriter", "input/output error"));
+        default:
+            return translated(JW_TR("jetwriter", "system error %1 (%2)"),
+                              {std::to_string(err), std::strerror(err)});
+    }
+}
+
+std::string translatedError(const Error& e) {
+    std::string text = translated(e.text());
+    if (e.systemError()) text += ": " + systemErrorText(e.systemError());
+    return text;
+}
+
+std::string translatedCount(const char* text, std::size_t count,
+                            const std::vector<std::string>& args) {
+    return format(QCoreApplication::translate(kTextContext, text, nullptr, static_cast<int>(count))
+                      .toStdString(),
+                  args);
 }
 
 std::string translated(const Message& m) {

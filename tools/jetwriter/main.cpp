@@ -17,6 +17,8 @@
 #include "Report.h"
 #include "StudentsCsv.h"
 #include "Translate.h"
+#include "Workbook.h"
+#include "WorkbookClassList.h"
 
 using jetwriter::translated;
 
@@ -44,13 +46,20 @@ const char kHelpText[] = JW_TR(
     "    as the instructor types them into the password field, at most %1 of them, the number\n"
     "    at most 2147483647.\n"
     "\n"
-    "The class list is a spreadsheet saved as CSV or as Unicode text. The encoding is found\n"
-    "from the bytes: UTF-8 with or without byte-order mark, UTF-16 with byte-order mark\n"
-    "(Unicode text), otherwise CP1251. The separator, comma, semicolon or tab, is found from\n"
-    "the first line.\n"
+    "The class list is an Excel workbook (.xlsx), an OpenDocument spreadsheet (.ods), or a\n"
+    "spreadsheet saved as CSV or as Unicode text. A workbook is read from the first sheet shown\n"
+    "that has a row naming a record-book column, every cell as the spreadsheet shows it (a\n"
+    "number through its format: 00123 stays 00123); a date or a formula's error there is\n"
+    "refused with the sheet and cell named. Old .xls workbooks, PDF documents and other files\n"
+    "that are no class list are recognised and refused with how to save the list.\n"
     "\n"
-    "The first line names the columns, in any order and any letter case (ё may be written\n"
-    "е; blanks and full stops do not count):\n"
+    "In a CSV the encoding is found from the bytes: UTF-8 with or without byte-order mark,\n"
+    "UTF-16 with byte-order mark (Unicode text), otherwise CP1251. The separator, comma,\n"
+    "semicolon or tab, is found from the first line.\n"
+    "\n"
+    "The header, the first line that names a record-book column (title lines above it are\n"
+    "passed over), names the columns in any order and any letter case (ё may be written е;\n"
+    "blanks and full stops do not count):\n"
     "  StBook   record-book number, up to 50 characters; required.\n"
     "           Also: %2\n"
     "  StName   name, up to 255 characters; required.\n"
@@ -66,9 +75,10 @@ const char kHelpText[] = JW_TR(
     "Every further line is one student. A text may be written in double quotes, with a quote\n"
     "inside written twice (\"\"); a text that holds the separator needs them. An empty field\n"
     "without quotes leaves the value empty (Null); \"\" is an empty text. Blanks around a\n"
-    "record-book number are removed; empty lines and lines of empty fields are passed over.\n"
-    "Record-book numbers that differ only in letter case are reported: only the first of\n"
-    "them can sign in.\n"
+    "text are removed; empty lines and lines of empty fields are passed over. Record-book\n"
+    "numbers that differ only in letter case are reported: only the first of them can sign\n"
+    "in. So are numbers as a spreadsheet saves what it holds as numbers (2024.0, leading\n"
+    "zeros lost); one in exponent form (1,2E+11) has lost its digits and is refused.\n"
     "\n"
     "Files are written completely or not at all: on any error nothing is written, a file\n"
     "already there stays as it was, and the exit status is 1 (2 for wrong usage).\n");
@@ -118,8 +128,8 @@ std::string readWholeFile(const std::string& path) {
             translated(JW_TR("jetwriter", "cannot read \"%1\": it is a folder"), {path})};
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f)
-        throw ReadError{
-            translated(JW_TR("jetwriter", "cannot open \"%1\": %2"), {path, std::strerror(errno)})};
+        throw ReadError{translated(JW_TR("jetwriter", "cannot open \"%1\": %2"),
+                                   {path, jetwriter::systemErrorText(errno)})};
     std::string bytes;
     char buf[1 << 16];
     std::size_t n;
@@ -136,8 +146,8 @@ std::string readWholeFile(const std::string& path) {
     const int err = errno;
     std::fclose(f);
     if (failed)
-        throw ReadError{
-            translated(JW_TR("jetwriter", "cannot read \"%1\": %2"), {path, std::strerror(err)})};
+        throw ReadError{translated(JW_TR("jetwriter", "cannot read \"%1\": %2"),
+                                   {path, jetwriter::systemErrorText(err)})};
     return bytes;
 }
 
@@ -150,16 +160,28 @@ int students(const std::string& csvPath, const std::string& outPath) {
                              "output file"),
                        {csvPath}));
     jetwriter::ClassList list;
+    std::string sheet;
     try {
-        list = jetwriter::readClassList(readWholeFile(csvPath));
+        const std::string bytes = readWholeFile(csvPath);
+        // What the file is comes from its first bytes, whatever its name says.
+        const workbook::FileKind kind = workbook::fileKind(bytes);
+        if (kind == workbook::FileKind::Xlsx || kind == workbook::FileKind::Ods)
+            list = workbook::readWorkbookClassList(bytes, sheet);
+        else if (kind != workbook::FileKind::Text)
+            return failure(csvPath + ": " + translated(workbook::refusal(kind)) + nothingWritten());
+        else
+            list = jetwriter::readClassList(bytes);
     } catch (const ReadError& e) {
         return failure(e.text + nothingWritten());
     } catch (const jetwriter::CsvError& e) {
         return failure(csvPath + ": " + translated(e.where()) + ": " + translated(e.problemText()) +
                        nothingWritten());
+    } catch (const workbook::WorkbookError& e) {
+        const std::string place = e.place().text[0] ? translated(e.place()) + ": " : "";
+        return failure(csvPath + ": " + place + translated(e.text()) + nothingWritten());
     }
     jetwriter::writeDatabase(outPath, {list.table});
-    std::fputs(jetwriter::classListReport(list, csvPath, outPath).c_str(), stdout);
+    std::fputs(jetwriter::classListReport(list, csvPath, outPath, sheet).c_str(), stdout);
     return 0;
 }
 
@@ -239,7 +261,7 @@ int main(int argc, char** argv) {
     try {
         return command == "students" ? students(args[1], args[2]) : password(args[1], args[2]);
     } catch (const jetwriter::Error& e) {
-        return failure(e.what() + nothingWritten());
+        return failure(jetwriter::translatedError(e) + nothingWritten());
     } catch (const std::exception& e) {
         return failure(translated(JW_TR("jetwriter", "unexpected failure: %1"), {e.what()}) +
                        nothingWritten());

@@ -5,6 +5,7 @@
 #include "Drives.h"
 #include "HelperChannel.h"
 #include "MonitorFile.h"
+#include "Mounts.h"
 #include "PasswordFile.h"
 #include "StudentsDatabase.h"
 
@@ -13,8 +14,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
+#include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -42,6 +46,31 @@ QString fromPath(const fs::path& path) {
 
 QString fromCp1251(const std::string& text) {
     return QString::fromStdString(cp1251::toUtf8(text));
+}
+
+QString userName(uid_t uid) {
+    const passwd* user = getpwuid(uid);
+    return user ? QString::fromLocal8Bit(user->pw_name) : QString::number(uid);
+}
+
+// A path as the technician pastes it into a shell.
+QString quoted(const fs::path& path) {
+    QString text = fromPath(path);
+    if (!text.contains(QRegularExpression(QStringLiteral("[^A-Za-z0-9_./@%+=:,-]")))) return text;
+    return QLatin1Char('\'') + text.replace(QLatin1Char('\''), QLatin1String("'\\''")) +
+           QLatin1Char('\'');
+}
+
+// Why a file that exists cannot be read, and the commands that let the station's user read it.
+QString readAdvice(const fs::path& path) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0) return {};
+    const QString user = userName(geteuid());
+    const QString mode = QStringLiteral("%1").arg(st.st_mode & 07777, 4, 8, QLatin1Char('0'));
+    return Check::tr(
+               "owner %1, mode %2; the station's user %3 cannot read it: "
+               "sudo chown %3 %4, or sudo chmod a+r %4")
+        .arg(userName(st.st_uid), mode, user, quoted(path));
 }
 
 class Checker {
@@ -112,19 +141,58 @@ private:
                              : Check::tr("VDM_DRIVES is not set, so drives lie under /mnt");
     }
 
+    static QString driveOf(const std::string& windowsPath) {
+        return QString::fromLatin1(windowsPath.substr(0, 2).c_str());
+    }
+
+    // A share the database lives on that is not mounted must never be taken for a missing
+    // database: writing one there would put it on the local disk, under the mount point.
     bool checkDrive(const std::string& windowsPath) {
-        const QString drive = QString::fromLatin1(windowsPath.substr(0, 2).c_str());
+        const QString drive = driveOf(windowsPath);
         const fs::path folder = signin::hostPath(windowsPath.substr(0, 3));
+        const std::string mounts = readMounts();
+        const std::optional<MountEntry> share =
+            fstabEntryFor(readFstab(), signin::hostPath(windowsPath));
+        if (share && !isMountedOn(mounts, share->mountPoint)) {
+            add(Result::Failed,
+                Check::tr(
+                    "drive %1 is the share %2, which is not mounted on %3, where the system's "
+                    "mount table (fstab) puts it: mount it with: sudo mount %4")
+                    .arg(drive, QString::fromLocal8Bit(share->source.c_str()),
+                         fromPath(share->mountPoint), quoted(share->mountPoint)));
+            return false;
+        }
         std::error_code ec;
         if (!fs::is_directory(folder, ec)) {
             add(Result::Failed,
-                Check::tr("drive %1 is the folder %2, which does not exist (%3): create it, or "
-                          "set drives= in the station's configuration")
-                    .arg(drive, fromPath(folder), drivesNote()));
+                Check::tr("drive %1 is the folder %2, which does not exist (%3): %4 chooses "
+                          "drive %1 (its third line); if that is the wrong drive, correct the "
+                          "line (1 for C:, 0 for D:), else create the folder or set drives= in "
+                          "the station's configuration%5")
+                    .arg(drive, fromPath(folder), drivesNote(), QLatin1String(signin::kMonitorFile),
+                         otherDriveNote(windowsPath)));
+            return false;
+        }
+        if (fs::is_empty(folder, ec) && !isMountedOn(mounts, folder)) {
+            add(Result::Failed,
+                Check::tr("drive %1 is the folder %2, which is empty: the share that holds the "
+                          "database is not mounted there. Mount it (for example: sudo mount %3, "
+                          "with its line in /etc/fstab), then check again")
+                    .arg(drive, fromPath(folder), quoted(folder)));
             return false;
         }
         add(Result::Passed, Check::tr("drive %1 is the folder %2").arg(drive, fromPath(folder)));
         return true;
+    }
+
+    // Names the other drive when the database is there, the likeliest reason for a wrong line.
+    static QString otherDriveNote(const std::string& windowsPath) {
+        const bool onC = windowsPath == signin::kDatabasePathC;
+        const std::string other = onC ? signin::kDatabasePathD : signin::kDatabasePathC;
+        std::error_code ec;
+        if (!fs::is_regular_file(signin::hostPath(other), ec)) return {};
+        return Check::tr(". The database is on drive %1 (%2): the third line should be %3")
+            .arg(driveOf(other), fromPath(signin::hostPath(other)), QLatin1String(onC ? "0" : "1"));
     }
 
     bool checkDatabaseFile(const std::string& windowsPath) {
@@ -140,10 +208,15 @@ private:
                                     .arg(shown, fromPath(missing)));
             return false;
         }
-        if (!fs::is_regular_file(path, ec) || access(path.c_str(), R_OK) != 0) {
+        if (!fs::is_regular_file(path, ec)) {
             add(Result::Failed, Check::tr("the database %1 is not a file that can be read: "
                                           "replace it, or let the station's user read it")
                                     .arg(shown));
+            return false;
+        }
+        if (access(path.c_str(), R_OK) != 0) {
+            add(Result::Failed,
+                Check::tr("the database %1 cannot be read (%2)").arg(shown, readAdvice(path)));
             return false;
         }
         add(Result::Passed, Check::tr("database file %1").arg(shown));
@@ -232,6 +305,16 @@ private:
             add(Result::Problem, Check::tr("record-book numbers with blanks at the start or end, "
                                            "which nobody types: %1; correct the class list")
                                      .arg(listed(report.padded)));
+        if (!report.damaged.empty()) {
+            std::vector<std::string> numbers;
+            for (const auto& d : report.damaged) numbers.push_back(d.number);
+            add(Result::Problem,
+                Check::tr("record-book numbers as a spreadsheet writes numbers it holds as "
+                          "numbers (exponent form, a decimal zero, fewer digits than most: "
+                          "leading zeros lost), which the cards most likely read otherwise: %1; "
+                          "format the record-book column as text and write the database again")
+                    .arg(listed(numbers)));
+        }
         if (report.blank > 0)
             add(Result::Problem, Check::tr("%n student(s) without a record-book number, who "
                                            "cannot sign in: correct the class list",
@@ -241,6 +324,15 @@ private:
     void checkPasswordFile() {
         const char* name = trainer::kPasswordFile;
         QFile in(file(name));
+        const fs::path path = QFile::encodeName(file(name)).toStdString();
+        std::error_code ec;
+        if (fs::is_regular_file(path, ec) && access(path.c_str(), R_OK) != 0) {
+            // Writing it again would not help: the file is there, its owner or mode is wrong.
+            add(Result::Problem, Check::tr("%1 exists but cannot be read, so the trainer's "
+                                           "button ends the program (%2)")
+                                     .arg(QLatin1String(name), readAdvice(path)));
+            return;
+        }
         if (!in.open(QIODevice::ReadOnly)) {
             add(Result::Problem, Check::tr("%1 is missing or cannot be read, so the trainer's "
                                            "button ends the program: write it with "

@@ -25,6 +25,12 @@ bool setKey(StationConfig& config, const QString& key, const QString& value, QSt
         config.exercises = value;
     else if (key == QLatin1String("return"))
         config.back = value;
+    else if (key == QLatin1String("layouts"))
+        config.layouts = value;
+    else if (key == QLatin1String("layout-switch"))
+        config.layoutSwitch = value;
+    else if (key == QLatin1String("window-manager"))
+        config.windowManager = value;
     else if (key == QLatin1String("pause")) {
         bool ok = false;
         const int seconds = value.toInt(&ok);
@@ -65,8 +71,14 @@ bool readConfigFile(const QString& file, StationConfig& config, QStringList& pro
     return true;
 }
 
+QString systemConfigFile() {
+    const QString dir = qEnvironmentVariable("RULEVION_CONFIG_DIR");
+    return QDir(dir.isEmpty() ? QStringLiteral(RULEVION_CONFIG_DIR) : dir)
+        .filePath(QStringLiteral("station.conf"));
+}
+
 QStringList defaultConfigFiles() {
-    QStringList files{QStringLiteral(RULEVION_CONFIG_DIR "/station.conf")};
+    QStringList files{systemConfigFile()};
     const QString user = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     if (!user.isEmpty()) files << QDir(user).filePath(QStringLiteral("rulevion/station.conf"));
     return files;

@@ -13,6 +13,9 @@
 #include <cstring>
 #include <optional>
 #include <thread>
+#include <vector>
+
+extern char** environ;
 
 namespace station {
 namespace {
@@ -24,6 +27,9 @@ struct Shell {
 constexpr const char* kHandOffFile = "vdm_out.txt";
 // A menu that fails within this time of its start counts as failing at once.
 constexpr auto kQuickFailure = std::chrono::seconds(10);
+// No student decides this fast: a menu that ends so soon failed whatever it wrote (its fatal
+// exit writes "1", e.g. when it cannot reach the display).
+constexpr auto kQuickDecision = std::chrono::seconds(2);
 // The first failures in a row restart the menu at once: a crash now and then must not keep a
 // student waiting.
 constexpr int kFailuresBeforePause = 3;
@@ -34,21 +40,45 @@ struct Ending {
     int code = 0;  // exit status, or the signal
 };
 
-// /bin/sh -c command in folder, waited for; the child shares the shell's terminal and
-// environment.
-Ending runInFolder(const QString& command, const QString& folder) {
+volatile std::sig_atomic_t stopSignal = 0;
+
+// The environment a child gets: the shell's, with failedName set to failedValue (removed when
+// failedValue is empty). Built before fork, since the child may only exec.
+std::vector<QByteArray> childEnvironment(const char* failedName, const QByteArray& failedValue) {
+    std::vector<QByteArray> env;
+    const QByteArray prefix = QByteArray(failedName) + '=';
+    for (char** e = environ; *e; ++e)
+        if (!QByteArray(*e).startsWith(prefix)) env.emplace_back(*e);
+    if (!failedValue.isEmpty()) env.push_back(prefix + failedValue);
+    return env;
+}
+
+// /bin/sh -c command in folder, waited for; the child shares the shell's terminal. A stop
+// request passes SIGTERM on to it.
+Ending runInFolder(const QString& command, const QString& folder,
+                   const QByteArray& failed = QByteArray()) {
     const QByteArray cmd = command.toLocal8Bit();
     const QByteArray dir = QFile::encodeName(folder);
+    std::vector<QByteArray> env = childEnvironment(kFailedVariable, failed);
+    std::vector<char*> envp;
+    for (QByteArray& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
     const pid_t pid = fork();
     if (pid < 0) return Ending{false, false, errno};
     if (pid == 0) {
         if (chdir(dir.constData()) != 0) _exit(127);
-        execl("/bin/sh", "sh", "-c", cmd.constData(), static_cast<char*>(nullptr));
+        const char* argv[] = {"sh", "-c", cmd.constData(), nullptr};
+        execve("/bin/sh", const_cast<char* const*>(argv), envp.data());
         _exit(127);
     }
     int status = 0;
+    bool passedOn = false;
     while (waitpid(pid, &status, 0) < 0) {
         if (errno != EINTR) return Ending{false, false, errno};
+        if (stopSignal && !passedOn) {
+            kill(pid, SIGTERM);
+            passedOn = true;
+        }
     }
     if (WIFSIGNALED(status)) return Ending{true, true, WTERMSIG(status)};
     // /bin/sh tells a command killed by signal n as the status 128 + n.
@@ -94,19 +124,25 @@ public:
     int run() {
         if (!QDir(folder_).exists())
             reporter_.report(Shell::tr("the station folder %1 does not exist").arg(folder_));
-        for (;;) {
+        QByteArray failed;
+        while (!stopSignal) {
             const bool removed = removeOldDecision();
             const auto started = std::chrono::steady_clock::now();
-            const Ending end = runInFolder(menu_, folder_);
+            const Ending end = runInFolder(menu_, folder_, failed);
+            failed.clear();
+            if (stopSignal) break;
+            const auto ran = std::chrono::steady_clock::now() - started;
             const std::optional<char> decision = readDecision(end, removed);
             if (!decision) {
-                pauseAfterFailure(std::chrono::steady_clock::now() - started);
+                pauseAfterFailure(ran < kQuickFailure);
                 continue;
             }
-            failures_ = 0;
+            const bool quick = ran < kQuickDecision;
             if (*decision == '0') return 0;
-            act(*decision);
+            failed = act(*decision);
+            pauseAfterFailure(quick);
         }
+        return 0;
     }
 
 private:
@@ -145,7 +181,8 @@ private:
         return bytes[0];
     }
 
-    void act(char decision) {
+    // Returns the name of the command that failed, for the menu to show, or nothing.
+    QByteArray act(char decision) {
         const char* key = nullptr;
         const QString* command = nullptr;
         switch (decision) {
@@ -161,29 +198,30 @@ private:
                 key = "exercises";
                 command = &config_.exercises;
                 break;
-            default: return;
+            default: return {};
         }
         if (command->isEmpty()) {
             // Return needs nothing: the menu comes back.
-            if (decision != '1')
-                reporter_.report(Shell::tr("decision %1: no command is configured (%2=); the "
-                                           "menu is started again")
-                                     .arg(QLatin1Char(decision))
-                                     .arg(QLatin1String(key)));
-            return;
+            if (decision == '1') return {};
+            reporter_.report(Shell::tr("decision %1: no command is configured (%2=); the "
+                                       "menu is started again")
+                                 .arg(QLatin1Char(decision))
+                                 .arg(QLatin1String(key)));
+            return key;
         }
         const Ending end = runInFolder(*command, folder_);
-        if (!ok(end))
-            reporter_.report(Shell::tr("decision %1: the command %2=%3 %4; the menu is started "
-                                       "again")
-                                 .arg(QLatin1Char(decision))
-                                 .arg(QLatin1String(key), *command, describe(end)));
+        if (ok(end) || stopSignal) return {};
+        reporter_.report(Shell::tr("decision %1: the command %2=%3 %4; the menu is started "
+                                   "again")
+                             .arg(QLatin1Char(decision))
+                             .arg(QLatin1String(key), *command, describe(end)));
+        return decision == '1' ? QByteArray() : QByteArray(key);
     }
 
     // A menu that keeps dying at once would otherwise spin; the pause grows, bounded by the
     // configuration, and the menu always comes back.
-    void pauseAfterFailure(std::chrono::steady_clock::duration ran) {
-        if (ran >= kQuickFailure) {
+    void pauseAfterFailure(bool quick) {
+        if (!quick) {
             failures_ = 0;
             return;
         }
@@ -191,10 +229,16 @@ private:
         if (failures_ < kFailuresBeforePause || config_.pauseLimit <= 0) return;
         const int doubling = std::min(failures_ - kFailuresBeforePause, 12);
         const int seconds = std::min(1 << doubling, config_.pauseLimit);
-        reporter_.report(Shell::tr("the menu failed %1 times in a row; it is started again in %2 s")
-                             .arg(failures_)
-                             .arg(seconds));
-        std::this_thread::sleep_for(std::chrono::seconds(seconds));
+        reporter_.report(
+            Shell::tr("the menu failed or ended within %1 s of its start %2 times in "
+                      "a row; it is started again in %3 s")
+                .arg(std::chrono::duration_cast<std::chrono::seconds>(kQuickDecision).count())
+                .arg(failures_)
+                .arg(seconds));
+        // A stop request ends the pause at once.
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+        while (!stopSignal && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
 
     const StationConfig& config_;
@@ -205,6 +249,14 @@ private:
 };
 
 }  // namespace
+
+void requestStop(int) {
+    stopSignal = 1;
+}
+
+bool stopRequested() {
+    return stopSignal != 0;
+}
 
 int runShell(const StationConfig& config, const QString& folder, const QString& menuCommand,
              Reporter& reporter) {

@@ -21,6 +21,7 @@ void readNumbers(jet::Recordset& records, StudentsReport& report) {
     report.count = records.recordCount();
     if (report.count < 1) return;
     std::set<std::string> seen;
+    std::vector<std::string> numbers;
     records.moveFirst();
     for (; !records.isEof(); records.moveNext()) {
         const jet::FieldValue value = records.value(signin::studentColumns().front().name);
@@ -31,7 +32,11 @@ void readNumbers(jet::Recordset& records, StudentsReport& report) {
         }
         if (number.front() == ' ' || number.back() == ' ') report.padded.push_back(number);
         if (!seen.insert(cp1251::folded(number)).second) report.duplicates.push_back(number);
+        numbers.push_back(number);
     }
+    const std::vector<std::string_view> views(numbers.begin(), numbers.end());
+    for (const jetwriter::DamagedNumber& d : jetwriter::findNumberDamage(views))
+        report.damaged.push_back({numbers[d.index], d.damage});
 }
 
 }  // namespace

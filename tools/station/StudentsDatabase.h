@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Jet.h"
+#include "NumberDamage.h"
 #include "StudentColumns.h"
 
 #include <optional>
@@ -23,6 +24,12 @@ struct StudentsReport {
     // Numbers with blanks at either end: a typed number never has them.
     std::vector<std::string> padded;
     int blank = 0;  // rows whose number is empty or blanks only: nobody can type it
+    // Numbers as a spreadsheet leaves them when it held them as numbers: the card's differ.
+    struct Damaged {
+        std::string number;
+        jetwriter::NumberDamage damage;
+    };
+    std::vector<Damaged> damaged;
 
     bool ok() const { return failedAt == Stage::Opened; }
 };

@@ -1,6 +1,9 @@
 // rulevion-station: the station check and the station's shell.
+#include "SessionCheck.h"
 #include "StationCheck.h"
 #include "StationConfig.h"
+#include "StationLog.h"
+#include "StationSession.h"
 #include "StationShell.h"
 
 #include <QCoreApplication>
@@ -10,7 +13,9 @@
 #include <QStandardPaths>
 #include <QTranslator>
 
-#include <syslog.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -33,23 +38,34 @@ QString usage() {
     return Main::tr(
                "Usage: %1 [--config FILE] check [FOLDER]\n"
                "       %1 [--config FILE] run [FOLDER]\n"
+               "       %1 [--config FILE] session [FOLDER]\n"
+               "       %1 log\n"
                "       %1 --help | --version\n"
                "\n"
-               "check  tests the station in FOLDER (default: the current folder) along the\n"
-               "       program's own road: monitor file, drive, database, table Students,\n"
-               "       password file, help document and its viewer, a writable folder. One\n"
-               "       line per check. Exit status 0 when a student can sign in, 1 otherwise.\n"
-               "       Nothing in the folder is changed.\n"
+               "check  tests the station in FOLDER (default: folder= of the configuration,\n"
+               "       else the current folder) along the program's own road: monitor\n"
+               "       file, drive, database, table Students, password file, help document\n"
+               "       and its viewer, a writable folder. One line per check. Exit status 0\n"
+               "       when a student can sign in, 1 otherwise. Nothing in the folder is\n"
+               "       changed.\n"
                "run    the station's shell: starts the menu in FOLDER (default: folder= of the\n"
                "       configuration), runs the command the configuration names for its\n"
                "       decision and starts the menu again, until the menu decides to leave.\n"
-               "       Problems go to stderr and the system log.\n"
+               "       Problems go to stderr, the system log and the log file. Never as root.\n"
+               "session  the X session \"Rulevion station\" (rulevion-station-session): sets the\n"
+               "       keyboard layouts (layouts=, layout-switch=), starts the window manager\n"
+               "       (window-manager=) and runs the shell with RULEVION_SESSION=1; when it\n"
+               "       ends, so does everything it started.\n"
+               "log    shows the log file, %3.\n"
                "\n"
                "--config FILE  read FILE instead of %2\n"
-               "               and ~/.config/rulevion/station.conf\n"
+               "               and ~/.config/rulevion/station.conf (the latter wins)\n"
+               "\n"
+               "A FOLDER given here, and VDM_DRIVES in the environment, win over the\n"
+               "configuration's folder= and drives=.\n"
                "\n"
                "Exit status 2: a usage error.\n")
-        .arg(QLatin1String(kName), QStringLiteral(RULEVION_CONFIG_DIR "/station.conf"));
+        .arg(QLatin1String(kName), station::systemConfigFile(), station::logFilePath());
 }
 
 int usageError(const QString& what) {
@@ -94,24 +110,18 @@ std::optional<int> parse(const QStringList& args, Arguments& parsed) {
             words << arg;
         }
     }
-    if (words.isEmpty()) return usageError(Main::tr("say check or run"));
+    if (words.isEmpty()) return usageError(Main::tr("say check, run, session or log"));
     parsed.verb = words.takeFirst();
-    if (parsed.verb != QLatin1String("check") && parsed.verb != QLatin1String("run"))
+    const QStringList verbs{QStringLiteral("check"), QStringLiteral("run"),
+                            QStringLiteral("session"), QStringLiteral("log")};
+    if (!verbs.contains(parsed.verb))
         return usageError(Main::tr("unknown command %1").arg(parsed.verb));
+    if (parsed.verb == QLatin1String("log") && !words.isEmpty())
+        return usageError(Main::tr("log takes no arguments"));
     if (words.size() > 1) return usageError(Main::tr("one station folder at most"));
     if (!words.isEmpty()) parsed.folder = words.first();
     return std::nullopt;
 }
-
-class SystemLogReporter : public station::Reporter {
-public:
-    SystemLogReporter() { openlog(kName, LOG_PID, LOG_USER); }
-    ~SystemLogReporter() override { closelog(); }
-    void report(const QString& text) override {
-        print(stderr, QStringLiteral("%1: %2\n").arg(QLatin1String(kName), text));
-        syslog(LOG_WARNING, "%s", text.toUtf8().constData());
-    }
-};
 
 // The menu as the package installs it: beside this command, else on PATH.
 QString defaultMenuCommand() {
@@ -137,14 +147,42 @@ bool loadConfig(const Arguments& args, station::StationConfig& config) {
     }
     for (const QString& problem : problems)
         print(stderr, QStringLiteral("%1: %2\n").arg(QLatin1String(kName), problem));
-    // The menu and everything the shell starts find the drives where the station keeps them.
-    if (!config.drives.isEmpty()) qputenv("VDM_DRIVES", QFile::encodeName(config.drives));
+    // The menu and everything the shell starts find the drives where the station keeps them;
+    // a VDM_DRIVES given to this command wins over the files.
+    if (!config.drives.isEmpty() && qEnvironmentVariableIsEmpty("VDM_DRIVES"))
+        qputenv("VDM_DRIVES", QFile::encodeName(config.drives));
     return true;
 }
 
-int check(const Arguments& args) {
-    const QString folder = args.folder.isEmpty() ? QDir::currentPath() : args.folder;
-    const std::vector<station::CheckLine> lines = station::checkStation(folder);
+// The station's own user, as far as it can be told: the owner of the station folder.
+QString stationUserHint(const QString& folder) {
+    struct stat st {};
+    if (stat(QFile::encodeName(folder).constData(), &st) == 0 && st.st_uid != 0)
+        if (const passwd* pw = getpwuid(st.st_uid)) return QString::fromLocal8Bit(pw->pw_name);
+    return {};
+}
+
+// The user autologin must start: whoever checks, or for root the folder's owner.
+QString checkingUser(const QString& folder) {
+    if (geteuid() == 0) {
+        const QString owner = stationUserHint(folder);
+        if (!owner.isEmpty()) return owner;
+    }
+    const passwd* pw = getpwuid(geteuid());
+    return pw ? QString::fromLocal8Bit(pw->pw_name) : QString();
+}
+
+int check(const Arguments& args, const station::StationConfig& config) {
+    // The folder run would use, so that the check looks where the menu will start.
+    const QString folder = !args.folder.isEmpty()     ? args.folder
+                           : !config.folder.isEmpty() ? config.folder
+                                                      : QDir::currentPath();
+    std::vector<station::CheckLine> lines = station::checkStation(folder);
+    station::SessionPlaces places;
+    places.folder = QDir(folder).absolutePath();
+    places.user = checkingUser(places.folder);
+    for (station::CheckLine& line : station::checkSession(config, places))
+        lines.push_back(std::move(line));
     for (const station::CheckLine& line : lines)
         print(stdout, station::formatLine(line) + QLatin1Char('\n'));
     const bool ok = station::signInCanSucceed(lines);
@@ -154,16 +192,64 @@ int check(const Arguments& args) {
     return ok ? 0 : 1;
 }
 
+// A station run as root would give its students root's rights; a station without a display
+// would fail at every start of the menu.
+std::optional<int> refuseToStart(const Arguments& args, const QString& folder) {
+    if (geteuid() == 0) {
+        const QString user = stationUserHint(folder);
+        const QString verb = args.verb == QLatin1String("session")
+                                 ? QStringLiteral("rulevion-station-session")
+                                 : QStringLiteral("%1 %2").arg(QLatin1String(kName), args.verb);
+        print(stderr, user.isEmpty()
+                          ? Main::tr("%1: the station does not run as root; start %2 as the "
+                                     "station's own user (adduser station, chown it the station "
+                                     "folder)\n")
+                                .arg(QLatin1String(kName), verb)
+                          : Main::tr("%1: the station does not run as root; start %2 as %3, the "
+                                     "owner of %4: su %3 -c '%2'\n")
+                                .arg(QLatin1String(kName), verb, user, folder));
+        return 1;
+    }
+    const QString platform = qEnvironmentVariable("QT_QPA_PLATFORM");
+    const bool needsDisplay = platform.isEmpty() || platform.startsWith(QLatin1String("xcb")) ||
+                              platform.startsWith(QLatin1String("wayland"));
+    if (needsDisplay && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        print(stderr, Main::tr("%1: no display (DISPLAY is not set), so the menu cannot show: "
+                               "start the station in its X session \"Rulevion station\"\n")
+                          .arg(QLatin1String(kName)));
+        return 1;
+    }
+    return std::nullopt;
+}
+
 int run(const Arguments& args, const station::StationConfig& config) {
     // The menu removes result files where it starts: never in a folder nobody chose, such as
     // the home folder a desktop starts programs in.
-    const QString folder = args.folder.isEmpty() ? config.folder : args.folder;
-    if (folder.isEmpty())
+    const QString given = args.folder.isEmpty() ? config.folder : args.folder;
+    if (given.isEmpty())
         return usageError(Main::tr("no station folder: name one, or set folder= in %1")
-                              .arg(QStringLiteral(RULEVION_CONFIG_DIR "/station.conf")));
+                              .arg(station::systemConfigFile()));
+    const QString folder = QDir(given).absolutePath();
+    if (const std::optional<int> refused = refuseToStart(args, folder)) return *refused;
     const QString menu = config.menu.isEmpty() ? defaultMenuCommand() : config.menu;
-    SystemLogReporter reporter;
-    return station::runShell(config, QDir(folder).absolutePath(), menu, reporter);
+    station::StationReporter reporter;
+    if (args.verb == QLatin1String("session"))
+        return station::runSession(config, folder, menu, reporter);
+    return station::runShell(config, folder, menu, reporter);
+}
+
+int showLog() {
+    const station::LogFile log(station::logFilePath());
+    const QByteArray text = log.readAll();
+    if (text.isEmpty()) {
+        print(stderr,
+              Main::tr("%1: nothing is logged in %2\n").arg(QLatin1String(kName), log.path()));
+        return 0;
+    }
+    std::fwrite(text.constData(), 1, static_cast<size_t>(text.size()), stdout);
+    std::fflush(stdout);
+    return 0;
 }
 
 }  // namespace
@@ -177,7 +263,8 @@ int main(int argc, char** argv) {
 
     Arguments args;
     if (const std::optional<int> done = parse(QCoreApplication::arguments(), args)) return *done;
+    if (args.verb == QLatin1String("log")) return showLog();
     station::StationConfig config;
     if (!loadConfig(args, config)) return 2;
-    return args.verb == QLatin1String("check") ? check(args) : run(args, config);
+    return args.verb == QLatin1String("check") ? check(args, config) : run(args, config);
 }

@@ -16,84 +16,6 @@
 </translation>
     </message>
     <message>
-        <source>
-students LIST OUT.mdb
-    Makes the Access 2000 database OUT.mdb, with the one table Students, from the class
-    list LIST, and says what it wrote and what it passed over.
-password N OUT.bin
-    Writes the trainer password file (vdmdat01.bin) holding the password N: digits only,
-    as the instructor types them into the password field, at most %1 of them, the number
-    at most 2147483647.
-
-The class list is a spreadsheet saved as CSV or as Unicode text. The encoding is found
-from the bytes: UTF-8 with or without byte-order mark, UTF-16 with byte-order mark
-(Unicode text), otherwise CP1251. The separator, comma, semicolon or tab, is found from
-the first line.
-
-The first line names the columns, in any order and any letter case (ё may be written
-е; blanks and full stops do not count):
-  StBook   record-book number, up to 50 characters; required.
-           Also: %2
-  StName   name, up to 255 characters; required.
-           Also: %3
-  StNum    number in the group, up to 50 characters.
-           Also: %4
-  GrNum    group, up to 100 characters.
-           Also: %5
-  StCount, GrCount  whole numbers (32-bit)
-Other columns are passed over; a missing column other than StBook and StName is left
-empty.
-
-Every further line is one student. A text may be written in double quotes, with a quote
-inside written twice (&quot;&quot;); a text that holds the separator needs them. An empty field
-without quotes leaves the value empty (Null); &quot;&quot; is an empty text. Blanks around a
-record-book number are removed; empty lines and lines of empty fields are passed over.
-Record-book numbers that differ only in letter case are reported: only the first of
-them can sign in.
-
-Files are written completely or not at all: on any error nothing is written, a file
-already there stays as it was, and the exit status is 1 (2 for wrong usage).
-</source>
-        <translation>
-students СПИСОК OUT.mdb
-    Создаёт базу данных Access 2000 OUT.mdb с единственной таблицей Students из списка
-    группы СПИСОК и сообщает, что записано и что пропущено.
-password N OUT.bin
-    Записывает файл пароля тренера (vdmdat01.bin) с паролем N: только цифры, как
-    инструктор набирает их в поле пароля, не больше %1 цифр, число не больше 2147483647.
-
-Список группы — это таблица, сохранённая как CSV или как «Текст в Юникоде». Кодировка
-определяется по байтам: UTF-8 с меткой порядка байтов или без неё, UTF-16 с меткой
-порядка байтов («Текст в Юникоде»), иначе CP1251. Разделитель — запятая, точка с запятой
-или табуляция — определяется по первой строке.
-
-Первая строка называет столбцы, в любом порядке и любом регистре букв (ё можно писать
-как е; пробелы и точки не учитываются):
-  StBook   номер зачётной книжки, до 50 символов; обязателен.
-           Также: %2
-  StName   фамилия, имя, отчество, до 255 символов; обязателен.
-           Также: %3
-  StNum    номер в группе, до 50 символов.
-           Также: %4
-  GrNum    группа, до 100 символов.
-           Также: %5
-  StCount, GrCount  целые числа (32 бита)
-Прочие столбцы пропускаются; недостающий столбец, кроме StBook и StName, остаётся
-пустым.
-
-Каждая следующая строка — один курсант. Текст можно заключить в двойные кавычки, а
-кавычку внутри него писать дважды (&quot;&quot;); текст, содержащий разделитель, должен быть в
-кавычках. Пустое поле без кавычек оставляет значение пустым (Null); &quot;&quot; — пустой текст.
-Пробелы по краям номера зачётной книжки удаляются; пустые строки и строки из пустых
-полей пропускаются. О номерах зачётных книжек, отличающихся только регистром букв,
-сообщается: войти сможет только первый из этих курсантов.
-
-Файлы записываются целиком или не записываются вовсе: при любой ошибке ничего не
-записывается, уже существующий файл остаётся прежним, а код завершения равен 1 (2 при
-неверном вызове).
-</translation>
-    </message>
-    <message>
         <source>the password is empty; give the digits the instructor will type</source>
         <translation>пароль пуст; укажите цифры, которые будет набирать инструктор</translation>
     </message>
@@ -306,14 +228,6 @@ password N OUT.bin
         <translation>запятая</translation>
     </message>
     <message>
-        <source>... and %1 more lines like these</source>
-        <translation>... и ещё строк такого рода: %1</translation>
-    </message>
-    <message>
-        <source>Wrote %1 students to &quot;%2&quot; (table Students).</source>
-        <translation>В «%2» (таблица Students) записано курсантов: %1.</translation>
-    </message>
-    <message>
         <source>Read the class list &quot;%1&quot;: encoding %2, separator %3.</source>
         <translation>Прочитан список группы «%1»: кодировка %2, разделитель — %3.</translation>
     </message>
@@ -328,6 +242,362 @@ password N OUT.bin
     <message>
         <source>only columns that are passed over are filled, passed over</source>
         <translation>заполнены только пропускаемые столбцы; строка пропущена</translation>
+    </message>
+    <message numerus="yes">
+        <source>... and %n more line(s) like these</source>
+        <translation>
+            <numerusform>... и ещё %n строка такого рода</numerusform>
+            <numerusform>... и ещё %n строки такого рода</numerusform>
+            <numerusform>... и ещё %n строк такого рода</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Wrote %n student(s) to &quot;%1&quot; (table Students).</source>
+        <translation>
+            <numerusform>В «%1» (таблица Students) записан %n курсант.</numerusform>
+            <numerusform>В «%1» (таблица Students) записано %n курсанта.</numerusform>
+            <numerusform>В «%1» (таблица Students) записано %n курсантов.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n student(s) may not be able to sign in with the number on their card.</source>
+        <translation>
+            <numerusform>%n курсант, возможно, не сможет войти по номеру своей зачётки.</numerusform>
+            <numerusform>%n курсанта, возможно, не смогут войти по номерам своих зачёток.</numerusform>
+            <numerusform>%n курсантов, возможно, не смогут войти по номерам своих зачёток.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>there is no such file or folder</source>
+        <translation>нет такого файла или папки</translation>
+    </message>
+    <message>
+        <source>permission denied</source>
+        <translation>доступ запрещён</translation>
+    </message>
+    <message>
+        <source>no space left on the device</source>
+        <translation>на устройстве не осталось места</translation>
+    </message>
+    <message>
+        <source>the disk quota is used up</source>
+        <translation>дисковая квота исчерпана</translation>
+    </message>
+    <message>
+        <source>the file system is read-only</source>
+        <translation>файловая система только для чтения</translation>
+    </message>
+    <message>
+        <source>it is a folder</source>
+        <translation>это папка</translation>
+    </message>
+    <message>
+        <source>a part of the path is not a folder</source>
+        <translation>часть пути — не папка</translation>
+    </message>
+    <message>
+        <source>the name is too long</source>
+        <translation>имя слишком длинное</translation>
+    </message>
+    <message>
+        <source>input/output error</source>
+        <translation>ошибка ввода-вывода</translation>
+    </message>
+    <message>
+        <source>system error %1 (%2)</source>
+        <translation>системная ошибка %1 (%2)</translation>
+    </message>
+    <message>
+        <source>blanks around the name %1 removed</source>
+        <translation>пробелы вокруг имени %1 удалены</translation>
+    </message>
+    <message>
+        <source>blanks around the group %1 removed</source>
+        <translation>пробелы вокруг группы %1 удалены</translation>
+    </message>
+    <message>
+        <source>blanks around %1 removed</source>
+        <translation>пробелы вокруг %1 удалены</translation>
+    </message>
+    <message>
+        <source>the record-book number %1 ends in a decimal zero, as a spreadsheet writes a number it holds as a number; the card most likely reads it without; format the column as text, or give the workbook itself</source>
+        <translation>номер зачётной книжки %1 оканчивается десятичным нулём, как электронная таблица пишет число, которое хранит как число; в зачётке он, скорее всего, без него; задайте столбцу текстовый формат или укажите саму книгу</translation>
+    </message>
+    <message>
+        <source>the record-book number %1 is shorter than most (%2 digits): a spreadsheet that holds numbers drops their leading zeros; if the card reads more digits, format the column as text, or give the workbook itself</source>
+        <translation>номер зачётной книжки %1 короче большинства (у большинства цифр: %2): электронная таблица, хранящая номера как числа, отбрасывает ведущие нули; если в зачётке цифр больше, задайте столбцу текстовый формат или укажите саму книгу</translation>
+    </message>
+    <message>
+        <source>the record-book number %1 looks changed by a spreadsheet</source>
+        <translation>номер зачётной книжки %1, похоже, изменён электронной таблицей</translation>
+    </message>
+    <message>
+        <source>an empty line above the header, passed over</source>
+        <translation>пустая строка над заголовком, пропущена</translation>
+    </message>
+    <message>
+        <source>%1 above the header, passed over</source>
+        <translation>%1 над заголовком, пропущена</translation>
+    </message>
+    <message>
+        <source>no %1 in the list; left empty</source>
+        <translation>в списке нет %1; значения оставлены пустыми</translation>
+    </message>
+    <message>
+        <source>the record-book number %1 is in exponent form, as a spreadsheet shows a long number it holds as a number: its digits are lost. Format the column as text in the spreadsheet and type the numbers again, or give the workbook (.xlsx, .ods) itself</source>
+        <translation>номер зачётной книжки %1 записан в экспоненциальной форме, как электронная таблица показывает длинное число, которое хранит как число: его цифры потеряны. Задайте столбцу текстовый формат и введите номера заново или укажите саму книгу (.xlsx, .ods)</translation>
+    </message>
+    <message>
+        <source>cannot write &quot;%1&quot;: the name ends in a slash and names a folder, not a file</source>
+        <translation>не удаётся записать «%1»: имя оканчивается косой чертой и называет папку, а не файл</translation>
+    </message>
+    <message>
+        <source>cannot create a file beside &quot;%1&quot;</source>
+        <translation>не удалось создать файл рядом с «%1»</translation>
+    </message>
+    <message>
+        <source>cannot write &quot;%1&quot;</source>
+        <translation>не удаётся записать «%1»</translation>
+    </message>
+    <message>
+        <source>cannot put the new file in place at &quot;%1&quot;</source>
+        <translation>не удалось поставить новый файл на место «%1»</translation>
+    </message>
+    <message>
+        <source>the database would take %1 MiB; a file of this format holds at most %2 MiB</source>
+        <translation>база данных заняла бы %1 МиБ; файл этого формата вмещает не больше %2 МиБ</translation>
+    </message>
+    <message>
+        <source>
+students LIST OUT.mdb
+    Makes the Access 2000 database OUT.mdb, with the one table Students, from the class
+    list LIST, and says what it wrote and what it passed over.
+password N OUT.bin
+    Writes the trainer password file (vdmdat01.bin) holding the password N: digits only,
+    as the instructor types them into the password field, at most %1 of them, the number
+    at most 2147483647.
+
+The class list is an Excel workbook (.xlsx), an OpenDocument spreadsheet (.ods), or a
+spreadsheet saved as CSV or as Unicode text. A workbook is read from the first sheet shown
+that has a row naming a record-book column, every cell as the spreadsheet shows it (a
+number through its format: 00123 stays 00123); a date or a formula&apos;s error there is
+refused with the sheet and cell named. Old .xls workbooks, PDF documents and other files
+that are no class list are recognised and refused with how to save the list.
+
+In a CSV the encoding is found from the bytes: UTF-8 with or without byte-order mark,
+UTF-16 with byte-order mark (Unicode text), otherwise CP1251. The separator, comma,
+semicolon or tab, is found from the first line.
+
+The header, the first line that names a record-book column (title lines above it are
+passed over), names the columns in any order and any letter case (ё may be written е;
+blanks and full stops do not count):
+  StBook   record-book number, up to 50 characters; required.
+           Also: %2
+  StName   name, up to 255 characters; required.
+           Also: %3
+  StNum    number in the group, up to 50 characters.
+           Also: %4
+  GrNum    group, up to 100 characters.
+           Also: %5
+  StCount, GrCount  whole numbers (32-bit)
+Other columns are passed over; a missing column other than StBook and StName is left
+empty.
+
+Every further line is one student. A text may be written in double quotes, with a quote
+inside written twice (&quot;&quot;); a text that holds the separator needs them. An empty field
+without quotes leaves the value empty (Null); &quot;&quot; is an empty text. Blanks around a
+text are removed; empty lines and lines of empty fields are passed over. Record-book
+numbers that differ only in letter case are reported: only the first of them can sign
+in. So are numbers as a spreadsheet saves what it holds as numbers (2024.0, leading
+zeros lost); one in exponent form (1,2E+11) has lost its digits and is refused.
+
+Files are written completely or not at all: on any error nothing is written, a file
+already there stays as it was, and the exit status is 1 (2 for wrong usage).
+</source>
+        <translation>
+students СПИСОК OUT.mdb
+    Создаёт базу данных Access 2000 OUT.mdb с единственной таблицей Students из списка
+    группы СПИСОК и сообщает, что записано и что пропущено.
+password N OUT.bin
+    Записывает файл пароля тренера (vdmdat01.bin) с паролем N: только цифры, как
+    инструктор набирает их в поле пароля, не больше %1 цифр, число не больше 2147483647.
+
+Список группы — это книга Excel (.xlsx), таблица OpenDocument (.ods) или таблица,
+сохранённая как CSV или как «Текст в Юникоде». Книга читается с первого видимого листа,
+на котором есть строка со столбцом номеров зачётных книжек, каждая ячейка — такой, какой
+её показывает электронная таблица (число — в своём формате: 00123 остаётся 00123); дата
+или ошибка формулы там отвергаются с указанием листа и ячейки. Старые книги .xls,
+документы PDF и другие файлы, не являющиеся списком группы, распознаются и отвергаются с
+объяснением, как сохранить список.
+
+В CSV кодировка определяется по байтам: UTF-8 с меткой порядка байтов или без неё, UTF-16
+с меткой порядка байтов («Текст в Юникоде»), иначе CP1251. Разделитель — запятая, точка
+с запятой или табуляция — определяется по первой строке.
+
+Заголовок — первая строка, где назван столбец номера зачётки (строки названия над ним
+пропускаются), — называет столбцы в любом порядке и любом регистре букв (ё можно писать
+как е; пробелы и точки не учитываются):
+  StBook   номер зачётной книжки, до 50 символов; обязателен.
+           Также: %2
+  StName   фамилия, имя, отчество, до 255 символов; обязателен.
+           Также: %3
+  StNum    номер в группе, до 50 символов.
+           Также: %4
+  GrNum    группа, до 100 символов.
+           Также: %5
+  StCount, GrCount  целые числа (32 бита)
+Прочие столбцы пропускаются; недостающий столбец, кроме StBook и StName, остаётся
+пустым.
+
+Каждая следующая строка — один курсант. Текст можно заключить в двойные кавычки, а
+кавычку внутри него писать дважды (&quot;&quot;); текст, содержащий разделитель, должен быть в
+кавычках. Пустое поле без кавычек оставляет значение пустым (Null); &quot;&quot; — пустой текст.
+Пробелы по краям текста удаляются; пустые строки и строки из пустых полей пропускаются.
+О номерах зачётных книжек, отличающихся только регистром букв, сообщается: войти сможет
+только первый из этих курсантов. Сообщается и о номерах в том виде, в каком электронная
+таблица сохраняет хранимое как число (2024.0, потерянные ведущие нули); номер в
+экспоненциальной форме (1,2E+11) потерял цифры и не принимается.
+
+Файлы записываются целиком или не записываются вовсе: при любой ошибке ничего не
+записывается, уже существующий файл остаётся прежним, а код завершения равен 1 (2 при
+неверном вызове).
+</translation>
+    </message>
+    <message>
+        <source>Read the workbook &quot;%1&quot;: sheet &quot;%2&quot;.</source>
+        <translation>Прочитана книга «%1»: лист "%2".</translation>
+    </message>
+    <message>
+        <source>the workbook has more than %1 cells; that is no class list. Copy the list to a new workbook and give that</source>
+        <translation>в книге больше %1 ячеек; это не список группы. Скопируйте список в новую книгу и укажите её</translation>
+    </message>
+    <message>
+        <source>sheet &quot;%1&quot; has a cell past row %2 or column %3, more than the spreadsheets allow; the workbook is damaged</source>
+        <translation>на листе «%1» есть ячейка дальше строки %2 или столбца %3, чего электронные таблицы не допускают; книга повреждена</translation>
+    </message>
+    <message>
+        <source>the workbook&apos;s cells hold more than %1 MiB of text; that is no class list</source>
+        <translation>в ячейках книги больше %1 МиБ текста; это не список группы</translation>
+    </message>
+    <message>
+        <source>the workbook&apos;s part &quot;%1&quot; nests elements more than %2 deep; that is no class list</source>
+        <translation>в части «%1» книги элементы вложены глубже %2 уровней; это не список группы</translation>
+    </message>
+    <message>
+        <source>the workbook&apos;s part &quot;%1&quot; declares entities (line %2), which no workbook does; the file is damaged or made to harm</source>
+        <translation>в части «%1» книги объявлены сущности (строка %2), чего ни одна книга не делает; файл повреждён или составлен во вред</translation>
+    </message>
+    <message>
+        <source>the workbook is damaged: its part &quot;%1&quot; is no valid XML (line %2: %3); open it in the spreadsheet and save it again</source>
+        <translation>книга повреждена: ее часть «%1» — не правильный XML (строка %2: %3); откройте книгу в электронной таблице и сохраните заново</translation>
+    </message>
+    <message>
+        <source>this is an Excel 97-2003 workbook (.xls) or a workbook protected by a password, which cannot be read; open it in the spreadsheet and save it as an Excel workbook (.xlsx), without a password, or as CSV</source>
+        <translation>это книга Excel 97-2003 (.xls) или книга, защищённая паролем; такую прочитать нельзя. Откройте её в электронной таблице и сохраните как книгу Excel (.xlsx) без пароля или как CSV</translation>
+    </message>
+    <message>
+        <source>this is an Excel binary workbook (.xlsb), which cannot be read; open it in Excel and save it as an Excel workbook (.xlsx) or as CSV</source>
+        <translation>это двоичная книга Excel (.xlsb); такую прочитать нельзя. Откройте её в Excel и сохраните как книгу Excel (.xlsx) или как CSV</translation>
+    </message>
+    <message>
+        <source>this is an office document but no spreadsheet (a text or a presentation); copy the list into a spreadsheet and save it as .xlsx, .ods or CSV</source>
+        <translation>это офисный документ, но не электронная таблица (текст или презентация); скопируйте список в электронную таблицу и сохраните как .xlsx, .ods или CSV</translation>
+    </message>
+    <message>
+        <source>this is a zip archive but neither an Excel workbook (.xlsx) nor an OpenDocument spreadsheet (.ods); unpack it and give the class list inside, or save the list from the spreadsheet again</source>
+        <translation>это zip-архив, но не книга Excel (.xlsx) и не таблица OpenDocument (.ods); распакуйте его и укажите список группы из него или сохраните список из электронной таблицы заново</translation>
+    </message>
+    <message>
+        <source>this is a zip archive, as .xlsx and .ods workbooks are, but it is damaged or cut short; save the workbook again from the spreadsheet</source>
+        <translation>это zip-архив, как книги .xlsx и .ods, но он повреждён или обрезан; сохраните книгу из электронной таблицы заново</translation>
+    </message>
+    <message>
+        <source>this is a PDF document, which keeps no table to read; give the workbook the list was printed from, or save it as CSV</source>
+        <translation>это документ PDF, в нём нет таблицы, которую можно прочитать; укажите книгу, из которой список был напечатан, или сохраните его как CSV</translation>
+    </message>
+    <message>
+        <source>this is a Rich Text document (.rtf); copy the list into a spreadsheet and save it as .xlsx, .ods or CSV</source>
+        <translation>это документ RTF; скопируйте список в электронную таблицу и сохраните как .xlsx, .ods или CSV</translation>
+    </message>
+    <message>
+        <source>this is a web page or an XML file (it starts with &quot;&lt;&quot;), not a CSV; open it in the spreadsheet and save it as an Excel workbook (.xlsx) or as CSV</source>
+        <translation>это веб-страница или файл XML (он начинается с «&lt;»), а не CSV; откройте его в электронной таблице и сохраните как книгу Excel (.xlsx) или как CSV</translation>
+    </message>
+    <message>
+        <source>this is a picture, not a class list; give the workbook the list is kept in, or save it as CSV</source>
+        <translation>это изображение, а не список группы; укажите книгу, в которой ведётся список, или сохраните его как CSV</translation>
+    </message>
+    <message>
+        <source>this is a compressed archive (gzip, 7-Zip or RAR); unpack it and give the class list inside</source>
+        <translation>это сжатый архив (gzip, 7-Zip или RAR); распакуйте его и укажите список группы из него</translation>
+    </message>
+    <message>
+        <source>this is neither an Excel workbook (.xlsx) nor an OpenDocument spreadsheet (.ods)</source>
+        <translation>это не книга Excel (.xlsx) и не таблица OpenDocument (.ods)</translation>
+    </message>
+    <message>
+        <source>sheet &quot;%1&quot;, cell %2</source>
+        <translation>лист "%1", ячейка %2</translation>
+    </message>
+    <message>
+        <source>the workbook has no sheet that is shown</source>
+        <translation>в книге нет ни одного видимого листа</translation>
+    </message>
+    <message>
+        <source>no sheet of the workbook has a record-book column: the class list&apos;s header row must give one column one of the titles %1 (sheets read: %2)</source>
+        <translation>ни на одном листе книги нет столбца номеров зачётных книжек: в строке заголовков списка один из столбцов должен называться одним из %1 (прочитаны листы: %2)</translation>
+    </message>
+    <message>
+        <source>a date (%1) where a record-book number belongs: the spreadsheet took the number for a date and keeps no digits of it. Format the column as text and type the number again</source>
+        <translation>дата (%1) вместо номера зачётной книжки: электронная таблица приняла номер за дату и не хранит его цифр. Задайте столбцу текстовый формат и введите номер заново</translation>
+    </message>
+    <message>
+        <source>the formula&apos;s result is the error %1; correct the formula or type the value</source>
+        <translation>результат формулы — ошибка %1; исправьте формулу или введите значение</translation>
+    </message>
+    <message>
+        <source>a formula whose result the workbook does not keep; open the workbook in the spreadsheet and save it again</source>
+        <translation>формула, результат которой в книге не сохранён; откройте книгу в электронной таблице и сохраните заново</translation>
+    </message>
+    <message>
+        <source>sheet &quot;%1&quot;, row %2</source>
+        <translation>лист "%1", строка %2</translation>
+    </message>
+    <message>
+        <source>the workbook has more than %1 different texts; that is no class list</source>
+        <translation>в книге больше %1 разных текстов; это не список группы</translation>
+    </message>
+    <message>
+        <source>the workbook is damaged: its part &quot;%1&quot; names a text it does not hold (line %2); open it in the spreadsheet and save it again</source>
+        <translation>книга повреждена: ее часть «%1» ссылается на текст, которого в книге нет (строка %2); откройте книгу в электронной таблице и сохраните заново</translation>
+    </message>
+    <message>
+        <source>the workbook is damaged: its part &quot;%1&quot; holds a number that is none (line %2); open it in the spreadsheet and save it again</source>
+        <translation>книга повреждена: в ее части «%1» число записано неправильно (строка %2); откройте книгу в электронной таблице и сохраните заново</translation>
+    </message>
+    <message>
+        <source>the workbook is damaged: its part &quot;%1&quot; holds a cell name that is none (line %2); open it in the spreadsheet and save it again</source>
+        <translation>книга повреждена: в ее части «%1» неправильное имя ячейки (строка %2); откройте книгу в электронной таблице и сохраните заново</translation>
+    </message>
+    <message>
+        <source>the workbook is damaged: its part &quot;%1&quot; cannot be read (%2); open it in the spreadsheet and save it again</source>
+        <translation>книга повреждена: ее часть «%1» не читается (%2); откройте книгу в электронной таблице и сохраните заново</translation>
+    </message>
+    <message>
+        <source>the workbook is damaged: its part &quot;%1&quot; is missing; open it in the spreadsheet and save it again</source>
+        <translation>книга повреждена: в ней нет части «%1»; откройте книгу в электронной таблице и сохраните заново</translation>
+    </message>
+    <message>
+        <source>the workbook is protected by a password; save it again without one</source>
+        <translation>книга защищена паролем; сохраните её заново без пароля</translation>
+    </message>
+    <message>
+        <source>the workbook&apos;s parts inflate to more than %1 MiB in all; that is no class list (a class list of ten thousand students is a few MiB)</source>
+        <translation>части книги распаковываются в сумме больше чем в %1 МиБ; это не список группы (список из десяти тысяч курсантов занимает несколько МиБ)</translation>
+    </message>
+    <message>
+        <source>the workbook&apos;s part &quot;%1&quot; inflates to more than %2 MiB; that is no class list (a class list of ten thousand students is a few MiB)</source>
+        <translation>часть «%1» книги распаковывается больше чем в %2 МиБ; это не список группы (список из десяти тысяч курсантов занимает несколько МиБ)</translation>
     </message>
 </context>
 </TS>

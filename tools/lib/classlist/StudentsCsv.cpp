@@ -10,6 +10,7 @@
 #include "Cp1251.h"
 #include "Int32Text.h"
 #include "JetText.h"
+#include "NumberDamage.h"
 #include "Utf8.h"
 
 namespace jetwriter {
@@ -17,11 +18,7 @@ namespace {
 
 constexpr std::size_t kStBook = 0;
 
-struct Field {
-    std::string text;
-    bool quoted = false;
-    std::size_t line = 0;
-};
+using Field = ClassListCell;
 
 // A field's text for a message: printable ASCII and valid UTF-8 as they are, other bytes as
 // \xNN, cut after 40 characters.
@@ -97,18 +94,18 @@ char findSeparator(std::string_view s) {
 
 // Splits the text into records of fields. Line numbers count every line end, also those
 // inside quoted fields.
-class Scanner {
+class Scanner : public ClassListRows {
 public:
     Scanner(std::string_view s, char separator) : s_(s), sep_(separator) {}
 
     // The next record, skipping empty lines; false at the end of the text.
-    bool next(std::vector<Field>& fields, std::size_t& recordLine) {
+    bool next(ClassListRow& row) override {
         while (pos_ < s_.size() && isLineEnd(s_[pos_])) skipLineEnd();
         if (pos_ >= s_.size()) return false;
-        fields.clear();
-        recordLine = line_;
+        row.cells.clear();
+        row.line = line_;
         for (;;) {
-            fields.push_back(readField(fields.size() + 1));
+            row.cells.push_back(readField(row.cells.size() + 1));
             if (pos_ < s_.size() && s_[pos_] == sep_) {
                 ++pos_;
                 continue;
@@ -118,10 +115,11 @@ public:
         }
     }
 
-    // Names of the file's columns, for messages; filled in once the header is read.
-    std::vector<std::string> columnNames;
+    void nameColumns(const std::vector<std::string>& names) override { columnNames = names; }
 
 private:
+    std::vector<std::string> columnNames;
+
     static bool isLineEnd(char c) { return c == '\n' || c == '\r'; }
 
     void skipLineEnd() {
@@ -320,9 +318,58 @@ bool allBlank(const std::vector<Field>& fields) {
 
 // The record-book number as the sign-in compares it: CP1251, letters folded.
 std::string signInKey(const std::string& utf8) {
-    std::string key = cp1251::fromUtf8(utf8);
-    for (char& c : key) c = static_cast<char>(cp1251::foldCase(static_cast<unsigned char>(c)));
-    return key;
+    return cp1251::folded(cp1251::fromUtf8(utf8));
+}
+
+bool namesRecordBook(const std::vector<Field>& fields) {
+    return std::any_of(fields.begin(), fields.end(), [](const Field& f) {
+        return columnForTitle(trimBlanks(f.text)) == kStBook;
+    });
+}
+
+// A line above the header, for the report: its filled fields, as the line shows them.
+std::string lineText(const std::vector<Field>& fields) {
+    std::string out;
+    for (const Field& f : fields) {
+        const std::string_view t = trimBlanks(f.text);
+        if (t.empty()) continue;
+        if (!out.empty()) out += " ";
+        out += t;
+    }
+    return out;
+}
+
+const char* trimmedText(std::size_t column) {
+    switch (column) {
+        case kStBook:
+            return JW_TR("jetwriter",
+                         "blanks around the record-book number %1 removed (a typed number never "
+                         "has them)");
+        case 1: return JW_TR("jetwriter", "blanks around the name %1 removed");
+        case 3: return JW_TR("jetwriter", "blanks around the group %1 removed");
+        default: return JW_TR("jetwriter", "blanks around %1 removed");
+    }
+}
+
+Message damageText(const DamagedNumber& d, const std::string& number) {
+    switch (d.damage) {
+        case NumberDamage::DecimalZero:
+            return {JW_TR("jetwriter",
+                          "the record-book number %1 ends in a decimal zero, as a spreadsheet "
+                          "writes a number it holds as a number; the card most likely reads it "
+                          "without; format the column as text, or give the workbook itself"),
+                    {shown(number)}};
+        case NumberDamage::LeadingZerosLost:
+            return {JW_TR("jetwriter",
+                          "the record-book number %1 is shorter than most (%2 digits): a "
+                          "spreadsheet that holds numbers drops their leading zeros; if the card "
+                          "reads more digits, format the column as text, or give the workbook "
+                          "itself"),
+                    {shown(number), std::to_string(d.usualDigits)}};
+        case NumberDamage::ExponentForm: break;
+    }
+    return {JW_TR("jetwriter", "the record-book number %1 looks changed by a spreadsheet"),
+            {shown(number)}};
 }
 
 }  // namespace
@@ -340,35 +387,92 @@ Table studentsTable() {
                  {}};
 }
 
-ClassList readClassList(std::string_view bytes) {
-    ClassList list;
-    DecodedText decoded = decodeClassList(bytes);
-    list.encoding = decoded.encoding;
-    const std::string& text = decoded.utf8;
-    list.separator = findSeparator(text);
+std::size_t studentsAtRisk(const ClassList& list) {
+    using Kind = ClassListNote::Kind;
+    std::vector<std::size_t> lines;
+    for (const ClassListNote& n : list.notes)
+        if (n.kind == Kind::NoRecordBook || n.kind == Kind::Duplicate ||
+            n.kind == Kind::DamagedNumber)
+            lines.push_back(n.line);
+    std::sort(lines.begin(), lines.end());
+    return static_cast<std::size_t>(std::unique(lines.begin(), lines.end()) - lines.begin());
+}
+
+void readClassListRows(ClassListRows& rows, ClassList& list) {
+    using Kind = ClassListNote::Kind;
     list.table = studentsTable();
     const auto& columns = list.table.columns;
     auto& notes = list.notes;
 
-    Scanner scanner(text, list.separator);
-    std::vector<Field> fields;
-    std::size_t line = 1;
-    if (!scanner.next(fields, line))
+    // The header: the first row naming a record-book column; the rows above it are a title
+    // and its blank lines. Without one, the first row is taken and says what it lacks.
+    ClassListRow row;
+    std::optional<ClassListRow> first;
+    std::vector<ClassListNote> above;
+    bool found = false;
+    while (rows.next(row)) {
+        if (!first) first = row;
+        if (namesRecordBook(row.cells)) {
+            found = true;
+            break;
+        }
+        if (allBlank(row.cells))
+            above.push_back(
+                {Kind::AboveHeader,
+                 row.line,
+                 0,
+                 "",
+                 {JW_TR("jetwriter", "an empty line above the header, passed over"), {}}});
+        else
+            above.push_back({Kind::AboveHeader,
+                             row.line,
+                             0,
+                             "",
+                             {JW_TR("jetwriter", "%1 above the header, passed over"),
+                              {shown(lineText(row.cells))}}});
+    }
+    if (!first)
         throw CsvError(1, 0, "",
                        {JW_TR("jetwriter",
                               "the file is empty; its first line must name the columns, such "
                               "as StBook,StName,StNum,GrNum,StCount,GrCount"),
                         {}});
-    const ColumnMap map = readHeader(fields, line, list.table, notes);
-    const std::size_t width = fields.size();
-    scanner.columnNames.assign(width, "");
+    if (!found) row = *first;  // throws below: it names no record-book column
+    std::vector<ClassListNote> headerNotes;
+    const ColumnMap map = readHeader(row.cells, row.line, list.table, headerNotes);
+    notes = std::move(above);
+    std::vector<std::string> missingCounts;
+    for (ClassListNote& n : headerNotes) {
+        if (n.kind == Kind::ColumnMissing && (n.text.args == std::vector<std::string>{"StCount"} ||
+                                              n.text.args == std::vector<std::string>{"GrCount"}))
+            missingCounts.push_back(n.text.args.front());
+        else
+            notes.push_back(std::move(n));
+    }
+    if (!missingCounts.empty()) {
+        std::string names;
+        for (const std::string& n : missingCounts) names += (names.empty() ? "" : ", ") + n;
+        notes.push_back({Kind::CountsMissing,
+                         row.line,
+                         0,
+                         "",
+                         {JW_TR("jetwriter", "no %1 in the list; left empty"), {names}}});
+    }
+    const std::size_t width = row.cells.size();
+    std::vector<std::string> columnNames(width);
     for (std::size_t c = 0; c < map.size(); ++c)
-        if (map[c]) scanner.columnNames[*map[c]] = columns[c].name;
+        if (map[c]) columnNames[*map[c]] = columns[c].name;
+    rows.nameColumns(columnNames);
 
     std::unordered_map<std::string, std::size_t> firstLineOf;
-    while (scanner.next(fields, line)) {
+    std::vector<std::string> books;  // each row's record-book number, for the damage patterns
+    std::vector<std::size_t> bookLines;
+    const std::size_t bookColumn = *map[kStBook] + 1;
+    while (rows.next(row)) {
+        std::vector<Field>& fields = row.cells;
+        const std::size_t line = row.line;
         if (allBlank(fields)) {
-            notes.push_back({ClassListNote::Kind::EmptyLine,
+            notes.push_back({Kind::EmptyLine,
                              line,
                              0,
                              "",
@@ -376,7 +480,7 @@ ClassList readClassList(std::string_view bytes) {
             continue;
         }
         if (fields.size() < width)
-            throw CsvError(line, fields.size() + 1, scanner.columnNames[fields.size()],
+            throw CsvError(line, fields.size() + 1, columnNames[fields.size()],
                            {JW_TR("jetwriter",
                                   "missing: the line has %1 fields where the header has %2; "
                                   "check the separators on this line (a text that holds the "
@@ -396,7 +500,7 @@ ClassList readClassList(std::string_view bytes) {
         if (std::all_of(map.begin(), map.end(),
                         [&](const auto& j) { return !j || trimBlanks(fields[*j].text).empty(); })) {
             notes.push_back(
-                {ClassListNote::Kind::EmptyLine,
+                {Kind::EmptyLine,
                  line,
                  0,
                  "",
@@ -404,33 +508,39 @@ ClassList readClassList(std::string_view bytes) {
                   {}}});
             continue;
         }
-        Row row(columns.size());
+        Row values(columns.size());
         for (std::size_t c = 0; c < columns.size(); ++c) {
             if (!map[c]) continue;
             Field& f = fields[*map[c]];
-            if (c == kStBook) {
+            if (columns[c].type == ColumnType::Text) {
                 const std::string_view trimmed = trimBlanks(f.text);
                 if (trimmed.size() != f.text.size()) {
-                    notes.push_back(
-                        {ClassListNote::Kind::BlanksTrimmed,
-                         line,
-                         *map[c] + 1,
-                         columns[c].name,
-                         {JW_TR("jetwriter",
-                                "blanks around the record-book number %1 removed (a typed "
-                                "number never has them)"),
-                          {shown(f.text)}}});
+                    notes.push_back({Kind::BlanksTrimmed,
+                                     line,
+                                     *map[c] + 1,
+                                     columns[c].name,
+                                     {trimmedText(c), {shown(f.text)}}});
                     f.text = std::string(trimmed);
                 }
             }
-            row[c] = columns[c].type == ColumnType::Text ? textValue(f, columns[c], *map[c] + 1)
-                                                         : countValue(f, columns[c], *map[c] + 1);
+            if (c == kStBook && inExponentForm(f.text))
+                throw CsvError(
+                    f.line, *map[c] + 1, columns[c].name,
+                    {JW_TR("jetwriter",
+                           "the record-book number %1 is in exponent form, as a spreadsheet "
+                           "shows a long number it holds as a number: its digits are lost. "
+                           "Format the column as text in the spreadsheet and type the numbers "
+                           "again, or give the workbook (.xlsx, .ods) itself"),
+                     {shown(f.text)}});
+            values[c] = columns[c].type == ColumnType::Text
+                            ? textValue(f, columns[c], *map[c] + 1)
+                            : countValue(f, columns[c], *map[c] + 1);
         }
-        const std::size_t bookColumn = *map[kStBook] + 1;
-        const std::string* book = row[kStBook] ? std::get_if<std::string>(&*row[kStBook]) : nullptr;
+        const std::string* book =
+            values[kStBook] ? std::get_if<std::string>(&*values[kStBook]) : nullptr;
         if (!book || book->empty()) {
             notes.push_back(
-                {ClassListNote::Kind::NoRecordBook,
+                {Kind::NoRecordBook,
                  line,
                  bookColumn,
                  "StBook",
@@ -438,7 +548,7 @@ ClassList readClassList(std::string_view bytes) {
         } else {
             const auto [at, isNew] = firstLineOf.emplace(signInKey(*book), line);
             if (!isNew)
-                notes.push_back({ClassListNote::Kind::Duplicate,
+                notes.push_back({Kind::Duplicate,
                                  line,
                                  bookColumn,
                                  "StBook",
@@ -446,9 +556,45 @@ ClassList readClassList(std::string_view bytes) {
                                         "the record-book number %1 is on line %2 already (letter "
                                         "case aside); only the student on line %2 can sign in"),
                                   {shown(*book), std::to_string(at->second)}}});
+            books.push_back(*book);
+            bookLines.push_back(line);
         }
-        list.table.rows.push_back(std::move(row));
+        list.table.rows.push_back(std::move(values));
     }
+
+    const std::vector<std::string_view> numbers(books.begin(), books.end());
+    for (const DamagedNumber& d : findNumberDamage(numbers))
+        notes.push_back({Kind::DamagedNumber, bookLines[d.index], bookColumn, "StBook",
+                         damageText(d, books[d.index])});
+}
+
+ClassList readClassList(std::string_view bytes) {
+    ClassList list;
+    DecodedText decoded = decodeClassList(bytes);
+    list.encoding = decoded.encoding;
+    const std::string& text = decoded.utf8;
+    // The first line's separator, unless a title line above the header misleads it: then the
+    // first of the others under which a line names a record-book column.
+    const char firstGuess = findSeparator(text);
+    list.separator = firstGuess;
+    auto findsHeader = [&](char separator) {
+        Scanner scanner(text, separator);
+        ClassListRow row;
+        try {
+            while (scanner.next(row))
+                if (namesRecordBook(row.cells)) return true;
+        } catch (const CsvError&) {
+        }
+        return false;
+    };
+    if (!findsHeader(firstGuess))
+        for (const char other : {',', ';', '\t'})
+            if (other != firstGuess && findsHeader(other)) {
+                list.separator = other;
+                break;
+            }
+    Scanner scanner(text, list.separator);
+    readClassListRows(scanner, list);
     return list;
 }
 

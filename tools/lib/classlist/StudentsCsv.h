@@ -21,10 +21,13 @@ struct ClassListNote {
     enum class Kind {
         ColumnPassedOver,  // a column the table has no place for
         ColumnMissing,     // a column the table has, left empty
+        CountsMissing,     // no StCount, GrCount or neither: left empty, as lists usually are
+        AboveHeader,       // a title or empty line above the header, passed over
         EmptyLine,         // a line of empty fields, passed over
-        BlanksTrimmed,     // blanks around a record-book number, removed
+        BlanksTrimmed,     // blanks around a record-book number, a name or a group, removed
         NoRecordBook,      // a student without a record-book number
         Duplicate,         // a record-book number already on an earlier line
+        DamagedNumber,     // a record-book number as a spreadsheet changes numbers
     };
     Kind kind;
     std::size_t line;
@@ -40,15 +43,46 @@ struct ClassList {
     std::vector<ClassListNote> notes;
 };
 
+// Students who may not sign in with the number on their card, as the notes show them.
+std::size_t studentsAtRisk(const ClassList& list);
+
+// A cell of a class list as a CSV line or a sheet's row holds it, before it is read as a value.
+struct ClassListCell {
+    std::string text;      // UTF-8
+    bool quoted = false;   // an empty quoted cell is an empty text, an empty bare one Null
+    std::size_t line = 0;  // where the cell starts (quoted text may run over several lines)
+};
+
+struct ClassListRow {
+    std::size_t line = 0;
+    std::vector<ClassListCell> cells;
+};
+
+// Rows of text cells, one by one; a wholly empty line is no row.
+class ClassListRows {
+public:
+    virtual ~ClassListRows() = default;
+    virtual bool next(ClassListRow& row) = 0;
+    // The file's column names once the header is known, for the messages of later rows.
+    virtual void nameColumns(const std::vector<std::string>& names) { (void)names; }
+};
+
+// What is the same whatever file the cells come from: the header found below any title lines
+// (the first row with a record-book title, else the first row), the columns mapped by their
+// titles, blanks trimmed, values checked, notes made. Fills `list.table` and `list.notes`;
+// throws CsvError as readClassList does.
+void readClassListRows(ClassListRows& rows, ClassList& list);
+
 // Reads a class list as spreadsheets save it. The encoding comes from the bytes (see
-// TextEncoding.h); lines end in LF, CR LF or CR. The first line that is not empty is the header:
-// its separator (comma, semicolon or tab, whichever it holds most of; comma when none) separates
-// every line, and its titles name the columns in any order (see ColumnTitles.h). A text may be
+// TextEncoding.h); lines end in LF, CR LF or CR. The separator is comma, semicolon or tab: the
+// one the first line holds most of (comma when none), unless only another finds a header. The
+// header is the first line that names a record-book column (else the first line); its titles
+// name the columns in any order (see ColumnTitles.h). A text may be
 // in double quotes (a quote inside doubled) or bare; an empty field without quotes is Null and ""
 // is an empty text. Counts are decimal integers in the signed 32-bit range, quoted or not, or
-// empty for Null. Record-book numbers lose the blanks at both ends; empty lines and lines of
-// empty fields are passed over. Any other input throws CsvError; it never reads outside `bytes`,
-// whatever they are.
+// empty for Null. Texts lose the blanks at both ends; empty lines and lines of empty fields are
+// passed over. A record-book number in exponent form is refused: its digits are lost. Any other
+// input throws CsvError; it never reads outside `bytes`, whatever they are.
 ClassList readClassList(std::string_view bytes);
 
 // The table of readClassList.

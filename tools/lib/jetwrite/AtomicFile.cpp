@@ -17,7 +17,7 @@ namespace {
 constexpr std::size_t kBufferSize = 1 << 16;
 
 std::string describe(const std::filesystem::path& p) {
-    return "\"" + p.string() + "\"";
+    return p.string();
 }
 
 std::string uniqueSuffix() {
@@ -33,7 +33,10 @@ std::string uniqueSuffix() {
 
 AtomicFile::AtomicFile(std::filesystem::path target) : target_(std::move(target)) {
     if (target_.filename().empty())
-        throw Error("cannot write " + describe(target_) + ": not a file name");
+        throw Error(
+            {JW_TR("jetwriter",
+                   "cannot write \"%1\": the name ends in a slash and names a folder, not a file"),
+             {describe(target_)}});
     for (int attempt = 0; attempt < 100; ++attempt) {
         temp_ = target_.parent_path() / ("." + target_.filename().string() + uniqueSuffix());
         fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -45,7 +48,8 @@ AtomicFile::AtomicFile(std::filesystem::path target) : target_(std::move(target)
     }
     const int err = errno;
     temp_.clear();
-    throw Error("cannot create a file beside " + describe(target_) + ": " + std::strerror(err));
+    throw Error({JW_TR("jetwriter", "cannot create a file beside \"%1\""), {describe(target_)}},
+                err);
 }
 
 AtomicFile::~AtomicFile() {
@@ -73,9 +77,9 @@ void AtomicFile::writeAll(std::string_view bytes) {
         const ssize_t n = ::write(fd_, p, left);
         if (n < 0) {
             if (errno == EINTR) continue;
-            fail("cannot write " + describe(target_), errno);
+            fail(JW_TR("jetwriter", "cannot write \"%1\""), errno);
         }
-        if (n == 0) fail("cannot write " + describe(target_), EIO);
+        if (n == 0) fail(JW_TR("jetwriter", "cannot write \"%1\""), EIO);
         p += n;
         left -= static_cast<std::size_t>(n);
     }
@@ -84,18 +88,19 @@ void AtomicFile::writeAll(std::string_view bytes) {
 void AtomicFile::commit() {
     if (fd_ < 0) throw Error("cannot write " + describe(target_) + ": file already closed");
     flush();
-    if (::fsync(fd_) != 0 && errno != EINVAL) fail("cannot write " + describe(target_), errno);
+    if (::fsync(fd_) != 0 && errno != EINVAL)
+        fail(JW_TR("jetwriter", "cannot write \"%1\""), errno);
     const int fd = fd_;
     fd_ = -1;
-    if (::close(fd) != 0) fail("cannot write " + describe(target_), errno);
+    if (::close(fd) != 0) fail(JW_TR("jetwriter", "cannot write \"%1\""), errno);
     if (::rename(temp_.c_str(), target_.c_str()) != 0)
-        fail("cannot put the new file in place at " + describe(target_), errno);
+        fail(JW_TR("jetwriter", "cannot put the new file in place at \"%1\""), errno);
     temp_.clear();
 }
 
-void AtomicFile::fail(const std::string& what, int err) {
+void AtomicFile::fail(const char* text, int err) {
     discard();
-    throw Error(what + ": " + std::strerror(err));
+    throw Error({text, {describe(target_)}}, err);
 }
 
 void AtomicFile::discard() noexcept {

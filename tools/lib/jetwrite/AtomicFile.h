@@ -24,7 +24,7 @@ public:
 private:
     void flush();
     void writeAll(std::string_view bytes);
-    [[noreturn]] void fail(const std::string& what, int err);
+    [[noreturn]] void fail(const char* text, int err);  // text: JW_TR, %1 the target
     void discard() noexcept;
 
     std::filesystem::path target_;

@@ -418,9 +418,11 @@ void placePages(Layout& layout) {
             t.windows.emplace_back(w, static_cast<std::uint32_t>(next++));
     }
     if (next > f.maxPages)
-        throw Error("the database would take " + std::to_string(next * f.pageSize / (1 << 20)) +
-                    " MiB; a file of this format holds at most " +
-                    std::to_string(std::uint64_t{f.maxPages} * f.pageSize / (1 << 20)) + " MiB");
+        throw Error({JW_TR("jetwriter",
+                           "the database would take %1 MiB; a file of this format holds at most "
+                           "%2 MiB"),
+                     {std::to_string(next * f.pageSize / (1 << 20)),
+                      std::to_string(std::uint64_t{f.maxPages} * f.pageSize / (1 << 20))}});
     layout.pageCount = static_cast<std::uint32_t>(next);
 }
 

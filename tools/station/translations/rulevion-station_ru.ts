@@ -20,7 +20,7 @@
         <translation>%1: база данных на диске D:</translation>
     </message>
     <message>
-        <source>%1 is missing or cannot be read: copy it from the station's set-up into the station folder</source>
+        <source>%1 is missing or cannot be read: copy it from the station&apos;s set-up into the station folder</source>
         <translation>%1 нет или его нельзя прочитать: скопируйте его из установки станции в папку станции</translation>
     </message>
     <message>
@@ -40,8 +40,20 @@
         <translation>VDM_DRIVES не задана, поэтому диски находятся в /mnt</translation>
     </message>
     <message>
-        <source>drive %1 is the folder %2, which does not exist (%3): create it, or set drives= in the station's configuration</source>
-        <translation>диск %1 — это папка %2, которой нет (%3): создайте ее или задайте drives= в настройках станции</translation>
+        <source>drive %1 is the share %2, which is not mounted on %3, where the system's mount table (fstab) puts it: mount it with: sudo mount %4</source>
+        <translation>диск %1 — это общий ресурс %2, который не подключен к %3, куда его подключает системная таблица (fstab): подключите его командой sudo mount %4</translation>
+    </message>
+    <message>
+        <source>drive %1 is the folder %2, which does not exist (%3): %4 chooses drive %1 (its third line); if that is the wrong drive, correct the line (1 for C:, 0 for D:), else create the folder or set drives= in the station's configuration%5</source>
+        <translation>диск %1 — это папка %2, которой нет (%3): %4 выбирает диск %1 (третья строка); если диск не тот, исправьте строку (1 — C:, 0 — D:), иначе создайте папку или задайте drives= в настройках станции%5</translation>
+    </message>
+    <message>
+        <source>. The database is on drive %1 (%2): the third line should be %3</source>
+        <translation>. База данных есть на диске %1 (%2): третья строка должна быть %3</translation>
+    </message>
+    <message>
+        <source>drive %1 is the folder %2, which is empty: the share that holds the database is not mounted there. Mount it (for example: sudo mount %3, with its line in /etc/fstab), then check again</source>
+        <translation>диск %1 — это папка %2, и она пуста: общий ресурс с базой данных к ней не подключен. Подключите его (например, sudo mount %3, со строкой в /etc/fstab) и проверьте снова</translation>
     </message>
     <message>
         <source>drive %1 is the folder %2</source>
@@ -52,8 +64,16 @@
         <translation>базы данных %1 нет (нет %2): запишите ее командой rulevion-jetwriter students</translation>
     </message>
     <message>
-        <source>the database %1 is not a file that can be read: replace it, or let the station's user read it</source>
+        <source>the database %1 is not a file that can be read: replace it, or let the station&apos;s user read it</source>
         <translation>база данных %1 — не файл, который можно прочитать: замените ее или дайте пользователю станции право чтения</translation>
+    </message>
+    <message>
+        <source>the database %1 cannot be read (%2)</source>
+        <translation>базу данных %1 нельзя прочитать (%2)</translation>
+    </message>
+    <message>
+        <source>owner %1, mode %2; the station's user %3 cannot read it: sudo chown %3 %4, or sudo chmod a+r %4</source>
+        <translation>владелец %1, права %2; пользователь станции %3 не может его прочитать: sudo chown %3 %4 или sudo chmod a+r %4</translation>
     </message>
     <message>
         <source>database file %1</source>
@@ -115,6 +135,10 @@
         <source>record-book numbers with blanks at the start or end, which nobody types: %1; correct the class list</source>
         <translation>номера зачетных книжек с пробелами в начале или в конце, их никто не наберет: %1; исправьте список группы</translation>
     </message>
+    <message>
+        <source>record-book numbers as a spreadsheet writes numbers it holds as numbers (exponent form, a decimal zero, fewer digits than most: leading zeros lost), which the cards most likely read otherwise: %1; format the record-book column as text and write the database again</source>
+        <translation>номера зачетных книжек в том виде, в каком электронная таблица пишет хранимые как числа значения (экспоненциальная форма, десятичный ноль, цифр меньше, чем у большинства: потеряны ведущие нули), а в зачетках они, скорее всего, другие: %1; задайте столбцу номеров текстовый формат и запишите базу данных заново</translation>
+    </message>
     <message numerus="yes">
         <source>%n student(s) without a record-book number, who cannot sign in: correct the class list</source>
         <translation>
@@ -122,6 +146,10 @@
             <numerusform>%n курсанта без номера зачетной книжки не смогут войти: исправьте список группы</numerusform>
             <numerusform>%n курсантов без номера зачетной книжки не смогут войти: исправьте список группы</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>%1 exists but cannot be read, so the trainer's button ends the program (%2)</source>
+        <translation>%1 есть, но его нельзя прочитать, поэтому кнопка «Т р е н е р» завершит программу (%2)</translation>
     </message>
     <message>
         <source>%1 is missing or cannot be read, so the trainer's button ends the program: write it with rulevion-jetwriter password</source>
@@ -168,15 +196,15 @@
         <translation>программа просмотра PDF %1</translation>
     </message>
     <message>
-        <source>run as root, the check cannot tell whether the station's user may write: run it as that user</source>
+        <source>run as root, the check cannot tell whether the station&apos;s user may write: run it as that user</source>
         <translation>при запуске от root проверка не может узнать, может ли писать пользователь станции: запустите ее от его имени</translation>
     </message>
     <message>
-        <source>the station folder is not writable, so no decision and no sign-in can be written: let the station's user write in it</source>
+        <source>the station folder is not writable, so no decision and no sign-in can be written: let the station&apos;s user write in it</source>
         <translation>в папку станции нельзя писать, поэтому ни решение, ни запись о входе не будут записаны: дайте пользователю станции право записи</translation>
     </message>
     <message>
-        <source>%1 cannot be written: remove it, or let the station's user write it</source>
+        <source>%1 cannot be written: remove it, or let the station&apos;s user write it</source>
         <translation>в %1 нельзя писать: удалите его или дайте пользователю станции право записи</translation>
     </message>
     <message>
@@ -203,8 +231,8 @@
         <translation>pause — число секунд от 0 до 3600</translation>
     </message>
     <message>
-        <source>unknown key "%1"</source>
-        <translation>неизвестный ключ "%1"</translation>
+        <source>unknown key &quot;%1&quot;</source>
+        <translation>неизвестный ключ &quot;%1&quot;</translation>
     </message>
     <message>
         <source>not a KEY=VALUE line</source>
@@ -216,10 +244,19 @@
     </message>
 </context>
 <context>
+    <name>Log</name>
+    <message>
+        <source>%1: the log file %2 cannot be written
+</source>
+        <translation>%1: файл журнала %2 не удается записать
+</translation>
+    </message>
+</context>
+<context>
     <name>Main</name>
     <message>
         <source>%1: %2
-Try '%1 --help'.
+Try &apos;%1 --help&apos;.
 </source>
         <translation>%1: %2
 Подробнее: «%1 --help».
@@ -232,10 +269,6 @@ Try '%1 --help'.
     <message>
         <source>unknown option %1</source>
         <translation>неизвестный параметр %1</translation>
-    </message>
-    <message>
-        <source>say check or run</source>
-        <translation>укажите check или run</translation>
     </message>
     <message>
         <source>unknown command %1</source>
@@ -264,48 +297,239 @@ Try '%1 --help'.
 </translation>
     </message>
     <message>
+        <source>no station folder: name one, or set folder= in %1</source>
+        <translation>нет папки станции: укажите ее или задайте folder= в %1</translation>
+    </message>
+    <message>
         <source>Usage: %1 [--config FILE] check [FOLDER]
        %1 [--config FILE] run [FOLDER]
+       %1 [--config FILE] session [FOLDER]
+       %1 log
        %1 --help | --version
 
-check  tests the station in FOLDER (default: the current folder) along the
-       program's own road: monitor file, drive, database, table Students,
-       password file, help document and its viewer, a writable folder. One
-       line per check. Exit status 0 when a student can sign in, 1 otherwise.
-       Nothing in the folder is changed.
+check  tests the station in FOLDER (default: folder= of the configuration,
+       else the current folder) along the program's own road: monitor
+       file, drive, database, table Students, password file, help document
+       and its viewer, a writable folder. One line per check. Exit status 0
+       when a student can sign in, 1 otherwise. Nothing in the folder is
+       changed.
 run    the station's shell: starts the menu in FOLDER (default: folder= of the
        configuration), runs the command the configuration names for its
        decision and starts the menu again, until the menu decides to leave.
-       Problems go to stderr and the system log.
+       Problems go to stderr, the system log and the log file. Never as root.
+session  the X session &quot;Rulevion station&quot; (rulevion-station-session): sets the
+       keyboard layouts (layouts=, layout-switch=), starts the window manager
+       (window-manager=) and runs the shell with RULEVION_SESSION=1; when it
+       ends, so does everything it started.
+log    shows the log file, %3.
 
 --config FILE  read FILE instead of %2
-               and ~/.config/rulevion/station.conf
+               and ~/.config/rulevion/station.conf (the latter wins)
+
+A FOLDER given here, and VDM_DRIVES in the environment, win over the
+configuration's folder= and drives=.
 
 Exit status 2: a usage error.
 </source>
         <translation>Использование: %1 [--config ФАЙЛ] check [ПАПКА]
        %1 [--config ФАЙЛ] run [ПАПКА]
+       %1 [--config ФАЙЛ] session [ПАПКА]
+       %1 log
        %1 --help | --version
 
-check  проверяет станцию в ПАПКЕ (по умолчанию текущей) по пути самой
-       программы: файл монитора, диск, база данных, таблица Students, файл
-       пароля, справка и программа ее просмотра, право записи в папку. По
-       строке на проверку. Код выхода 0, если курсант может войти, иначе 1.
-       В папке ничего не меняется.
+check  проверяет станцию в ПАПКЕ (по умолчанию folder= из настроек, иначе
+       текущей) по пути самой программы: файл монитора, диск, база данных,
+       таблица Students, файл пароля, справка и программа ее просмотра,
+       право записи в папку. По строке на проверку. Код выхода 0, если
+       курсант может войти, иначе 1. В папке ничего не меняется.
 run    оболочка станции: запускает меню в ПАПКЕ (по умолчанию folder= из
        настроек), выполняет команду, которую настройки называют для его
-       решения, и снова запускает меню, пока в меню не выбран выход.
-       Неполадки выводятся в stderr и в системный журнал.
+       решения, и снова запускает меню, пока меню не решит выйти.
+       Ошибки пишутся в stderr, системный журнал и файл журнала. Не от root.
+session  X-сеанс «Станция „Рулевион“» (rulevion-station-session): задает
+       раскладки клавиатуры (layouts=, layout-switch=), запускает оконный
+       менеджер (window-manager=) и оболочку с RULEVION_SESSION=1; когда он
+       заканчивается, заканчивается и все, что он запустил.
+log    показывает файл журнала, %3.
 
 --config ФАЙЛ  читать ФАЙЛ вместо %2
-               и ~/.config/rulevion/station.conf
+               и ~/.config/rulevion/station.conf (второй важнее)
+
+ПАПКА, названная здесь, и VDM_DRIVES в окружении важнее folder= и drives=
+из настроек.
 
 Код выхода 2: ошибка в командной строке.
 </translation>
     </message>
     <message>
-        <source>no station folder: name one, or set folder= in %1</source>
-        <translation>нет папки станции: укажите ее или задайте folder= в %1</translation>
+        <source>say check, run, session or log</source>
+        <translation>укажите check, run, session или log</translation>
+    </message>
+    <message>
+        <source>log takes no arguments</source>
+        <translation>log не принимает аргументов</translation>
+    </message>
+    <message>
+        <source>%1: the station does not run as root; start %2 as the station&apos;s own user (adduser station, chown it the station folder)
+</source>
+        <translation>%1: станция не работает от root; запустите %2 от собственного пользователя станции (adduser station, отдайте ему папку станции через chown)
+</translation>
+    </message>
+    <message>
+        <source>%1: the station does not run as root; start %2 as %3, the owner of %4: su %3 -c &apos;%2&apos;
+</source>
+        <translation>%1: станция не работает от root; запустите %2 от %3, владельца %4: su %3 -c &apos;%2&apos;
+</translation>
+    </message>
+    <message>
+        <source>%1: no display (DISPLAY is not set), so the menu cannot show: start the station in its X session &quot;Rulevion station&quot;
+</source>
+        <translation>%1: нет дисплея (DISPLAY не задан), меню негде показать: запускайте станцию в ее X-сеансе «Станция „Рулевион“»
+</translation>
+    </message>
+    <message>
+        <source>%1: nothing is logged in %2
+</source>
+        <translation>%1: в %2 ничего не записано
+</translation>
+    </message>
+</context>
+<context>
+    <name>Session</name>
+    <message>
+        <source>%1: %2 is not installed</source>
+        <translation>%1: %2 не установлен</translation>
+    </message>
+    <message>
+        <source>%1: %2 %3 failed: %4</source>
+        <translation>%1: %2 %3 завершился с ошибкой: %4</translation>
+    </message>
+    <message>
+        <source>the keyboard layouts %1 cannot be set</source>
+        <translation>раскладки клавиатуры %1 не удается задать</translation>
+    </message>
+    <message>
+        <source>the session ends what is still running: %1</source>
+        <translation>сеанс завершает то, что еще работает: %1</translation>
+    </message>
+    <message>
+        <source>the display %1 cannot be reached, so the menu cannot show: the session ends</source>
+        <translation>дисплей %1 недоступен, меню негде показать: сеанс завершается</translation>
+    </message>
+    <message>
+        <source>the window manager %1 is not installed, so help and boxes may not get the keyboard</source>
+        <translation>оконный менеджер %1 не установлен, поэтому помощь и сообщения могут не получить клавиатуру</translation>
+    </message>
+    <message>
+        <source>the window manager %1 cannot be started</source>
+        <translation>оконный менеджер %1 не удается запустить</translation>
+    </message>
+</context>
+<context>
+    <name>SessionCheck</name>
+    <message>
+        <source>the driving exercises</source>
+        <translation>ездовые упражнения</translation>
+    </message>
+    <message>
+        <source>the trainer&apos;s tools</source>
+        <translation>средства тренера</translation>
+    </message>
+    <message>
+        <source>%1= is not set, so %2 do not start and the menu says so: set it in the station&apos;s configuration</source>
+        <translation>%1= не задан, поэтому %2 не запускаются и меню сообщает об этом: задайте его в настройках станции</translation>
+    </message>
+    <message>
+        <source>%1=%2: the program %3 is not installed or not executable, so %4 cannot start</source>
+        <translation>%1=%2: программа %3 не установлена или не исполняемая, поэтому %4 не смогут запуститься</translation>
+    </message>
+    <message>
+        <source>%1=: %2</source>
+        <translation>%1=: %2</translation>
+    </message>
+    <message>
+        <source>%1=: wine, %2 is %3</source>
+        <translation>%1=: wine, %2 — это %3</translation>
+    </message>
+    <message>
+        <source>%1=%2: %3 is %4 on this system, which does not exist, so %5 cannot start: install the program there, or correct drives= or the command</source>
+        <translation>%1=%2: %3 на этой системе — %4, а его нет, поэтому %5 не смогут запуститься: установите туда программу или исправьте drives= или команду</translation>
+    </message>
+    <message>
+        <source>%1=: wine (no Windows path to check)</source>
+        <translation>%1=: wine (пути Windows для проверки нет)</translation>
+    </message>
+    <message>
+        <source>the X session &quot;Rulevion station&quot; is not installed (%1, %2): install the package rulevion-menu</source>
+        <translation>X-сеанс «Станция „Рулевион“» не установлен (%1, %2): установите пакет rulevion-menu</translation>
+    </message>
+    <message>
+        <source>X session &quot;Rulevion station&quot;</source>
+        <translation>X-сеанс «Станция „Рулевион“»</translation>
+    </message>
+    <message>
+        <source>window-manager= is empty: without a window manager the help and the boxes may not get the keyboard</source>
+        <translation>window-manager= пуст: без оконного менеджера помощь и сообщения могут не получить клавиатуру</translation>
+    </message>
+    <message>
+        <source>the window manager %1 is not installed, so the help and the boxes may not get the keyboard: apt install %1</source>
+        <translation>оконный менеджер %1 не установлен, поэтому помощь и сообщения могут не получить клавиатуру: apt install %1</translation>
+    </message>
+    <message>
+        <source>window manager %1</source>
+        <translation>оконный менеджер %1</translation>
+    </message>
+    <message>
+        <source>layouts= is empty: the session keeps the X server&apos;s keyboard, which may not type Cyrillic</source>
+        <translation>layouts= пуст: сеанс оставляет клавиатуру X-сервера, на которой может не быть кириллицы</translation>
+    </message>
+    <message>
+        <source>setxkbmap is missing, so the session cannot set the keyboard layouts: apt install x11-xkb-utils</source>
+        <translation>setxkbmap нет, поэтому сеанс не может задать раскладки клавиатуры: apt install x11-xkb-utils</translation>
+    </message>
+    <message>
+        <source>layouts=%1: no keyboard layout %2 (apt install xkb-data, or correct the name)</source>
+        <translation>layouts=%1: нет раскладки клавиатуры %2 (apt install xkb-data или исправьте имя)</translation>
+    </message>
+    <message>
+        <source>layout-switch=%1 is not a keyboard option of this system: see /usr/share/X11/xkb/rules/evdev.lst, e.g. grp:alt_shift_toggle</source>
+        <translation>layout-switch=%1 — не параметр клавиатуры этой системы: см. /usr/share/X11/xkb/rules/evdev.lst, например grp:alt_shift_toggle</translation>
+    </message>
+    <message>
+        <source>keyboard layouts %1, switched by %2</source>
+        <translation>раскладки клавиатуры %1, переключение: %2</translation>
+    </message>
+    <message>
+        <source>nothing</source>
+        <translation>нет</translation>
+    </message>
+    <message>
+        <source>no display manager (lightdm or nodm) is installed, so the machine does not boot into the menu: see the guide, &quot;Boot into the menu&quot;</source>
+        <translation>менеджер входа (lightdm или nodm) не установлен, поэтому компьютер не загружается в меню: см. руководство, «Загрузка в меню»</translation>
+    </message>
+    <message>
+        <source>lightdm starts the session for %1</source>
+        <translation>lightdm запускает сеанс для %1</translation>
+    </message>
+    <message>
+        <source>nodm starts the session for %1</source>
+        <translation>nodm запускает сеанс для %1</translation>
+    </message>
+    <message>
+        <source>lightdm does not start the session for %1 (autologin-user=%2, autologin-session=%3): write /etc/lightdm/lightdm.conf.d/50-rulevion-station.conf as the guide shows</source>
+        <translation>lightdm не запускает сеанс для %1 (autologin-user=%2, autologin-session=%3): запишите /etc/lightdm/lightdm.conf.d/50-rulevion-station.conf, как показано в руководстве</translation>
+    </message>
+    <message>
+        <source>nodm does not start the session for %1 (NODM_ENABLED=%2, NODM_USER=%3, NODM_XSESSION=%4): set them in /etc/default/nodm as the guide shows</source>
+        <translation>nodm не запускает сеанс для %1 (NODM_ENABLED=%2, NODM_USER=%3, NODM_XSESSION=%4): задайте их в /etc/default/nodm, как показано в руководстве</translation>
+    </message>
+    <message>
+        <source>help in the session: vdm03.pdf, shown by the menu itself</source>
+        <translation>справка в сеансе: vdm03.pdf, ее показывает само меню</translation>
+    </message>
+    <message>
+        <source>vdm03.pdf is not a PDF, so the help shows nothing: cp /usr/share/rulevion/vdm03.pdf into the station folder</source>
+        <translation>vdm03.pdf — не PDF, справка ничего не покажет: скопируйте /usr/share/rulevion/vdm03.pdf в папку станции</translation>
     </message>
 </context>
 <context>
@@ -335,7 +559,7 @@ run    оболочка станции: запускает меню в ПАПК�
         <translation>папки станции %1 нет</translation>
     </message>
     <message>
-        <source>the old decision %1 cannot be removed (%2); the menu's next decision cannot be told from it</source>
+        <source>the old decision %1 cannot be removed (%2); the menu&apos;s next decision cannot be told from it</source>
         <translation>старое решение %1 нельзя удалить (%2); следующее решение меню нельзя отличить от него</translation>
     </message>
     <message>
@@ -347,8 +571,8 @@ run    оболочка станции: запускает меню в ПАПК�
         <translation>меню не оставило решения в %1; оно запускается снова</translation>
     </message>
     <message>
-        <source>the menu left an unknown decision "%1" in %2; it is started again</source>
-        <translation>меню оставило неизвестное решение "%1" в %2; оно запускается снова</translation>
+        <source>the menu left an unknown decision &quot;%1&quot; in %2; it is started again</source>
+        <translation>меню оставило неизвестное решение &quot;%1&quot; в %2; оно запускается снова</translation>
     </message>
     <message>
         <source>decision %1: no command is configured (%2=); the menu is started again</source>
@@ -359,8 +583,8 @@ run    оболочка станции: запускает меню в ПАПК�
         <translation>решение %1: команда %2=%3: %4; меню запускается снова</translation>
     </message>
     <message>
-        <source>the menu failed %1 times in a row; it is started again in %2 s</source>
-        <translation>меню не сработало %1 раз подряд; оно будет запущено снова через %2 с</translation>
+        <source>the menu failed or ended within %1 s of its start %2 times in a row; it is started again in %3 s</source>
+        <translation>меню %2 раз подряд завершилось с ошибкой или в пределах %1 с после запуска; оно будет запущено снова через %3 с</translation>
     </message>
 </context>
 </TS>

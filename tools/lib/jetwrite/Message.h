@@ -5,8 +5,11 @@
 
 // Texts a technician reads, kept free of Qt so that the parsing library, its tests and the fuzz
 // targets need no Qt. A text is marked with JW_TR for lupdate, carries its arguments as %1..%9
-// and is translated by the tool (see Translate.h); English is the source language.
+// and is translated by the tool that shows it; English is the source language.
 #define JW_TR(context, text) text
+// A text with %n for a count, translated with the language's plural forms (lupdate reads it as
+// QT_TRANSLATE_N_NOOP); the English source writes "student(s)".
+#define JW_TR_N(context, text) text
 
 namespace jetwriter {
 

@@ -1,5 +1,9 @@
 #include "Message.h"
 
+#include <cstring>
+
+#include "Error.h"
+
 namespace jetwriter {
 
 std::string format(const std::string& text, const std::vector<std::string>& args) {
@@ -22,5 +26,13 @@ std::string format(const std::string& text, const std::vector<std::string>& args
 std::string english(const Message& m) {
     return format(m.text, m.args);
 }
+
+Error::Error(const std::string& english) : std::runtime_error(english), text_{"%1", {english}} {}
+
+Error::Error(Message text, int systemError)
+    : std::runtime_error(english(text) +
+                         (systemError ? std::string(": ") + std::strerror(systemError) : "")),
+      text_(std::move(text)),
+      systemError_(systemError) {}
 
 }  // namespace jetwriter

@@ -1,0 +1,178 @@
+#include <QString>
+
+#include <map>
+#include <set>
+
+#include "NumberFormat.h"
+#include "SheetBuilder.h"
+#include "WorkbookParts.h"
+
+namespace workbook {
+namespace {
+
+const QString kOffice = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:office:1.0");
+const QString kTable = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:table:1.0");
+const QString kText = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:text:1.0");
+const QString kStyle = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:style:1.0");
+const QString kCalcExt =
+    QStringLiteral("urn:org:documentfoundation:names:experimental:calc:xmlns:calcext:1.0");
+
+bool is(const PartReader& xml, const QString& ns, QStringView name) {
+    return xml.namespaceUri() == ns && xml.name() == name;
+}
+
+std::size_t repeats(const PartReader& xml, QStringView attribute) {
+    bool ok = false;
+    const qulonglong n = xml.attribute(kTable, attribute).toULongLong(&ok);
+    return ok && n > 0 ? static_cast<std::size_t>(n) : 1;
+}
+
+// The text of one <text:p>, spans and links included; what is not text (frames, notes) left out.
+QString paragraph(PartReader& xml) {
+    const std::size_t depth = xml.depth();
+    QString out;
+    while (xml.next() && xml.depth() >= depth) {
+        if (xml.isText()) {
+            out += xml.text();
+        } else if (xml.isStart() && xml.namespaceUri() == kText) {
+            if (xml.name() == u"s") {
+                bool ok = false;
+                const uint n = xml.attribute(kText, u"c").toUInt(&ok);
+                out += QString(ok ? static_cast<qsizetype>(std::min(n, 1024u)) : 1, u' ');
+            } else if (xml.name() == u"tab") {
+                out += u'\t';
+            } else if (xml.name() == u"line-break") {
+                out += u'\n';
+            } else if (xml.name() == u"note") {
+                xml.skipElement();
+            }
+        } else if (xml.isStart() && xml.namespaceUri() != kText) {
+            xml.skipElement();
+        }
+    }
+    return out;
+}
+
+bool looksLikeError(const QString& text) {
+    for (const char* e : {"#NAME?", "#N/A", "#VALUE!", "#REF!", "#DIV/0!", "#NUM!", "#NULL!"})
+        if (text == QLatin1String(e)) return true;
+    if (!text.startsWith(u"Err:") || text.size() == 4) return false;
+    for (qsizetype i = 4; i < text.size(); ++i)
+        if (!text[i].isDigit()) return false;
+    return true;
+}
+
+// One cell, its contents read; the reader is then at the cell's end.
+Cell cellOf(PartReader& xml) {
+    const QString type = xml.attribute(kOffice, u"value-type");
+    const QString calcType = xml.attribute(kCalcExt, u"value-type");
+    const QString value = xml.attribute(kOffice, u"value");
+    const QString stringValue = xml.attribute(kOffice, u"string-value");
+    const bool formula = !xml.attribute(kTable, u"formula").isEmpty();
+    const std::size_t depth = xml.depth();
+    QString text;
+    bool hasText = false;
+    while (xml.next() && xml.depth() >= depth) {
+        if (!xml.isStart()) continue;
+        if (is(xml, kText, u"p")) {
+            if (hasText) text += u'\n';
+            text += paragraph(xml);
+            hasText = true;
+        } else {
+            xml.skipElement();  // notes, frames, subtables
+        }
+    }
+    if (calcType == u"error" || (formula && type == u"string" && looksLikeError(text)))
+        return {CellKind::Error, text.toStdString()};
+    if (type == u"float" || type == u"percentage" || type == u"currency") {
+        if (hasText) return {CellKind::Number, text.toStdString()};
+        bool ok = false;
+        const double v = value.toDouble(&ok);
+        return {CellKind::Number, ok ? generalNumber(v) : value.toStdString()};
+    }
+    if (type == u"date" || type == u"time") return {CellKind::Date, text.toStdString()};
+    if (type == u"boolean") return {CellKind::Boolean, text.toStdString()};
+    if (type == u"string" || hasText)
+        return {CellKind::Text, (stringValue.isEmpty() ? text : stringValue).toStdString()};
+    return {formula ? CellKind::NoValue : CellKind::Empty, {}};
+}
+
+struct RowCell {
+    std::size_t column;
+    std::size_t count;
+    Cell cell;
+};
+
+// The cells of one row; the reader is then at the row's end.
+std::vector<RowCell> rowCells(PartReader& xml, const Limits& limits) {
+    std::vector<RowCell> out;
+    const std::size_t depth = xml.depth();
+    std::size_t column = 0;
+    while (xml.next() && xml.depth() >= depth) {
+        if (!xml.isStart()) continue;
+        if (is(xml, kTable, u"table-cell") || is(xml, kTable, u"covered-table-cell")) {
+            const std::size_t count = repeats(xml, u"number-columns-repeated");
+            Cell cell = cellOf(xml);
+            if (cell.kind != CellKind::Empty) out.push_back({column, count, std::move(cell)});
+            // Trailing empty cells are repeated up to the last column; only filled ones count.
+            column = count > limits.columns - std::min(column, limits.columns) ? limits.columns
+                                                                               : column + count;
+        } else {
+            xml.skipElement();
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+Workbook readOds(ZipParts& zip, const Limits& limits) {
+    const std::string part = "content.xml";
+    const std::string bytes = zip.read(part);
+    PartReader xml(part, bytes, limits);
+    Workbook book;
+    book.format = Format::Ods;
+    SheetBuilder builder(limits);
+    std::set<QString> hiddenStyles;
+    Sheet* sheet = nullptr;
+    std::size_t tableDepth = 0;
+    std::size_t row = 0;
+    while (xml.next()) {
+        if (xml.isEnd() && sheet && xml.depth() < tableDepth) sheet = nullptr;
+        if (!xml.isStart()) continue;
+        if (is(xml, kStyle, u"style") && xml.attribute(kStyle, u"family") == u"table") {
+            const QString name = xml.attribute(kStyle, u"name");
+            const std::size_t depth = xml.depth();
+            while (xml.next() && xml.depth() >= depth)
+                if (xml.isStart() && is(xml, kStyle, u"table-properties") &&
+                    xml.attribute(kTable, u"display") == u"false")
+                    hiddenStyles.insert(name);
+            continue;
+        }
+        if (!sheet && is(xml, kTable, u"table")) {
+            sheet = &book.sheets.emplace_back();
+            sheet->name = xml.attribute(kTable, u"name").toStdString();
+            sheet->hidden = hiddenStyles.count(xml.attribute(kTable, u"style-name")) > 0;
+            builder.startSheet(*sheet);
+            tableDepth = xml.depth();
+            row = 0;
+            continue;
+        }
+        if (sheet && is(xml, kTable, u"table-row")) {
+            const std::size_t count = repeats(xml, u"number-rows-repeated");
+            const std::vector<RowCell> cells = rowCells(xml, limits);
+            if (!cells.empty()) {
+                for (std::size_t i = 0; i < count; ++i)
+                    for (const RowCell& c : cells)
+                        builder.setRepeated(row + i, c.column, c.count, c.cell);
+            }
+            row = count > limits.rows - std::min(row, limits.rows) ? limits.rows : row + count;
+        } else if (sheet && (is(xml, kTable, u"table-column") || is(xml, kTable, u"shapes") ||
+                             is(xml, kTable, u"named-expressions"))) {
+            xml.skipElement();
+        }
+    }
+    return book;
+}
+
+}  // namespace workbook
