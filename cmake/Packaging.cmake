@@ -110,8 +110,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-# Libraries (Qt 6) come from dpkg-shlibdeps. What it cannot see: Qt's platform plugins,
-# loaded at run time, and the font the panel and its dialogs are laid out in.
+# Libraries (Qt 6, the helper's libseccomp) come from dpkg-shlibdeps. What it cannot see: Qt's
+# platform plugins, loaded at run time, and the font the panel and its dialogs are laid out in.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation2")
 # The Help button opens vdm03.pdf through the desktop's file associations.

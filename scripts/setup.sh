@@ -12,6 +12,7 @@ package_build=(
   build-essential cmake pkg-config ninja-build
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev
   qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
+  libseccomp-dev
   fonts-liberation2 fontconfig
   lintian
 )
@@ -20,6 +21,8 @@ packages=(
   build-essential cmake pkg-config ninja-build
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev
   qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
+  # The reader helper's sandbox (seccomp).
+  libseccomp-dev
   # mdb-export checks our files in the tests; the library is only the benchmarks' yardstick.
   mdbtools mdbtools-dev libglib2.0-dev
   libgtest-dev libgmock-dev libbenchmark-dev
