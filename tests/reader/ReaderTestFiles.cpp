@@ -1,5 +1,6 @@
 #include "ReaderTestFiles.h"
 
+#include "PageFile.h"
 #include "TempDir.h"
 
 #include <cstdlib>
@@ -84,6 +85,17 @@ std::filesystem::path JetBytes::save(const std::filesystem::path& dir,
     const auto path = dir / name;
     writeFile(path, bytes);
     return path;
+}
+
+void setMaskedHeader(std::string& bytes, std::size_t offset, std::uint32_t value, int size,
+                     bool jet3) {
+    static const std::uint8_t key[4] = {0xC7, 0xDA, 0x39, 0x6B};
+    auto* region = reinterpret_cast<std::uint8_t*>(bytes.data()) + 0x18;
+    const std::size_t length = jet3 ? 126 : 128;
+    jet::reader::detail::rc4(key, 4, region, length);
+    for (int i = 0; i < size; ++i)
+        region[offset - 0x18 + i] = static_cast<std::uint8_t>(value >> (8 * i));
+    jet::reader::detail::rc4(key, 4, region, length);
 }
 
 }  // namespace readertest

@@ -39,4 +39,8 @@ struct JetBytes {
 
 JetBytes written(const std::vector<jetwriter::Table>& tables);
 
+// Changes a field of the RC4-masked header (Jet3: 126 bytes from 0x18; Jet4 and ACE: 128).
+void setMaskedHeader(std::string& bytes, std::size_t offset, std::uint32_t value, int size,
+                     bool jet3);
+
 }  // namespace readertest
