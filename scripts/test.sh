@@ -7,9 +7,9 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)"
 ctest --test-dir build --output-on-failure -j"$(nproc)" "$@"
 
-# The same tests built with AddressSanitizer and UndefinedBehaviorSanitizer (all but the reader
-# helper, which runs under an address-space limit). Tests labelled no-sanitize say why they
-# cannot run there.
+# The same tests built with AddressSanitizer and UndefinedBehaviorSanitizer, the reader helper
+# included (it runs there without its address-space limit). Tests labelled no-sanitize say why
+# they cannot run there.
 echo "test: sanitizer build (build-asan)"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRULEVION_SANITIZE=ON >/dev/null
 cmake --build build-asan -j"$(nproc)"

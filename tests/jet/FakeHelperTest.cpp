@@ -48,7 +48,7 @@ Outcome runSignIn(const jet::Limits& limits) {
         out.stage = Stage::OpenTable;
         table.open("Students");
         out.stage = Stage::OpenRecordset;
-        records.open(table, jettest::studentColumns());
+        records.open(table, signin::studentColumns());
         out.stage = Stage::Scan;
         records.moveFirst();
         records.value("StBook");

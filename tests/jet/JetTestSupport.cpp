@@ -104,20 +104,22 @@ std::vector<StudentRow> readAllRows(jet::Recordset& records) {
     return rows;
 }
 
-const std::vector<jet::ColumnRequest>& studentColumns() {
-    using K = jet::FieldValue::Kind;
-    static const std::vector<jet::ColumnRequest> columns = {
-        {"StBook", K::Text}, {"StName", K::Text},  {"StNum", K::Text},
-        {"GrNum", K::Text},  {"StCount", K::Long}, {"GrCount", K::Long},
-    };
-    return columns;
-}
-
 OpenStudents::OpenStudents(const std::filesystem::path& file, jet::Limits limits)
     : db(std::move(limits)), table(db), records(db) {
     db.open(file.string());
     table.open("Students");
-    records.open(table, jettest::studentColumns());
+    records.open(table, signin::studentColumns());
+}
+
+bool helperLimitsAddressSpace() {
+#if defined(__SANITIZE_ADDRESS__)
+    return false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    return false;
+#endif
+#endif
+    return true;
 }
 
 bool noChildren() {

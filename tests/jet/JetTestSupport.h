@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Jet.h"
+#include "StudentColumns.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -28,8 +29,8 @@ std::vector<StudentRow> readCsv(const std::filesystem::path& csv);
 // Every row of the open recordset, each column read in turn, from the first row to EOF.
 std::vector<StudentRow> readAllRows(jet::Recordset& records);
 
-// The sign-in's columns of table Students, in the forms it reads them.
-const std::vector<jet::ColumnRequest>& studentColumns();
+// False in a sanitizer build: there the helper runs without its address-space limit.
+bool helperLimitsAddressSpace();
 
 // Opens the database, table Students and a recordset on it.
 struct OpenStudents {

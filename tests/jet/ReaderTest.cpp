@@ -193,7 +193,7 @@ TEST(Reader, ColumnsAreCheckedAtTheRecordsetOpen) {
         EXPECT_FALSE(records.isOpen());
         // A clean refusal: the same helper opens the recordset with the right columns.
         EXPECT_TRUE(db.isOpen());
-        records.open(table, jettest::studentColumns());
+        records.open(table, signin::studentColumns());
         EXPECT_EQ(records.recordCount(), 5);
     }
 }
@@ -217,13 +217,13 @@ TEST(Reader, OperationsOnClosedObjectsThrow) {
     jet::Recordset records(db);
     EXPECT_FALSE(db.isOpen());
     EXPECT_THROW(table.open("Students"), Error);
-    EXPECT_THROW(records.open(table, jettest::studentColumns()), Error);
+    EXPECT_THROW(records.open(table, signin::studentColumns()), Error);
     EXPECT_THROW(records.recordCount(), Error);
     EXPECT_THROW(records.moveFirst(), Error);
 
     db.open(jettest::dataFile("jet/students_small.mdb").string());
     table.open("Students");
-    records.open(table, jettest::studentColumns());
+    records.open(table, signin::studentColumns());
     db.close();
     EXPECT_FALSE(db.isOpen());
     EXPECT_THROW(records.value("StBook"), Error);
@@ -281,9 +281,9 @@ TEST(Reader, ReopeningStartsAFreshHelper) {
     db.open(jettest::dataFile("jet/students_nulls.mdb").string());
     jet::Recordset records(db);
     // A table definition of the earlier opening does not carry over.
-    EXPECT_THROW(records.open(table, jettest::studentColumns()), Error);
+    EXPECT_THROW(records.open(table, signin::studentColumns()), Error);
     table.open("Students");
-    records.open(table, jettest::studentColumns());
+    records.open(table, signin::studentColumns());
     EXPECT_EQ(records.recordCount(), 3);
     db.close();
     EXPECT_TRUE(jettest::noChildren());

@@ -165,7 +165,7 @@ TEST_P(SchemaMismatch, RecordsetDoesNotOpen) {
     table.open("Students");
     jet::Recordset records(db);
     try {
-        records.open(table, jettest::studentColumns());
+        records.open(table, signin::studentColumns());
         FAIL() << "opened a table Students of the wrong shape";
     } catch (const Error& e) {
         EXPECT_EQ(e.code(), GetParam().code);

@@ -1,6 +1,6 @@
 #include "LongValue.h"
 
-#include "TableDef.h"
+#include "DataPage.h"
 
 namespace jet::reader::detail {
 

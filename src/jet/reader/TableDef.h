@@ -23,16 +23,4 @@ struct TableDef {
 // Reads the definition that starts at `page`; TableUnreadable where it does not add up.
 TableDef readTableDef(PageFile& file, std::uint32_t page, std::uint16_t codePage);
 
-// The data pages a usage map names, ascending; DamagedData for a map that does not add up.
-std::vector<std::uint32_t> usedPages(PageFile& file, std::uint32_t mapPointer);
-
-// The bytes of row `row` on a page, without looking at its flags.
-struct Slot {
-    std::uint16_t flags = 0;
-    const std::uint8_t* data = nullptr;
-    std::uint32_t size = 0;
-};
-std::uint32_t slotCount(const Format& f, const std::uint8_t* page);
-Slot slot(const Format& f, const std::uint8_t* page, std::uint32_t row);
-
 }  // namespace jet::reader::detail

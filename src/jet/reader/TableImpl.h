@@ -1,7 +1,7 @@
 #pragma once
 
+#include "DataPage.h"
 #include "JetReader.h"
-#include "PageFile.h"
 #include "TableDef.h"
 
 #include <cstdint>
@@ -10,19 +10,6 @@
 #include <vector>
 
 namespace jet::reader {
-
-struct File::Impl {
-    explicit Impl(const std::string& path) : pages(path) {}
-    explicit Impl(int fd) : pages(fd) {}
-    detail::PageFile pages;
-    struct Entry {
-        std::string name;  // CP1251
-        std::uint32_t page;
-        bool system;
-    };
-    std::vector<Entry> tables;
-    Table open(std::string_view name, bool system, const std::shared_ptr<Impl>& self);
-};
 
 // The live rows of one table, found by one scan. Each row is kept as a view of a page that the
 // file holds unchanged for as long as it lives, so row i always has the bytes of the same row.

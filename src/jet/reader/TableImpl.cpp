@@ -1,8 +1,10 @@
-#include "TableRows.h"
+#include "TableImpl.h"
 
+#include "FileImpl.h"
 #include "LongValue.h"
 #include "NumberValue.h"
 #include "TextDecoding.h"
+#include "UsageMap.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "JetReader.h"
+#include "PageFile.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace jet::reader {
+
+struct File::Impl {
+    explicit Impl(const std::string& path) : pages(path) {}
+    explicit Impl(int fd) : pages(fd) {}
+    detail::PageFile pages;
+    struct Entry {
+        std::string name;  // CP1251
+        std::uint32_t page;
+        bool system;
+    };
+    std::vector<Entry> tables;
+    Table open(std::string_view name, bool system, const std::shared_ptr<Impl>& self);
+};
+
+}  // namespace jet::reader
