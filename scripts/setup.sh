@@ -28,6 +28,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 fontconfig qt6-translations-l10n
   xvfb xdotool x11-utils xauth
+  # A private session bus for the end-to-end tests, which find controls in the accessibility tree.
+  dbus-daemon at-spi2-core
   clang libclang-rt-14-dev
   valgrind
   poppler-utils desktop-file-utils lintian

@@ -4,10 +4,8 @@
 
 LauncherApp::LauncherApp(PanelFactory makePanel) : makePanel_(std::move(makePanel)) {}
 
-bool LauncherApp::initInstance() {
-    registryKey_ = "Local AppWizard-Generated Applications";
+void LauncherApp::run() {
     std::unique_ptr<QDialog> panel = makePanel_();
     panel->exec();
     panel.reset();
-    return false;
 }

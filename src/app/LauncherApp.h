@@ -2,7 +2,6 @@
 
 #include <functional>
 #include <memory>
-#include <string>
 
 class QDialog;
 
@@ -13,14 +12,10 @@ public:
 
     explicit LauncherApp(PanelFactory makePanel);
 
-    // Runs the panel modally exactly once, destroys it, and returns false: there is no message
-    // loop after the panel.
-    bool initInstance();
-
-    // Named at start for the framework's settings; nothing is ever stored under it.
-    const std::string& registryKey() const { return registryKey_; }
+    // Runs the panel modally exactly once and destroys it: there is no message loop after the
+    // panel.
+    void run();
 
 private:
     PanelFactory makePanel_;
-    std::string registryKey_;
 };

@@ -10,13 +10,14 @@ namespace {
 // Blanks at either end and the number of line feeds are part of each text.
 constexpr std::string_view kCaption = "Сообщение программы \"Рулевион\"";
 
+template <class Id>
 struct Entry {
-    std::int32_t key;
+    Id key;
     std::string_view name;  // as the help document's source quotes the text
     std::string_view utf8;
 };
 
-constexpr Entry kSlots[] = {
+constexpr Entry<SlotId> kSlots[] = {
     {slot::kNoDatabaseFile, "NoDatabaseFile",
      "ОШИБКА\n\nПрограмма не может найти файл базы данных по следующему пути:      \n\n"},
     {slot::kCannotOpenDatabase, "CannotOpenDatabase",
@@ -48,7 +49,7 @@ constexpr Entry kSlots[] = {
      "упражнениям?"},
 };
 
-constexpr Entry kTexts[] = {
+constexpr Entry<TextId> kTexts[] = {
     {text::kBoxTitle, "BoxTitle", kCaption},
     {text::kExitCaption, "ExitCaption", "В Ы Х О Д"},
     {text::kTrainerCaption, "TrainerCaption", "Т р е н е р"},
@@ -81,7 +82,7 @@ constexpr Entry kTexts[] = {
 }  // namespace
 
 MessageCatalogue::MessageCatalogue() : caption(cp1251::fromUtf8(kCaption)) {
-    for (const Entry& e : kSlots) slotTexts[static_cast<size_t>(e.key)] = cp1251::fromUtf8(e.utf8);
+    for (const auto& e : kSlots) slotTexts[e.key] = cp1251::fromUtf8(e.utf8);
 }
 
 const MessageCatalogue& catalogue() {
@@ -90,36 +91,36 @@ const MessageCatalogue& catalogue() {
 }
 
 namespace {
-template <std::size_t N>
-int keyNamed(const Entry (&entries)[N], std::string_view name) {
-    for (const Entry& e : entries)
+template <class Id, std::size_t N>
+std::optional<Id> keyNamed(const Entry<Id> (&entries)[N], std::string_view name) {
+    for (const auto& e : entries)
         if (e.name == name) return e.key;
-    return -1;
+    return std::nullopt;
 }
 }  // namespace
 
-int slotNamed(std::string_view name) {
+std::optional<SlotId> slotNamed(std::string_view name) {
     return keyNamed(kSlots, name);
 }
 
-std::int32_t textIdNamed(std::string_view name) {
+std::optional<TextId> textIdNamed(std::string_view name) {
     return keyNamed(kTexts, name);
 }
 
 std::vector<std::string_view> slotNames() {
     std::vector<std::string_view> names;
-    for (const Entry& e : kSlots) names.push_back(e.name);
+    for (const auto& e : kSlots) names.push_back(e.name);
     return names;
 }
 
 std::vector<std::string_view> textNames() {
     std::vector<std::string_view> names;
-    for (const Entry& e : kTexts) names.push_back(e.name);
+    for (const auto& e : kTexts) names.push_back(e.name);
     return names;
 }
 
-std::string messageText(std::int32_t id) {
-    for (const Entry& e : kTexts)
+std::string messageText(TextId id) {
+    for (const auto& e : kTexts)
         if (e.key == id) return cp1251::fromUtf8(e.utf8);
     return {};
 }

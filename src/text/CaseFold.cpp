@@ -51,6 +51,12 @@ unsigned char foldCase(unsigned char byte) {
     return kFold.lower[byte];
 }
 
+std::string folded(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = static_cast<char>(foldCase(static_cast<unsigned char>(c)));
+    return out;
+}
+
 bool equalIgnoringCase(std::string_view a, std::string_view b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
         return foldCase(static_cast<unsigned char>(x)) == foldCase(static_cast<unsigned char>(y));

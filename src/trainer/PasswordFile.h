@@ -2,10 +2,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 // The trainer's password file: two little-endian 32-bit fields, a magic number and the password.
-// Nothing in the program writes it.
+// The program only reads it; the technician's tool writes it with passwordFileBytes.
 namespace trainer {
 
 inline constexpr const char* kPasswordFile = "vdmdat01.bin";
@@ -27,5 +28,16 @@ struct PasswordRecord {
 
 // Decodes the leading bytes of the file; any length and content is safe.
 PasswordRecord parsePasswordFile(std::string_view bytes);
+
+// The whole file for a password: the magic, then the password.
+std::string passwordFileBytes(std::int32_t password);
+
+// Whether the trainer's password field can take `text`: it takes digits only, no more than it
+// has room for, and the number they make must fit the stored 32 bits.
+enum class TypedPassword { Ok, Empty, NotDigits, TooLong, TooLarge };
+TypedPassword checkTypedPassword(std::string_view text, std::int32_t& value);
+
+// How many digits the field takes.
+std::size_t passwordFieldLength();
 
 }  // namespace trainer

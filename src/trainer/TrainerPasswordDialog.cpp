@@ -128,7 +128,7 @@ void TrainerPasswordDialog::readPasswordFile() {
     state_.storedPassword = record.password;
 }
 
-void TrainerPasswordDialog::failInitialisation(int messageId) {
+void TrainerPasswordDialog::failInitialisation(TextId messageId) {
     showError(messageId);
     errorTail();
 }
@@ -141,7 +141,7 @@ void TrainerPasswordDialog::errorTail() {
     app::fatalExit(services_);
 }
 
-void TrainerPasswordDialog::showError(int messageId) {
+void TrainerPasswordDialog::showError(TextId messageId) {
     services_.messageBox(this, messageText(messageId), messageText(text::kBoxTitle), ui::kBoxError);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MessageCatalogue.h"
 #include "PasswordState.h"
 
 #include <QDialog>
@@ -32,9 +33,9 @@ private:
     void buildLayout();
     void initialise();
     void readPasswordFile();
-    [[noreturn]] void failInitialisation(int messageId);
+    [[noreturn]] void failInitialisation(TextId messageId);
     [[noreturn]] void errorTail();
-    void showError(int messageId);
+    void showError(TextId messageId);
 
     void onOkClicked();
     void onCancelClicked();

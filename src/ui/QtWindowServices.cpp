@@ -9,8 +9,8 @@
 #include <QPushButton>
 #include <QUrl>
 
-#include <cstdio>
 #include <unistd.h>
+#include <cstdio>
 
 namespace ui {
 
@@ -24,20 +24,21 @@ constexpr unsigned kMbTopmost = 0x40000;
 
 int answerOf(int pressed) {
     switch (pressed) {
-    case QMessageBox::Yes: return kAnswerYes;
-    case QMessageBox::No: return kAnswerNo;
-    default: return kAnswerOk;
+        case QMessageBox::Yes: return kAnswerYes;
+        case QMessageBox::No: return kAnswerNo;
+        default: return kAnswerOk;
     }
 }
 }  // namespace
 
-int QtWindowServices::messageBox(QWidget* owner, const std::string& text,
-                                 const std::string& title, unsigned type) {
+int QtWindowServices::messageBox(QWidget* owner, const std::string& text, const std::string& title,
+                                 BoxType boxType) {
     QMessageBox box(owner);
     box.setWindowTitle(toQString(title));
     box.setText(toQString(text));
     box.setTextFormat(Qt::PlainText);
     box.setObjectName(QStringLiteral("messageBox"));
+    const unsigned type = static_cast<unsigned>(boxType);
     const unsigned icon = type & kMbIconMask;
     box.setIcon(icon == kMbIconQuestion      ? QMessageBox::Question
                 : icon == kMbIconExclamation ? QMessageBox::Warning
@@ -70,7 +71,8 @@ void QtWindowServices::engineErrorBox(const std::string& text) {
 }
 
 void QtWindowServices::openDocument(const std::string& fileName) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::current().absoluteFilePath(toQString(fileName))));
+    QDesktopServices::openUrl(
+        QUrl::fromLocalFile(QDir::current().absoluteFilePath(toQString(fileName))));
 }
 
 void QtWindowServices::endProcess(int status) {

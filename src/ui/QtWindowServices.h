@@ -8,7 +8,7 @@ namespace ui {
 class QtWindowServices : public WindowServices {
 public:
     int messageBox(QWidget* owner, const std::string& text, const std::string& title,
-                   unsigned type) override;
+                   BoxType type) override;
     void engineErrorBox(const std::string& text) override;
     void openDocument(const std::string& fileName) override;
     [[noreturn]] void endProcess(int status) override;

@@ -8,12 +8,14 @@ class QWidget;
 // ending the process. Dialogs are handed an instance; tests hand them a recording one.
 namespace ui {
 
-// Message box types, as the flags of the station's window system combine them.
-enum BoxType : unsigned {
+// Message box types, as the flags of the station's window system combine them; a type of their
+// own, so that no text id or answer is taken for one.
+enum class BoxType : unsigned {
     kBoxError = 0x30,              // OK, exclamation
     kBoxSignInError = 0x40030,     // OK, exclamation, topmost
     kBoxDrivingQuestion = 0x40124  // Yes/No with No as default, question, topmost
 };
+using enum BoxType;
 
 // Buttons a box returns.
 enum BoxAnswer : int { kAnswerOk = 1, kAnswerCancel = 2, kAnswerYes = 6, kAnswerNo = 7 };
@@ -24,7 +26,7 @@ public:
 
     // A modal box; owner null means no owner. Texts are CP1251. Returns the button pressed.
     virtual int messageBox(QWidget* owner, const std::string& text, const std::string& title,
-                           unsigned type) = 0;
+                           BoxType type) = 0;
 
     // The framework's plain OK box with the application's default title, used for the
     // database engine's own error descriptions.

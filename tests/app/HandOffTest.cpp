@@ -16,6 +16,11 @@ using app::HandOffCode;
 
 namespace {
 
+// The id as the child reports it.
+std::string idText(TextId id) {
+    return std::to_string(static_cast<int>(id));
+}
+
 class HandOffTest : public ::testing::Test {
 protected:
     TempDir dir;
@@ -39,11 +44,11 @@ protected:
     std::string shownIds() {
         std::string ids;
         for (const auto& box : services.boxes) {
-            int id = -1;
-            for (int candidate :
+            std::string id = "-1";
+            for (TextId candidate :
                  {text::kCannotCreateHandOff, text::kCannotOpenHandOff, text::kCannotWriteHandOff})
-                if (box.text == messageText(candidate)) id = candidate;
-            ids += " " + std::to_string(id);
+                if (box.text == messageText(candidate)) id = idText(candidate);
+            ids += " " + id;
         }
         return ids;
     }
@@ -74,7 +79,7 @@ TEST_F(HandOffTest, FileThatCannotBeCreatedShowsItsBoxOnThePanelThenEndsFatally)
     });
     ASSERT_TRUE(child.finished);
     EXPECT_EQ(child.status, 0);
-    EXPECT_EQ(child.report, "ended " + std::to_string(text::kCannotCreateHandOff));
+    EXPECT_EQ(child.report, "ended " + idText(text::kCannotCreateHandOff));
     EXPECT_TRUE(fs::is_directory(dir / "vdm_out.txt"));
 }
 
@@ -90,7 +95,7 @@ TEST_F(HandOffTest, FailedWriteIsCaughtNotReportedAsHandedOver) {
     });
     ASSERT_TRUE(child.finished);
     EXPECT_EQ(child.status, 0);
-    EXPECT_EQ(child.report, "ended " + std::to_string(text::kCannotCreateHandOff));
+    EXPECT_EQ(child.report, "ended " + idText(text::kCannotCreateHandOff));
 }
 
 TEST_F(HandOffTest, ExitCodeWritesZeroAndReturns) {
@@ -104,7 +109,7 @@ TEST_F(HandOffTest, ExitCodeFailuresShowTheirOwnTextsWithNoOwner) {
     struct Case {
         const char* name;
         std::function<void()> arrange;
-        int textId;
+        TextId textId;
     } cases[] = {
         {"cannot open", [&] { fs::create_directory(dir / "vdm_out.txt"); },
          text::kCannotOpenHandOff},
@@ -126,7 +131,7 @@ TEST_F(HandOffTest, ExitCodeFailuresShowTheirOwnTextsWithNoOwner) {
         });
         ASSERT_TRUE(child.finished);
         EXPECT_EQ(child.status, 0);
-        EXPECT_EQ(child.report, "ended " + std::to_string(c.textId));
+        EXPECT_EQ(child.report, "ended " + idText(c.textId));
     }
 }
 
@@ -171,7 +176,7 @@ TEST_F(HandOffTest, ReadOnlyFolderLeavesTheOldFileUnchanged) {
     chmod(dir.path().c_str(), 0755);
     ASSERT_TRUE(child.finished);
     EXPECT_EQ(child.status, 0);
-    EXPECT_EQ(child.report, "ended " + std::to_string(text::kCannotCreateHandOff));
+    EXPECT_EQ(child.report, "ended " + idText(text::kCannotCreateHandOff));
     EXPECT_EQ(handOff(), "2");
 }
 

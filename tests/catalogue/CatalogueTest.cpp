@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <type_traits>
 
 namespace {
 
@@ -20,13 +21,15 @@ const std::string kOshibka = bytes({0xCE, 0xD8, 0xC8, 0xC1, 0xCA, 0xC0});  // О
 struct TextCase {
     const char* name;
     std::string actual;
-    std::string prefix;   // expected first bytes
-    std::string suffix;   // expected last bytes
+    std::string prefix;  // expected first bytes
+    std::string suffix;  // expected last bytes
     size_t leadBlanks;
-    size_t endBlanks;     // before any final line feeds
+    size_t endBlanks;  // before any final line feeds
 };
 
-size_t countLead(const std::string& s) { return s.find_first_not_of(' '); }
+size_t countLead(const std::string& s) {
+    return s.find_first_not_of(' ');
+}
 size_t countEnd(const std::string& s) {
     const size_t lastText = s.find_last_not_of('\n');
     size_t n = 0;
@@ -110,8 +113,9 @@ TEST(Catalogue, LineFeedsAndQuotedOk) {
     const size_t firstBreak = s115.find('\n');
     ASSERT_NE(firstBreak, std::string::npos);
     EXPECT_EQ(s115.substr(firstBreak - 1, 5), ".\n\n\n" + bytes({0xCF}));
-    EXPECT_EQ(s115.substr(firstBreak + 3, 16), bytes({0xCF, 0xD0, 0xC5, 0xC4, 0xD3, 0xCF, 0xD0, 0xC5,
-                                                      0xC6, 0xC4, 0xC5, 0xCD, 0xC8, 0xC5}) + "\n\n");
+    EXPECT_EQ(s115.substr(firstBreak + 3, 16), bytes({0xCF, 0xD0, 0xC5, 0xC4, 0xD3, 0xCF, 0xD0,
+                                                      0xC5, 0xC6, 0xC4, 0xC5, 0xCD, 0xC8, 0xC5}) +
+                                                   "\n\n");
     EXPECT_EQ(s115.back(), '.');
 
     const std::string& s137 = c.slotTexts[slot::kDrivingQuestion];
@@ -122,16 +126,18 @@ TEST(Catalogue, LineFeedsAndQuotedOk) {
 
 TEST(Catalogue, EmptySlotsAndUnknownIds) {
     const MessageCatalogue& c = catalogue();
-    const int filled[] = {
+    const SlotId filled[] = {
         slot::kNoDatabaseFile,     slot::kCannotOpenDatabase, slot::kNoStudentsTable,
         slot::kStudentNotFound,    slot::kCannotCreateRecord, slot::kCannotWriteRecord,
         slot::kCannotOpenStudents, slot::kCannotOpenMonitor,  slot::kCannotReadMonitor,
         slot::kWrongMonitor,       slot::kDrivingQuestion};
     for (int slot = 0; slot < MessageCatalogue::kSlotCount; ++slot) {
-        const bool isFilled = std::find(std::begin(filled), std::end(filled), slot) != std::end(filled);
+        const bool isFilled =
+            std::find(std::begin(filled), std::end(filled), SlotId{slot}) != std::end(filled);
         EXPECT_EQ(c.slotTexts[static_cast<size_t>(slot)].empty(), !isFilled) << "slot " << slot;
     }
-    for (int id : {-1, 3, 6, 36, 137, 1000, INT32_MIN, INT32_MAX}) EXPECT_EQ(messageText(id), "") << id;
+    for (std::int32_t id : {-1, 3, 6, 36, 137, 1000, INT32_MIN, INT32_MAX})
+        EXPECT_EQ(messageText(TextId{id}), "") << id;
 }
 
 TEST(Catalogue, MessageTextHandsOutFreshCopies) {
@@ -149,10 +155,22 @@ TEST(Cp1251, RoundTripsEveryByteAndMarksTheUnmappable) {
         EXPECT_EQ(cp1251::fromUtf8(cp1251::toUtf8(one)), one) << b;
     }
     EXPECT_EQ(cp1251::fromUtf8("Ёж ё № €"), bytes({0xA8, 0xE6, ' ', 0xB8, ' ', 0xB9, ' ', 0x88}));
-    EXPECT_EQ(cp1251::fromUtf8("日本 \xF0\x9F\x9A\x97"), "?? ?");   // no CP1251 form
-    EXPECT_EQ(cp1251::fromUtf8("a\xC3"), "a?");                  // cut sequence
-    EXPECT_EQ(cp1251::fromUtf8("\xC0\x80"), "?");                // overlong
+    EXPECT_EQ(cp1251::fromUtf8("日本 \xF0\x9F\x9A\x97"), "?? ?");  // no CP1251 form
+    EXPECT_EQ(cp1251::fromUtf8("a\xC3"), "a?");                    // cut sequence
+    EXPECT_EQ(cp1251::fromUtf8("\xC0\x80"), "?");                  // overlong
     EXPECT_EQ(cp1251::fromUtf8(std::string("a\0b", 3)), std::string("a\0b", 3));
 }
+
+// A slot, a bare number or another text's id in the place of a text id was once a silent wrong
+// text (slot 15 and text 15 are different messages); now it does not compile.
+static_assert(!std::is_invocable_v<decltype(&messageText), SlotId>);
+static_assert(!std::is_invocable_v<decltype(&messageText), int>);
+static_assert(std::is_invocable_v<decltype(&messageText), TextId>);
+template <class Id>
+concept IndexesSlotTexts = requires(const SlotTexts& texts, Id id) {
+    texts[id];
+};
+static_assert(IndexesSlotTexts<SlotId>);
+static_assert(!IndexesSlotTexts<TextId>);
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "JetWriter.h"
 #include "MessageCatalogue.h"
 #include "Station.h"
+#include "StudentsCsv.h"
 
 #include <gtest/gtest.h>
 #include <sys/prctl.h>
@@ -167,7 +168,6 @@ Mutant zeroPages(const Original& f, Recipe& r, int i) {
 // A school file that Access has edited: rows moved once and twice, moved then deleted, and
 // deleted in place, among plain rows; its live rows are those of students_small.csv.
 std::string editedSchoolFile() {
-    using jetwriter::ColumnType;
     using P = jetwriter::RowPlacement;
     const std::vector<jettest::StudentRow> live =
         jettest::readCsv(jettest::dataFile("jet/students_small.csv"));
@@ -183,14 +183,7 @@ std::string editedSchoolFile() {
                 s.StCount,
                 s.GrCount};
     };
-    jetwriter::Table t{"Students",
-                       {{"StBook", ColumnType::Text, 50},
-                        {"StName", ColumnType::Text, 255},
-                        {"StNum", ColumnType::Text, 50},
-                        {"GrNum", ColumnType::Text, 100},
-                        {"StCount", ColumnType::Long},
-                        {"GrCount", ColumnType::Long}},
-                       {}};
+    jetwriter::Table t = jetwriter::studentsTable();
     // Each live row is preceded by a gone one with the same number and other values: a reader
     // that took it for live would sign the student in with them.
     for (std::size_t i = 0; i < live.size(); ++i) {
@@ -262,9 +255,11 @@ std::string judgeSignIn(SignInRun& run) {
     } allowed[] = {
         {Outcome::Found, false, {}},
         {Outcome::NotFound, false, {{slot::kStudentNotFound, ""}}},
-        {Outcome::CannotOpenDatabase, true, {{0, ""}, {slot::kCannotOpenDatabase, kPathC}}},
-        {Outcome::NoTable, true, {{0, ""}, {slot::kNoStudentsTable, ""}}},
-        {Outcome::CannotOpenTable, true, {{0, ""}, {slot::kCannotOpenStudents, ""}}},
+        {Outcome::CannotOpenDatabase,
+         true,
+         {{kEngineBox, ""}, {slot::kCannotOpenDatabase, kPathC}}},
+        {Outcome::NoTable, true, {{kEngineBox, ""}, {slot::kNoStudentsTable, ""}}},
+        {Outcome::CannotOpenTable, true, {{kEngineBox, ""}, {slot::kCannotOpenStudents, ""}}},
     };
     const bool ended = run.ended.has_value();
     for (const auto& a : allowed)

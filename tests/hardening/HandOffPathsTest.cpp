@@ -25,7 +25,7 @@ namespace {
 
 // The boxes shown, in turn, named by their texts for the texts these roads use.
 std::string boxNames(const ui::RecordingServices& services) {
-    const std::pair<std::int32_t, const char*> known[] = {
+    const std::pair<TextId, const char*> known[] = {
         {text::kCannotCreateHandOff, "create-hand-off"},
         {text::kCannotOpenPasswordFile, "open-password"},
         {text::kCannotReadPasswordFile, "read-password"},

@@ -141,7 +141,7 @@ const Box kNoStudentsTable{slot::kNoStudentsTable, ""};
 // are refused as files.
 StationRow reproducer(const char* file, const Box& box) {
     return {file, [file](const Station& s) { s.databaseFrom(std::string("damaged/") + file); },
-            {{0, ""}, box}, false, "1", std::nullopt};
+            {{kEngineBox, ""}, box}, false, "1", std::nullopt};
 }
 
 INSTANTIATE_TEST_SUITE_P(Database, StationFiles, ::testing::Values(
@@ -151,7 +151,7 @@ INSTANTIATE_TEST_SUITE_P(Database, StationFiles, ::testing::Values(
     reproducer("segv_mdb_map_find_next_mapsz0.mdb", kCannotOpenDatabase),
     StationRow{"a folder named dbtrener.mdb",
                [](const Station& s) { fs::create_directory(s.databaseFile()); },
-               {{0, ""}, kCannotOpenDatabase}, false, "1", std::nullopt},
+               {{kEngineBox, ""}, kCannotOpenDatabase}, false, "1", std::nullopt},
     StationRow{"no read permission",
                [](const Station& s) {
                    s.databaseFrom("jet/students_small.mdb");
@@ -160,9 +160,9 @@ INSTANTIATE_TEST_SUITE_P(Database, StationFiles, ::testing::Values(
                {kNoDatabaseOnC}, true, "1", std::nullopt},
     StationRow{"a device, a link to dev zero",
                [](const Station& s) { fs::create_symlink("/dev/zero", s.databaseFile()); },
-               {{0, ""}, kCannotOpenDatabase}, false, "1", std::nullopt},
+               {{kEngineBox, ""}, kCannotOpenDatabase}, false, "1", std::nullopt},
     StationRow{"named pipe", [](const Station& s) { pipeAt(s.databaseFile()); },
-               {{0, ""}, kCannotOpenDatabase}, false, "1", std::nullopt}),
+               {{kEngineBox, ""}, kCannotOpenDatabase}, false, "1", std::nullopt}),
     rowName);
 
 // The student is found; only the record or the hand-off cannot be written.

@@ -7,6 +7,7 @@
 // jet_measure --write-students N OUT.mdb     (a file of N rows from the project's writer)
 #include "Jet.h"
 #include "JetWriter.h"
+#include "StudentColumns.h"
 #include "StudentsCsv.h"
 
 #include <algorithm>
@@ -41,12 +42,7 @@ Run once(const std::string& helper, const std::string& file) {
     const auto t1 = Clock::now();
     table.open("Students");
     const auto t2 = Clock::now();
-    records.open(table, {{"StBook", jet::FieldValue::Kind::Text},
-                         {"StName", jet::FieldValue::Kind::Text},
-                         {"StNum", jet::FieldValue::Kind::Text},
-                         {"GrNum", jet::FieldValue::Kind::Text},
-                         {"StCount", jet::FieldValue::Kind::Long},
-                         {"GrCount", jet::FieldValue::Kind::Long}});
+    records.open(table, signin::studentColumns());
     const auto t3 = Clock::now();
     records.moveFirst();
     while (!records.isEof()) {

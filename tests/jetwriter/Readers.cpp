@@ -3,34 +3,12 @@
 #include <gtest/gtest.h>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QProcess>
 
 #include <cstdlib>
 #include <mutex>
 
 #include "TempDir.h"
 #include "Utf8.h"
-
-ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
-                         int timeoutMs) {
-    QProcess p;
-    QStringList list;
-    for (const auto& a : args) list << QString::fromStdString(a);
-    p.start(QString::fromStdString(program), list);
-    ProcessResult r;
-    if (!p.waitForStarted(10000)) return r;
-    p.closeWriteChannel();
-    if (!p.waitForFinished(timeoutMs)) {
-        p.kill();
-        p.waitForFinished(5000);
-        return r;
-    }
-    r.finished = p.exitStatus() == QProcess::NormalExit;
-    r.exitCode = p.exitCode();
-    r.out = p.readAllStandardOutput().toStdString();
-    r.err = p.readAllStandardError().toStdString();
-    return r;
-}
 
 std::string jetwriterTool() {
     return JETWRITER_TOOL;
@@ -57,7 +35,7 @@ bool ensureMdbReader() {
         const ProcessResult r = runProcess(
             "bash",
             {std::string(JETWRITER_TEST_SOURCE_DIR) + "/setup-mdb-reader.sh", JETWRITER_NPM_DIR},
-            600000);
+            ProcessOptions{{}, {}, 600000});
         ok = r.finished && r.exitCode == 0;
         problem = r.finished ? r.err : "setup-mdb-reader.sh did not finish in time";
     });

@@ -8,17 +8,7 @@
 #include <vector>
 
 #include "JetWriter.h"
-
-// Runs other programs for the writer's tests, each with a deadline.
-struct ProcessResult {
-    bool finished = false;  // false: did not start, or was killed at the deadline
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
-                         int timeoutMs = 120000);
+#include "Process.h"
 
 // The tool under test, as built.
 std::string jetwriterTool();

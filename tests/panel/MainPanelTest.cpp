@@ -55,7 +55,7 @@ protected:
 TEST_F(PanelTest, CaptionsComeFromTheCatalogueByteForByte) {
     const struct {
         const char* control;
-        int textId;
+        TextId textId;
     } captions[] = {{"exitButton", text::kExitCaption},
                     {"returnButton", text::kReturnCaption},
                     {"trainerButton", text::kTrainerCaption},
@@ -271,7 +271,8 @@ TEST_F(PanelTest, EnterInTheEntryFieldSignsInInsteadOfEndingThePanel) {
         services.answerOk();
         services.onEnd = [&](int) {
             const bool box = services.boxes.size() == 1 &&
-                             services.boxes[0].text == catalogue().slotTexts[slot::kCannotOpenMonitor] + "__monitor.txt";
+                             services.boxes[0].text ==
+                                 catalogue().slotTexts[slot::kCannotOpenMonitor] + "__monitor.txt";
             reportToParent(std::string(signIn.signInAttempted ? "signed in" : "no sign-in") +
                            (box ? ", the monitor file's box" : ", other boxes"));
         };

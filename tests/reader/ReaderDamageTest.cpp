@@ -2,6 +2,7 @@
 // another row's values.
 #include "JetReader.h"
 #include "ReaderTestFiles.h"
+#include "StudentColumns.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -328,23 +329,24 @@ struct Reading {
 };
 
 std::optional<Reading> readStudents(const std::filesystem::path& path) {
-    static const char* const names[] = {"StBook", "StName", "StNum", "GrNum", "StCount", "GrCount"};
     try {
         File file(path.string());
-        Table t = file.table("Students");
+        Table t = file.table(signin::kStudentsTable);
         std::vector<std::size_t> at;
-        for (const char* name : names) {
+        std::vector<bool> asText;
+        for (const jet::ColumnRequest& column : signin::studentColumns()) {
             std::size_t c = 0;
-            while (c < t.columns().size() && t.columns()[c].name != name) ++c;
+            while (c < t.columns().size() && t.columns()[c].name != column.name) ++c;
             if (c == t.columns().size()) return std::nullopt;  // "no such column" for the sign-in
             at.push_back(c);
+            asText.push_back(column.kind == jet::FieldValue::Kind::Text);
         }
         Reading reading;
         reading.defined = t.definedRowCount();
         for (std::uint32_t r = 0; r < t.rowCount(); ++r) {
             std::vector<std::string> row;
             for (std::size_t i = 0; i < at.size(); ++i)
-                row.push_back(i < 4 ? t.text(r, at[i]) : std::to_string(t.number(r, at[i])));
+                row.push_back(asText[i] ? t.text(r, at[i]) : std::to_string(t.number(r, at[i])));
             reading.rows.push_back(row);
         }
         return reading;

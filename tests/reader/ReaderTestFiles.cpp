@@ -1,6 +1,7 @@
 #include "ReaderTestFiles.h"
 
 #include "PageFile.h"
+#include "StudentsCsv.h"
 #include "TempDir.h"
 
 #include <cstdlib>
@@ -15,15 +16,7 @@ std::filesystem::path dataFile(const std::string& relative) {
 }
 
 jetwriter::Table students(int rows) {
-    using jetwriter::ColumnType;
-    jetwriter::Table t{"Students",
-                       {{"StBook", ColumnType::Text, 50},
-                        {"StName", ColumnType::Text, 255},
-                        {"StNum", ColumnType::Text, 50},
-                        {"GrNum", ColumnType::Text, 100},
-                        {"StCount", ColumnType::Long},
-                        {"GrCount", ColumnType::Long}},
-                       {}};
+    jetwriter::Table t = jetwriter::studentsTable();
     for (int i = 0; i < rows; ++i) {
         jetwriter::Value num;
         if (i % 2 == 0) num = std::to_string(i);

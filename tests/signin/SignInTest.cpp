@@ -4,14 +4,15 @@
 #include "Jet.h"
 #include "JetWriter.h"
 #include "MessageCatalogue.h"
+#include "Process.h"
 #include "RecordingServices.h"
 #include "ScopedEnv.h"
 #include "SignIn.h"
 #include "Station.h"
+#include "StudentsCsv.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
-#include <QProcess>
 #include <QWidget>
 
 #include <algorithm>
@@ -28,7 +29,7 @@ namespace {
 
 // The engine's own description, whose wording belongs to the database layer.
 Box engineBox() {
-    return {0, {}};
+    return {kEngineBox, {}};
 }
 
 const std::string kCsvHeader = "StBook,StName,StNum,GrNum,StCount,GrCount\n";
@@ -46,27 +47,19 @@ const std::string kRoster = kCsvHeader +
                             "\"N1\",,\"9\",,,\n"
                             "\"min\",\"Мин\",\"10\",\"Г5\",-2147483648,2147483647\n";
 
-// A station: its working folder, and the drives the monitor file points into.
+// A station (its folder the current directory) and the sign-in's objects.
 class SignInTest : public ::testing::Test {
 protected:
-    TempDir dir;
-    fs::path station = dir / "station";
-    fs::path drives = dir / "drives";
-    ScopedEnv drivesEnv{"VDM_DRIVES", drives.string()};
-    std::optional<ScopedCwd> cwd;
+    Station place;
+    const fs::path& station = place.folder();
+    const fs::path& drives = place.drives();
+    ScopedCwd cwd{station};
     ui::RecordingServices services;
     FakeSignInView view;
     SignInState state;
     DatabaseObjects db;
 
-    void SetUp() override {
-        fs::create_directories(station);
-        fs::create_directories(drives);
-        cwd.emplace(station);
-        monitor("monitor\r\nstation 01\r\n1\r\n");
-    }
-
-    void monitor(const std::string& bytes) { writeFile(station / "__monitor.txt", bytes); }
+    void monitor(const std::string& bytes) { place.monitor(bytes); }
 
     fs::path databaseFile(const std::string& drive = "c") {
         return drives / drive / "dat_ulmo/as_dbase/trener/01/dbtrener.mdb";
@@ -74,18 +67,8 @@ protected:
 
     // Builds the database with the station's own tool, as a school would from its class list.
     void makeDatabase(const fs::path& file, const std::string& csv) {
-        fs::create_directories(file.parent_path());
-        const fs::path list = dir / "class-list.csv";
-        writeFile(list, csv);
-        const char* bin = std::getenv("RV_BIN_DIR");
-        ASSERT_NE(bin, nullptr);
-        QProcess writer;
-        writer.start(QString::fromStdString((fs::path(bin) / "rulevion-jetwriter").string()),
-                     {"students", QString::fromStdString(list.string()),
-                      QString::fromStdString(file.string())});
-        ASSERT_TRUE(writer.waitForStarted(60000)) << writer.errorString().toStdString();
-        ASSERT_TRUE(writer.waitForFinished(60000)) << "the writer did not finish";
-        ASSERT_EQ(writer.exitCode(), 0) << writer.readAllStandardError().toStdString();
+        const std::string problem = writeStudentsDatabase(csv, file);
+        ASSERT_EQ(problem, "");
     }
 
     // Presses OK where the sign-in goes on; one that ends the process here aborts the tests.
@@ -125,7 +108,7 @@ protected:
         for (std::size_t i = 0; i < expected.size(); ++i) {
             SCOPED_TRACE("box " + std::to_string(i));
             const ui::RecordingServices::Box& box = services.boxes[i];
-            if (expected[i].slot == 0) {
+            if (expected[i].slot == kEngineBox) {
                 EXPECT_TRUE(box.engine);
                 EXPECT_FALSE(box.text.empty());
                 continue;
@@ -134,12 +117,10 @@ protected:
             EXPECT_EQ(box.owner, &view.widget);
             EXPECT_EQ(box.title, catalogue().caption);
             EXPECT_EQ(box.type, ui::kBoxSignInError);
-            EXPECT_EQ(box.text, catalogue().slotTexts[static_cast<std::size_t>(expected[i].slot)] +
-                                    expected[i].appended);
+            EXPECT_EQ(box.text, catalogue().slotTexts[expected[i].slot] + expected[i].appended);
         }
     }
 
-    // A fatal end: the process ended with "1" for the shell, and no sign-in record.
     // A table's next case starts as a fresh station: no drives, no outputs, no sign-in yet.
     void startAgain() {
         fs::remove_all(drives);
@@ -149,6 +130,7 @@ protected:
         db.release();
     }
 
+    // A fatal end: the process ended with "1" for the shell, and no sign-in record.
     void expectFatalEnd() {
         EXPECT_EQ(fileIn(station / "vdm_out.txt"), "1");
         EXPECT_FALSE(fs::exists(fs::symlink_status(station / "db1.out")));
@@ -181,7 +163,7 @@ TEST_F(SignInTest, BlankEntryDoesNothingAndTheNextRealNumberIsSignedIn) {
 struct MonitorCase {
     const char* name;
     std::optional<std::string> monitor;  // nullopt: no monitor file
-    int slot;                            // the message shown
+    SlotId slot;                         // the message shown
     std::string appended;
 };
 
@@ -202,9 +184,7 @@ TEST_F(SignInTest, MonitorFileChoosesTheDriveOrEndsTheRun) {
     };
     for (const MonitorCase& c : cases) {
         SCOPED_TRACE(c.name);
-        services = {};
-        state = {};
-        fs::remove(station / "vdm_out.txt");
+        startAgain();
         fs::remove(station / "__monitor.txt");
         if (c.monitor) monitor(*c.monitor);
 
@@ -236,10 +216,7 @@ TEST_F(SignInTest, DatabaseIsFoundOnTheDriveTheMonitorFileNames) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        fs::remove_all(drives);
-        services = {};
-        state = {};
-        db.release();
+        startAgain();
         monitor(c.monitor);
         makeDatabase(drives / c.folder, kRoster);
         pressOk("12345");
@@ -252,17 +229,11 @@ enum class Source { ClassList, Bytes, NoStudentsTable, CountAsText, Missing };
 
 // A Students table whose StCount column holds text instead of a long integer.
 void writeCountAsText(const fs::path& file) {
-    using jetwriter::ColumnType;
-    jetwriter::writeDatabase(
-        file, {{"Students",
-                {{"StBook", ColumnType::Text, 50},
-                 {"StName", ColumnType::Text, 255},
-                 {"StNum", ColumnType::Text, 50},
-                 {"GrNum", ColumnType::Text, 100},
-                 {"StCount", ColumnType::Text, 50},
-                 {"GrCount", ColumnType::Long}},
-                {{std::string("12345"), std::string("Иванов"), std::string("1"), std::string("Г"),
-                  std::string("3"), std::int32_t{12}}}}});
+    jetwriter::Table t = jetwriter::studentsTable();
+    t.columns[4] = {"StCount", jetwriter::ColumnType::Text, 50};
+    t.rows = {{std::string("12345"), std::string("Иванов"), std::string("1"), std::string("Г"),
+               std::string("3"), std::int32_t{12}}};
+    jetwriter::writeDatabase(file, {t});
 }
 
 struct SignInCase {
@@ -399,16 +370,15 @@ struct SchoolFile {
     std::optional<std::string> record;  // db1.out, UTF-8; nullopt: not found
 };
 
+// The Students table's columns with StNum and the counts of other kinds.
 std::vector<jetwriter::Column> studentColumns(jetwriter::ColumnType stNum,
                                               jetwriter::ColumnType stCount,
                                               jetwriter::ColumnType grCount) {
-    using jetwriter::ColumnType;
-    return {{"StBook", ColumnType::Text, 50},
-            {"StName", ColumnType::Text, 255},
-            {"StNum", stNum, 50},
-            {"GrNum", ColumnType::Text, 100},
-            {"StCount", stCount},
-            {"GrCount", grCount}};
+    std::vector<jetwriter::Column> columns = jetwriter::studentsTable().columns;
+    columns[2].type = stNum;
+    columns[4].type = stCount;
+    columns[5].type = grCount;
+    return columns;
 }
 
 jetwriter::Row student(const std::string& book, const std::string& name, jetwriter::Value num,
@@ -506,7 +476,8 @@ TEST_F(SignInTest, ColumnOfAnUnusableKindIsNamedWithItsKind) {
 TEST_F(SignInTest, RecordThatCannotBeCreatedEndsTheRun) {
     makeDatabase(databaseFile(), kRoster);
     fs::create_directory(station / "db1.out");
-    pressOkToTheEnd("12345", {{slot::kCannotCreateRecord, ""}}, [&] { EXPECT_EQ(view.label, "label before sign-in"); });
+    pressOkToTheEnd("12345", {{slot::kCannotCreateRecord, ""}},
+                    [&] { EXPECT_EQ(view.label, "label before sign-in"); });
     EXPECT_EQ(fileIn(station / "vdm_out.txt"), "1");
     EXPECT_TRUE(fs::is_directory(station / "db1.out"));
 }
@@ -535,11 +506,11 @@ TEST_F(SignInTest, FindsStudentsDeepInALongClassList) {
                "\"," + n + ",25\n";
     }
     makeDatabase(databaseFile(), csv);
+    const std::string database = readFile(databaseFile());
     for (const char* typed : {"zk4097", "zK9999"}) {
         SCOPED_TRACE(typed);
-        services = {};
-        state = {};
-        db.release();
+        startAgain();
+        place.database(database);
         pressOk(typed);
         EXPECT_TRUE(services.boxes.empty());
         const std::string n = std::string(typed).substr(2);
@@ -565,9 +536,7 @@ TEST_F(SignInTest, MissingDatabaseNamesTheSearchedPathOnStderr) {
         ScopedEnv lcAll("LC_ALL", c.lcAll);
         ScopedEnv lcMessages("LC_MESSAGES", std::nullopt);
         ScopedEnv lang("LANG", c.lang);
-        services = {};
-        state = {};
-        fs::remove(station / "vdm_out.txt");
+        startAgain();
         // The child inherits the captured stderr.
         ::testing::internal::CaptureStderr();
         pressOkToTheEnd("12345", {{slot::kNoDatabaseFile, kPathC}});

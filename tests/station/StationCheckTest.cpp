@@ -5,6 +5,7 @@
 #include "JetWriter.h"
 #include "PasswordFile.h"
 #include "StationTool.h"
+#include "StudentsCsv.h"
 #include "TempDir.h"
 
 #include <unistd.h>
@@ -23,15 +24,15 @@ struct Station {
     fs::path folder = dir / "station";
     fs::path drives = dir / "drives";
     fs::path database = drives / "c/dat_ulmo/as_dbase/trener/01/dbtrener.mdb";
-    jetwriter::Table students{"Students",
-                              {{"StBook", ColumnType::Text},
-                               {"StName", ColumnType::Text},
-                               {"StNum", ColumnType::Text},
-                               {"GrNum", ColumnType::Text},
-                               {"StCount", ColumnType::Long},
-                               {"GrCount", ColumnType::Long}},
-                              {student("12345", "Иванов Пётр"), student("ЗК-2024/5", "Лебедева Е."),
-                               student("ab12", "Сидоров А.")}};
+    jetwriter::Table students =
+        withRows({student("12345", "Иванов Пётр"), student("ЗК-2024/5", "Лебедева Е."),
+                  student("ab12", "Сидоров А.")});
+
+    static jetwriter::Table withRows(std::vector<jetwriter::Row> rows) {
+        jetwriter::Table t = jetwriter::studentsTable();
+        t.rows = std::move(rows);
+        return t;
+    }
 
     static jetwriter::Row student(const std::string& book, const std::string& name) {
         return {book,
@@ -46,7 +47,7 @@ struct Station {
         fs::create_directories(folder);
         fs::create_directories(database.parent_path());
         writeFile(folder / "__monitor.txt", "station\r\n7\r\n1\r\n");
-        writeFile(folder / "vdmdat01.bin", jetwriter::passwordFileBytes(1234));
+        writeFile(folder / "vdmdat01.bin", trainer::passwordFileBytes(1234));
         writeFile(folder / "vdm03.pdf", "%PDF-1.4\n%%EOF\n");
     }
 
@@ -111,7 +112,7 @@ const CheckCase kCheckCases[] = {
      "FAILED:  table Students: column GrNum is missing or not of the kind Text", 1},
     {"column_of_a_wrong_kind",
      [](Station& s) {
-         s.students.columns[4].type = ColumnType::Text;
+         s.students.columns[4] = {"StCount", ColumnType::Text, 50};
          for (auto& row : s.students.rows) row[4] = std::string("0");
      },
      "FAILED:  table Students: column StCount is missing or not of the kind Long Integer", 1},
@@ -130,14 +131,14 @@ const CheckCase kCheckCases[] = {
      "PROBLEM: vdmdat01.bin is missing", 0},
     {"short_password_file",
      [](Station& s) {
-         writeFile(s.folder / "vdmdat01.bin", jetwriter::passwordFileBytes(1234).substr(0, 6));
+         writeFile(s.folder / "vdmdat01.bin", trainer::passwordFileBytes(1234).substr(0, 6));
      },
      "PROBLEM: vdmdat01.bin is shorter than 8 bytes", 0},
     {"password_file_without_magic",
      [](Station& s) { writeFile(s.folder / "vdmdat01.bin", std::string(8, '\x01')); },
      "PROBLEM: vdmdat01.bin is not a password file", 0},
     {"password_the_field_cannot_take",
-     [](Station& s) { writeFile(s.folder / "vdmdat01.bin", jetwriter::passwordFileBytes(-1234)); },
+     [](Station& s) { writeFile(s.folder / "vdmdat01.bin", trainer::passwordFileBytes(-1234)); },
      "PROBLEM: vdmdat01.bin holds the password -1234, which the password field cannot take", 0},
     {"no_help_document", [](Station& s) { fs::remove(s.folder / "vdm03.pdf"); },
      "PROBLEM: vdm03.pdf is missing", 0},

@@ -1,43 +1,17 @@
 #include "StationTool.h"
 
-#include <QProcess>
-#include <QProcessEnvironment>
-
 #include <set>
 
 namespace fs = std::filesystem;
 
 ToolResult runStation(const std::vector<std::string>& args, const fs::path& cwd,
                       const std::map<std::string, std::string>& env) {
-    QProcess p;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
-    environment.remove(QStringLiteral("LANGUAGE"));
-    for (const auto& [name, value] : env) {
-        if (value.empty())
-            environment.remove(QString::fromStdString(name));
-        else
-            environment.insert(QString::fromStdString(name), QString::fromStdString(value));
-    }
-    p.setProcessEnvironment(environment);
-    p.setWorkingDirectory(QString::fromStdString(cwd.string()));
-    QStringList list;
-    for (const auto& a : args) list << QString::fromStdString(a);
-    p.start(QStringLiteral(STATION_TOOL), list);
-    ToolResult r;
-    if (!p.waitForStarted(10000)) return r;
-    p.closeWriteChannel();
-    // A deadline only against a shell that never ends; every run here ends by itself.
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished(5000);
-    } else {
-        r.finished = p.exitStatus() == QProcess::NormalExit;
-        r.exitCode = p.exitCode();
-    }
-    r.out = p.readAllStandardOutput().toStdString();
-    r.err = p.readAllStandardError().toStdString();
-    return r;
+    ProcessOptions options;
+    options.cwd = cwd;
+    options.env = {{"LC_ALL", "C"}, {"LANGUAGE", ""}};
+    for (const auto& [name, value] : env) options.env[name] = value;
+    options.timeoutMs = 60000;
+    return runProcess(STATION_TOOL, args, options);
 }
 
 std::string folderState(const fs::path& folder) {

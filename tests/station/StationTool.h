@@ -5,13 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "Process.h"
+
 // rulevion-station run as a technician or a session runs it.
-struct ToolResult {
-    bool finished = false;  // ended by itself, not by a signal or the deadline
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
+using ToolResult = ProcessResult;
 
 // Runs the command in cwd with the environment changed by env (an empty value removes the
 // variable); LC_ALL=C unless env says otherwise, so messages are English.

@@ -18,14 +18,14 @@ int RecordingServices::nextAnswer(const Box& box) {
 }
 
 int RecordingServices::messageBox(QWidget* owner, const std::string& text, const std::string& title,
-                                  unsigned type) {
+                                  BoxType type) {
     boxes.push_back({owner, title, text, type, false});
     if (onBox) onBox(boxes.back());
     return nextAnswer(boxes.back());
 }
 
 void RecordingServices::engineErrorBox(const std::string& text) {
-    boxes.push_back({nullptr, {}, text, 0, true});
+    boxes.push_back({nullptr, {}, text, {}, true});
     if (onBox) onBox(boxes.back());
     nextAnswer(boxes.back());
 }

@@ -16,7 +16,7 @@ public:
         QWidget* owner = nullptr;
         std::string title;
         std::string text;
-        unsigned type = 0;
+        BoxType type{};
         bool engine = false;  // the plain box of the database engine's descriptions
     };
 
@@ -27,7 +27,7 @@ public:
     void answerOk(std::size_t n = 1) { answers_.insert(answers_.end(), n, kAnswerOk); }
 
     int messageBox(QWidget* owner, const std::string& text, const std::string& title,
-                   unsigned type) override;
+                   BoxType type) override;
     void engineErrorBox(const std::string& text) override;
     void openDocument(const std::string& fileName) override;
     // Really ends the process, as the program's own services do, so that nothing unwinds

@@ -31,6 +31,7 @@ void Station::monitor(const std::string& bytes) const {
 }
 
 void Station::database(const std::string& bytes) const {
+    fs::create_directories(databaseFile().parent_path());
     writeFile(databaseFile(), bytes);
 }
 
@@ -93,12 +94,11 @@ std::string compareBoxes(const SignInRun& run, const std::vector<Box>& expected)
     for (std::size_t i = 0; i < boxes.size(); ++i) {
         const auto& box = boxes[i];
         const Box& want = expected[i];
-        if (want.slot == 0) {
+        if (want.slot == kEngineBox) {
             if (!box.engine || box.text.empty()) return "boxes shown: " + shown;
             continue;
         }
-        if (box.engine ||
-            box.text != catalogue().slotTexts[static_cast<std::size_t>(want.slot)] + want.appended)
+        if (box.engine || box.text != catalogue().slotTexts[want.slot] + want.appended)
             return "boxes shown: " + shown;
         if (box.owner != &run.view.widget || box.title != catalogue().caption ||
             box.type != ui::kBoxSignInError)

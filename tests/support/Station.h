@@ -35,7 +35,7 @@ public:
     std::filesystem::path databaseFile() const;
 
     void monitor(const std::string& bytes) const;
-    // Puts bytes at the database's place on drive C:.
+    // Puts bytes at the database's place on drive C:, making its folders.
     void database(const std::string& bytes) const;
     // Copies a file of tests/data there.
     void databaseFrom(const std::string& dataFile) const;
@@ -70,9 +70,12 @@ struct SignInRun {
 std::string pressOk(SignInRun& run, const std::string& typed,
                     const std::function<std::string(SignInRun&)>& judge);
 
-// One box a test expects: slot 0 is the database engine's own description.
+// The slot a test expects for the database engine's own description; no message has it.
+inline constexpr SlotId kEngineBox{};
+
+// One box a test expects.
 struct Box {
-    int slot = 0;
+    SlotId slot = kEngineBox;
     std::string appended;
 };
 

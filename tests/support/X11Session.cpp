@@ -51,6 +51,36 @@ X11Session::X11Session() {
         const int drawn = number(pick);
         if (start(drawn)) display_ = QStringLiteral(":%1").arg(drawn);
     }
+    if (!display_.isEmpty() && !startBus()) stop();
+}
+
+// Its own bus, in a folder of its own: the programs never reach the desktop's or another
+// test's, and the accessibility bus it starts on demand ends with it.
+bool X11Session::startBus() {
+    bus_.setProcessChannelMode(QProcess::SeparateChannels);
+    const QString address =
+        QStringLiteral("unix:path=") + QString::fromStdString((busDir_ / "bus").string());
+    bus_.start(QStringLiteral("dbus-daemon"),
+               {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                QStringLiteral("--address=") + address, QStringLiteral("--print-address=1")});
+    if (!bus_.waitForStarted(kStateDeadlineMs)) {
+        problem_ = "dbus-daemon did not start: " + bus_.errorString().toStdString();
+        return false;
+    }
+    QElapsedTimer clock;
+    clock.start();
+    QByteArray out;
+    while (!out.contains('\n') && bus_.state() == QProcess::Running &&
+           clock.elapsed() < kStateDeadlineMs) {
+        bus_.waitForReadyRead(remaining(clock, kStateDeadlineMs));
+        out += bus_.readAllStandardOutput();
+    }
+    busAddress_ = QString::fromLatin1(out).trimmed();
+    if (busAddress_.isEmpty()) {
+        problem_ = "dbus-daemon gave no address: " + bus_.readAllStandardError().toStdString();
+        return false;
+    }
+    return true;
 }
 
 bool X11Session::start(int number) {
@@ -83,11 +113,15 @@ bool X11Session::start(int number) {
 }
 
 void X11Session::stop() {
-    if (server_.state() == QProcess::NotRunning) return;
-    server_.terminate();
-    if (!server_.waitForFinished(5000)) {
-        server_.kill();
-        server_.waitForFinished(5000);
+    display_.clear();
+    busAddress_.clear();
+    for (QProcess* p : {&bus_, &server_}) {
+        if (p->state() == QProcess::NotRunning) continue;
+        p->terminate();
+        if (!p->waitForFinished(5000)) {
+            p->kill();
+            p->waitForFinished(5000);
+        }
     }
 }
 
@@ -99,6 +133,7 @@ QString X11Session::tool(const QString& program, const QStringList& args, int ti
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("DISPLAY"), display_);
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), busAddress_);
     // The screenshot tool is a Qt program: on this display, not the tests' offscreen screen.
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     env.remove(QStringLiteral("QT_QPA_PLATFORMTHEME"));
@@ -142,9 +177,12 @@ std::filesystem::path programPath() {
 
 ProgramRun::ProgramRun(const X11Session& x, const std::filesystem::path& station,
                        const QStringList& extraEnv)
-    : x_(x) {
+    : x_(x), tree_(x.busAddress()) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("DISPLAY"), x.display());
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), x.busAddress());
+    // Published without a screen reader running, so that the tests find controls by name.
+    env.insert(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     env.remove(QStringLiteral("QT_QPA_PLATFORMTHEME"));
     for (const QString& kv : extraEnv) {
@@ -181,11 +219,15 @@ QString ProgramRun::waitForPanel(int timeoutMs) {
                                      QStringLiteral("--onlyvisible"), QStringLiteral("--pid"), pid},
                                     std::clamp(remaining(clock, timeoutMs), 1, 2000))
                                     .split('\n', Qt::SkipEmptyParts);
+        // The panel is the one window that belongs to no other: boxes and dialogs are
+        // transient for it.
         for (const QString& id : ids) {
-            const QString geometry = xdo({QStringLiteral("getwindowgeometry"), id});
-            if (geometry.contains(QStringLiteral("1019x573"))) return id;
+            const QString transient =
+                x_.tool(QStringLiteral("xprop"),
+                        {QStringLiteral("-id"), id, QStringLiteral("WM_TRANSIENT_FOR")});
+            if (transient.contains(QStringLiteral("not found"))) return id;
         }
-        // A window that is not the panel yet: look again unless the program ends meanwhile.
+        // Only a box so far: look again unless the program ends meanwhile.
         process_.waitForFinished(kPollMs);
     }
     return {};
@@ -228,9 +270,22 @@ void ProgramRun::type(const QString& window, const QString& text) {
     xdo({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), text});
 }
 
-void ProgramRun::click(const QString& window, int px, int py) {
-    xdo({QStringLiteral("mousemove"), QStringLiteral("--window"), window, QString::number(px),
-         QString::number(py), QStringLiteral("click"), QStringLiteral("1")});
+std::optional<Control> ProgramRun::waitForControl(const QString& role, const QString& name,
+                                                  int timeoutMs) {
+    QElapsedTimer clock;
+    clock.start();
+    while (remaining(clock, timeoutMs) > 0 && process_.state() == QProcess::Running) {
+        for (const Control& c : tree_.controls())
+            if (c.role == role && c.name == name && !c.screen.isEmpty()) return c;
+        process_.waitForFinished(kPollMs);
+    }
+    return std::nullopt;
+}
+
+void ProgramRun::click(const Control& control) {
+    const QPoint middle = control.screen.center();
+    xdo({QStringLiteral("mousemove"), QString::number(middle.x()), QString::number(middle.y()),
+         QStringLiteral("click"), QStringLiteral("1")});
 }
 
 std::string ProgramRun::errors() const {
@@ -251,6 +306,13 @@ std::string ProgramRun::report() const {
                (crashed() ? " (crashed)" : "") + "\n";
     const std::string stderrText = errors();
     text += stderrText.empty() ? "standard error: <empty>\n" : "standard error:\n" + stderrText;
+    text += "accessibility tree:\n";
+    for (const Control& c : tree_.controls()) {
+        const QRect& r = c.screen;
+        text += "  " + c.role.toStdString() + " \"" + c.name.toStdString() + "\" at " +
+                std::to_string(r.x()) + "," + std::to_string(r.y()) + " " +
+                std::to_string(r.width()) + "x" + std::to_string(r.height()) + "\n";
+    }
     return text + x_.describe();
 }
 

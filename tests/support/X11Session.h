@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AccessibilityTree.h"
 #include "TempDir.h"
 
 #include <QProcess>
@@ -8,6 +9,8 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 
 // How long a state the tests wait for may take to come: generous, since a loaded machine (a CI
@@ -15,7 +18,8 @@
 // than an idle one; a passing run never waits for the deadline itself.
 inline constexpr int kStateDeadlineMs = 60000;
 
-// A private Xvfb display, and the real program started on it in a station folder.
+// A private Xvfb display with a session bus of its own, where the programs publish their
+// accessibility trees, and the real program started on it in a station folder.
 class X11Session {
 public:
     X11Session();
@@ -23,8 +27,9 @@ public:
     X11Session(const X11Session&) = delete;
     X11Session& operator=(const X11Session&) = delete;
 
-    bool ok() const { return !display_.isEmpty(); }
+    bool ok() const { return !display_.isEmpty() && !busAddress_.isEmpty(); }
     const QString& display() const { return display_; }
+    const QString& busAddress() const { return busAddress_; }
     // Why there is no display, for the failure's message.
     const std::string& problem() const { return problem_; }
 
@@ -38,10 +43,14 @@ public:
 
 private:
     bool start(int number);
+    bool startBus();
     void stop();
 
     QProcess server_;
     QString display_;
+    TempDir busDir_;
+    QProcess bus_;
+    QString busAddress_;
     std::string problem_;
 };
 
@@ -66,11 +75,16 @@ public:
     // Waits for the end; false if it did not end in time (it is then killed).
     bool waitForEnd(int timeoutMs = kStateDeadlineMs);
 
+    // The first control of the program with this role and accessible name, once it is shown;
+    // nullopt if the program ended or the deadline passed first.
+    std::optional<Control> waitForControl(const QString& role, const QString& name,
+                                          int timeoutMs = kStateDeadlineMs);
+
     // Input as a user gives it: the window gets the focus first, and has it when this returns.
     void key(const QString& window, const QString& name);
     void type(const QString& window, const QString& text);
-    // Clicks at a point of the window, in its own pixels.
-    void click(const QString& window, int px, int py);
+    // Clicks the middle of the control.
+    void click(const Control& control);
 
     int exitCode() const { return process_.exitCode(); }
     bool crashed() const { return process_.exitStatus() != QProcess::NormalExit; }
@@ -85,6 +99,7 @@ private:
     void focus(const QString& window);
 
     const X11Session& x_;
+    AccessibilityTree tree_;
     TempDir output_;
     QProcess process_;
     bool started_ = false;

@@ -71,14 +71,33 @@ TEST(PasswordFileParse, DecodesOnlyCompleteFilesWithTheMagic) {
     }
 }
 
+// What the technician's tool writes is what the trainer reads back, for the extremes the field
+// can hold too; the bytes are written out so that a change of the magic shows.
+TEST(PasswordFileWrite, WritesTheMagicThenThePasswordAndReadsBack) {
+    const std::pair<std::int32_t, std::string> cases[] = {
+        {0, std::string("\x3E\x89\0\0\0\0\0\0", 8)},
+        {4711, std::string("\x3E\x89\0\0\x67\x12\0\0", 8)},
+        {INT32_MAX, std::string("\x3E\x89\0\0\xFF\xFF\xFF\x7F", 8)},
+        {-1, std::string("\x3E\x89\0\0\xFF\xFF\xFF\xFF", 8)},
+    };
+    for (const auto& [password, bytes] : cases) {
+        SCOPED_TRACE(password);
+        const std::string written = trainer::passwordFileBytes(password);
+        EXPECT_EQ(written, bytes);
+        const trainer::PasswordRecord record = trainer::parsePasswordFile(written);
+        EXPECT_EQ(record.status, PasswordFileStatus::Ok);
+        EXPECT_EQ(record.password, password);
+    }
+}
+
 // One file in the station folder against what the dialog makes of it. kAccepted: the file is
 // accepted and the dialog waits for the password.
-constexpr int kAccepted = -1;
+constexpr TextId kAccepted{-1};
 
 struct FileCase {
     const char* name;
     std::optional<std::string> bytes;  // none: no file at all
-    int messageId;
+    TextId messageId;
     bool openAtBox;  // the failure's box comes while the file is still open
 };
 
@@ -191,7 +210,7 @@ TEST_F(TrainerTest, FailureWithAnUnwritableHandOffShowsBothMessagesInTurn) {
     EXPECT_EQ(child.report, "ended");
 }
 
-const std::pair<std::int32_t, const char*> kBoxNames[] = {
+const std::pair<TextId, const char*> kBoxNames[] = {
     {text::kCannotOpenPasswordFile, "cannot-open"},
     {text::kCannotReadPasswordFile, "cannot-read"},
     {text::kBrokenPasswordFile, "broken"},
@@ -203,7 +222,7 @@ const std::pair<std::int32_t, const char*> kBoxNames[] = {
 class AnsweringServices : public ui::QtWindowServices {
 public:
     int messageBox(QWidget* owner, const std::string& text, const std::string&,
-                   unsigned type) override {
+                   ui::BoxType type) override {
         const char* name = "unexpected";
         for (const auto& [id, candidate] : kBoxNames)
             if (text == messageText(id)) name = candidate;

@@ -2,11 +2,11 @@
 #include "QtWindowServices.h"
 #include "Text.h"
 
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 #include <functional>
 
@@ -54,7 +54,7 @@ TEST(QtWindowServices, BoxTypesMapToIconsButtonsAndStacking) {
     ui::QtWindowServices services;
     QWidget owner;
     struct Case {
-        unsigned type;
+        ui::BoxType type;
         QWidget* owner;
         QMessageBox::StandardButton press;
         int answer;
@@ -77,7 +77,7 @@ TEST(QtWindowServices, BoxTypesMapToIconsButtonsAndStacking) {
         // clang-format on
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.type);
+        SCOPED_TRACE(static_cast<unsigned>(c.type));
         int answer = 0;
         const Seen seen = inspectThenPress(
             c.press, [&] { answer = services.messageBox(c.owner, kText, kTitle, c.type); });

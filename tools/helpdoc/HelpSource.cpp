@@ -28,13 +28,13 @@ bool lookUp(const QString& name, std::string* text) {
     if (!m.hasMatch()) return false;
     const std::string key = m.captured(2).toStdString();
     if (m.captured(1) == u"text") {
-        const std::int32_t id = textIdNamed(key);
-        if (id < 0) return false;
-        *text = messageText(id);
+        const std::optional<TextId> id = textIdNamed(key);
+        if (!id) return false;
+        *text = messageText(*id);
     } else {
-        const int slot = slotNamed(key);
-        if (slot < 0) return false;
-        *text = catalogue().slotTexts[static_cast<std::size_t>(slot)];
+        const std::optional<SlotId> slot = slotNamed(key);
+        if (!slot) return false;
+        *text = catalogue().slotTexts[*slot];
     }
     return !text->empty();
 }

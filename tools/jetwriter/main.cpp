@@ -85,7 +85,7 @@ std::string titles(std::size_t column) {
 
 std::string helpText() {
     return translated(kUsageText) +
-           translated(kHelpText, {std::to_string(jetwriter::passwordFieldLength()), titles(0),
+           translated(kHelpText, {std::to_string(trainer::passwordFieldLength()), titles(0),
                                   titles(1), titles(2), titles(3)});
 }
 
@@ -166,24 +166,24 @@ int students(const std::string& csvPath, const std::string& outPath) {
 int password(const std::string& number, const std::string& outPath) {
     std::int32_t value = 0;
     const char* problem = nullptr;
-    switch (jetwriter::checkTypedPassword(number, value)) {
-        case jetwriter::TypedPassword::Ok: break;
-        case jetwriter::TypedPassword::Empty:
+    switch (trainer::checkTypedPassword(number, value)) {
+        case trainer::TypedPassword::Ok: break;
+        case trainer::TypedPassword::Empty:
             problem = JW_TR("jetwriter",
                             "the password is empty; give the digits the instructor "
                             "will type");
             break;
-        case jetwriter::TypedPassword::NotDigits:
+        case trainer::TypedPassword::NotDigits:
             problem = JW_TR("jetwriter",
                             "the password \"%1\" holds more than digits, and the password field "
                             "takes digits only (no sign, no blanks); give digits only");
             break;
-        case jetwriter::TypedPassword::TooLong:
+        case trainer::TypedPassword::TooLong:
             problem = JW_TR("jetwriter",
                             "the password has more than %2 digits, more than the password field "
                             "takes; give a shorter one");
             break;
-        case jetwriter::TypedPassword::TooLarge:
+        case trainer::TypedPassword::TooLarge:
             problem = JW_TR("jetwriter",
                             "the password \"%1\" is larger than 2147483647 and could never be "
                             "typed to match; give a smaller number");
@@ -191,9 +191,9 @@ int password(const std::string& number, const std::string& outPath) {
     }
     if (problem)
         return failure(
-            translated(problem, {number, std::to_string(jetwriter::passwordFieldLength())}) +
+            translated(problem, {number, std::to_string(trainer::passwordFieldLength())}) +
             nothingWritten());
-    jetwriter::writeFileAtomically(outPath, jetwriter::passwordFileBytes(value));
+    jetwriter::writeFileAtomically(outPath, trainer::passwordFileBytes(value));
     std::fputs(
         (translated(JW_TR("jetwriter",
                           "Wrote the trainer password file \"%1\"; the password to type is %2."),

@@ -1,6 +1,7 @@
 #include "StationCheck.h"
 
 #include "Cp1251.h"
+#include "DatabasePaths.h"
 #include "Drives.h"
 #include "HelperChannel.h"
 #include "MonitorFile.h"
@@ -29,10 +30,6 @@ struct Check {
 };
 
 using Result = CheckLine::Result;
-
-// The same two places as the sign-in's, "0" picking D:.
-constexpr const char* kDatabasePathD = "D:\\dat_ulmo\\as_dbase\\trener\\01\\dbtrener.mdb";
-constexpr const char* kDatabasePathC = "C:\\dat_ulmo\\as_dbase\\trener\\01\\dbtrener.mdb";
 
 constexpr const char* kHelpDocument = "vdm03.pdf";
 // Viewers a station may have when no desktop association names one.
@@ -86,10 +83,10 @@ private:
         switch (signin::readMonitorFile(path.constData())) {
             case signin::MonitorReading::DriveC:
                 add(Result::Passed, Check::tr("%1: the database is on drive C:").arg(name));
-                return kDatabasePathC;
+                return signin::kDatabasePathC;
             case signin::MonitorReading::DriveD:
                 add(Result::Passed, Check::tr("%1: the database is on drive D:").arg(name));
-                return kDatabasePathD;
+                return signin::kDatabasePathD;
             case signin::MonitorReading::CannotOpen:
                 add(Result::Failed, Check::tr("%1 is missing or cannot be read: copy it from the "
                                               "station's set-up into the station folder")
@@ -263,8 +260,9 @@ private:
             record.status == trainer::PasswordFileStatus::NoPassword)
             fault = Check::tr("%1 is shorter than 8 bytes").arg(name);
         else if (record.status == trainer::PasswordFileStatus::WrongMagic)
-            fault =
-                Check::tr("%1 is not a password file (its first 4 bytes are not 35134)").arg(name);
+            fault = Check::tr("%1 is not a password file (its first 4 bytes are not %2)")
+                        .arg(name)
+                        .arg(trainer::kPasswordMagic);
         else if (record.password < 0)
             fault = Check::tr(
                         "%1 holds the password %2, which the password field cannot take "

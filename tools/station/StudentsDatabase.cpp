@@ -1,6 +1,7 @@
 #include "StudentsDatabase.h"
 
 #include "CaseFold.h"
+#include "StudentLookup.h"
 
 #include <algorithm>
 #include <set>
@@ -16,16 +17,6 @@ std::string columnOf(const jet::Error& error) {
     return aboutAColumn ? error.subject() : std::string();
 }
 
-std::string folded(const std::string& text) {
-    std::string out = text;
-    for (char& c : out) c = static_cast<char>(cp1251::foldCase(static_cast<unsigned char>(c)));
-    return out;
-}
-
-bool isBlank(const std::string& text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return c == ' ' || c == '\0'; });
-}
-
 void readNumbers(jet::Recordset& records, StudentsReport& report) {
     report.count = records.recordCount();
     if (report.count < 1) return;
@@ -34,12 +25,12 @@ void readNumbers(jet::Recordset& records, StudentsReport& report) {
     for (; !records.isEof(); records.moveNext()) {
         const jet::FieldValue value = records.value(signin::studentColumns().front().name);
         const std::string& number = value.text;
-        if (isBlank(number)) {
+        if (signin::isBlankEntry(number)) {
             ++report.blank;
             continue;
         }
         if (number.front() == ' ' || number.back() == ' ') report.padded.push_back(number);
-        if (!seen.insert(folded(number)).second) report.duplicates.push_back(number);
+        if (!seen.insert(cp1251::folded(number)).second) report.duplicates.push_back(number);
     }
 }
 

@@ -320,9 +320,7 @@ bool allBlank(const std::vector<Field>& fields) {
 
 // The record-book number as the sign-in compares it: CP1251, letters folded.
 std::string signInKey(const std::string& utf8) {
-    std::string key = cp1251::fromUtf8(utf8);
-    for (char& c : key) c = static_cast<char>(cp1251::foldCase(static_cast<unsigned char>(c)));
-    return key;
+    return cp1251::folded(cp1251::fromUtf8(utf8));
 }
 
 }  // namespace

@@ -136,8 +136,8 @@
         <translation>%1 короче 8 байтов</translation>
     </message>
     <message>
-        <source>%1 is not a password file (its first 4 bytes are not 35134)</source>
-        <translation>%1 не файл пароля (его первые 4 байта не 35134)</translation>
+        <source>%1 is not a password file (its first 4 bytes are not %2)</source>
+        <translation>%1 не файл пароля (его первые 4 байта не %2)</translation>
     </message>
     <message>
         <source>%1 holds the password %2, which the password field cannot take (digits only)</source>

@@ -37,6 +37,6 @@ int runProgram(int& argc, char** argv, const std::function<void(MainPanelDialog&
         if (onPanel) onPanel(*panel);
         return panel;
     });
-    app.initInstance();
+    app.run();
     return 0;
 }
