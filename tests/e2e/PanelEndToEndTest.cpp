@@ -44,7 +44,7 @@ protected:
     }
 
     // Clicks the panel's button that reads the catalogue's text `id`, as a user does.
-    void press(ProgramRun& run, std::int32_t id) {
+    void press(ProgramRun& run, TextId id) {
         const QString caption = QString::fromStdString(cp1251::toUtf8(messageText(id)));
         const std::optional<Control> button =
             run.waitForControl(QStringLiteral("push button"), caption);
