@@ -19,6 +19,14 @@
 #include <string>
 #include <vector>
 
+#if defined(__SANITIZE_ADDRESS__)
+#define RV_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define RV_SANITIZED 1
+#endif
+#endif
+
 namespace {
 
 // The fds the child restricts itself to, and one it may not use.
@@ -34,6 +42,9 @@ struct SandboxCase {
     bool allowed;
     // Runs in the child after the sandbox; returns false when an allowed call failed.
     bool (*act)(const Fds&);
+    // Which fds may be written is checked only where the sanitizers are not in: their runtime
+    // needs pipes of its own.
+    bool fdCheck = false;
 };
 
 void PrintTo(const SandboxCase& c, std::ostream* os) {
@@ -83,7 +94,8 @@ const SandboxCase kCases[] = {
          char c;
          return pread(f.other, &c, 1, 0) == 1;
      }},
-    {"writesToTheDatabase", false, [](const Fds& f) { return write(f.database, "x", 1) == 1; }},
+    {"writesToTheDatabase", false, [](const Fds& f) { return write(f.database, "x", 1) == 1; },
+     true},
     {"mapsExecutableMemory", false,
      [](const Fds&) {
          return mmap(nullptr, 4096, PROT_READ | PROT_EXEC, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0) !=
@@ -94,6 +106,9 @@ const SandboxCase kCases[] = {
 class Sandbox : public ::testing::TestWithParam<SandboxCase> {};
 
 TEST_P(Sandbox, LetsThroughOnlyWhatTheReaderNeeds) {
+#ifdef RV_SANITIZED
+    if (GetParam().fdCheck) GTEST_SKIP() << "the sanitizer build lets any fd be written";
+#endif
     TempDir dir;
     const std::string path = (dir / "db.mdb").string();
     std::ofstream(path) << std::string(4096, 'p');
