@@ -114,9 +114,10 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-# Libraries (Qt 6, xcb) come from dpkg-shlibdeps. What it cannot see: Qt's platform plugins,
-# loaded at run time, the font the panel and its dialogs are laid out in, and what the station's
-# session starts: its window manager and the keyboard layouts (setxkbmap and the layouts).
+# Libraries (Qt 6, xcb, the helper's libseccomp) come from dpkg-shlibdeps. What it cannot see:
+# Qt's platform plugins, loaded at run time, the font the panel and its dialogs are laid out in,
+# and what the station's session starts: its window manager and the keyboard layouts (setxkbmap
+# and the layouts).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "qt6-qpa-plugins, fonts-liberation2, matchbox-window-manager, x11-xkb-utils, xkb-data")

@@ -15,7 +15,7 @@ package_build=(
   build-essential cmake pkg-config ninja-build
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-pdf-dev libx11-dev
   qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
-  libxcb1-dev libxcb-dpms0-dev libzip-dev
+  libxcb1-dev libxcb-dpms0-dev libzip-dev libseccomp-dev
   fonts-liberation2 fontconfig
   lintian
 )
@@ -25,6 +25,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-pdf-dev libx11-dev
   qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
   libzip-dev
+  # The reader helper's sandbox (seccomp).
+  libseccomp-dev
   # mdb-export checks our files in the tests; the library is only the benchmarks' yardstick.
   mdbtools mdbtools-dev libglib2.0-dev
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -1,10 +1,14 @@
 // A stand-in for the reader helper that serves a tiny table Students of three rows and misbehaves
 // at one request. What it does is in the name it is started under (a symlink to it):
 // "<request>-<fault>", request one of open, table, recordset, fetch, close; or "any-<fault>" for
-// a fault at every request, "start-<fault>" for one before any request.
+// a fault at every request, "start-<fault>" for one before any request. The "escape" faults
+// enter the real helper's sandbox and then try what it forbids.
 #include "Protocol.h"
+#include "Sandbox.h"
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <unistd.h>
 #include <csignal>
 #include <cstring>
@@ -145,11 +149,21 @@ void misbehave(const std::string& fault, const Request& rq) {
         r.columnType = 8;
         return send(r);
     }
-    if (fault == "badrequest" || fault == "damaged") {
+    if (fault == "badrequest" || fault == "damaged" || fault == "encrypted") {
         Reply r;
         r.type = ReplyType::Failed;
-        r.failure = fault == "damaged" ? Failure::DamagedData : Failure::BadRequest;
+        r.failure = fault == "damaged"     ? Failure::DamagedData
+                    : fault == "encrypted" ? Failure::Encrypted
+                                           : Failure::BadRequest;
         return send(r);
+    }
+    if (fault.starts_with("escape")) {
+        // Its "database" is stdin (/dev/null); what follows must never run to the reply.
+        if (!jet::helper::enterSandbox(kRequestFd, kReplyFd, 0)) _exit(7);
+        if (fault == "escapeopen") ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+        if (fault == "escapeexec") execl("/bin/true", "true", static_cast<char*>(nullptr));
+        if (fault == "escapesocket") socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        return send(good);
     }
     if (fault == "closeinput") {
         close(kRequestFd);

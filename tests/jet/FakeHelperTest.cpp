@@ -88,6 +88,11 @@ const FaultCase kFaults[] = {
     {"open-truncated", Stage::OpenDatabase, Code::HelperCrashed},
     {"open-truncatedhang", Stage::OpenDatabase, Code::HelperTimedOut},
     {"open-badrequest", Stage::OpenDatabase, Code::MalformedReply},
+    {"open-encrypted", Stage::OpenDatabase, Code::Encrypted},
+    // A helper that tries what its sandbox forbids is killed, and that is a helper fault.
+    {"open-escapeopen", Stage::OpenDatabase, Code::HelperCrashed},
+    {"open-escapeexec", Stage::OpenDatabase, Code::HelperCrashed},
+    {"open-escapesocket", Stage::OpenDatabase, Code::HelperCrashed},
     {"open-closeinput", Stage::OpenTable, Code::HelperCrashed},
     {"table-hang", Stage::OpenTable, Code::HelperTimedOut},
     {"table-segv", Stage::OpenTable, Code::HelperCrashed},

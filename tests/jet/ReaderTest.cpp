@@ -3,6 +3,10 @@
 #include "JetTestSupport.h"
 
 #include "Cp1251.h"
+#include "EncryptedFiles.h"
+#include "ErrorText.h"
+#include "HelperChannel.h"
+#include "TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -235,6 +239,37 @@ TEST(Reader, MissingFileCannotBeOpened) {
         EXPECT_EQ(e.code(), Error::Code::CannotOpenFile);
     }
     EXPECT_FALSE(db.isOpen());
+    EXPECT_TRUE(jettest::noChildren());
+}
+
+// Saved with a password in Access: the student sees what any file that is no database shows,
+// the helper's output says what to do about it.
+TEST(Reader, EncryptedFileIsRefusedAsSuch) {
+    TempDir dir;
+    const std::string path = (dir / "dbtrener.mdb").string();
+    writeFile(path,
+              testfiles::officeEncrypted(readFile(jettest::dataFile("jet/students_v2007.accdb"))));
+
+    jet::Database db(jettest::realHelper());
+    try {
+        db.open(path);
+        FAIL() << "opened";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.code(), Error::Code::Encrypted);
+        EXPECT_EQ(e.description(), jet::errorText(Error::Code::NotADatabase));
+    }
+
+    jet::HelperChannel channel(jettest::realHelper());
+    jet::protocol::Request open;
+    open.text = path;
+    const jet::protocol::Reply reply = channel.call(open);
+    EXPECT_EQ(reply.type, jet::protocol::ReplyType::Failed);
+    EXPECT_EQ(reply.failure, jet::protocol::Failure::Encrypted);
+    channel.stop();
+    EXPECT_NE(channel.output().find("the database is encrypted: save it without a password in "
+                                    "Access (File, Info, Decrypt)"),
+              std::string::npos)
+        << channel.output();
     EXPECT_TRUE(jettest::noChildren());
 }
 

@@ -71,12 +71,13 @@ struct DamageCase {
     const char* name;
     void (*damage)(readertest::JetBytes&, std::uint32_t tdef, std::uint32_t data);
     Failure failure;
+    jetwriter::Format format = jetwriter::Format::Jet4;
 };
 
 class HandMadeDamage : public ::testing::TestWithParam<DamageCase> {};
 
 TEST_P(HandMadeDamage, EndsInAReadError) {
-    auto bytes = readertest::written({readertest::students(40)});
+    auto bytes = readertest::written({readertest::students(40)}, GetParam().format);
     const std::uint32_t tdef = bytes.firstTableDefPage();
     GetParam().damage(bytes, tdef, bytes.dataPages(tdef).at(0));
     TempDir dir;
@@ -89,6 +90,15 @@ TEST_P(HandMadeDamage, EndsInAReadError) {
 // Column entries of our writer's definitions start at 63 (no indexes), 25 bytes each; GrCount
 // is the sixth, its fixed offset at 21 and its length at 23.
 constexpr std::uint32_t kGrCountEntry = 63 + 5 * 25;
+// Jet3: entries from 43, 18 bytes each, the fixed offset at 14 and the length at 16.
+constexpr std::uint32_t kJet3GrCountEntry = 43 + 5 * 18;
+constexpr auto kJet3 = jetwriter::Format::Jet3;
+
+// Jet3 row 0 ends the page: its null mask (1 byte), its variable count (1), then the offsets of
+// variable columns 0, 1, ... (1 byte each) backwards; a row this short has no jump table.
+std::uint8_t* jet3RowEnd(readertest::JetBytes& b, std::uint32_t page) {
+    return b.page(page) + b.pageSize;
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Damages, HandMadeDamage,
@@ -223,8 +233,89 @@ INSTANTIATE_TEST_SUITE_P(
                                      slots[2] = slots[0];
                                      slots[3] = static_cast<std::uint8_t>(slots[1] & 0x1F);
                                  },
-                                 Failure::DamagedData}),
+                                 Failure::DamagedData},
+                      DamageCase{"jet3TruncatedMidPage",
+                                 [](readertest::JetBytes& b, std::uint32_t, std::uint32_t) {
+                                     b.bytes.resize(b.bytes.size() - 1000);
+                                 },
+                                 Failure::DamagedData, kJet3},
+                      DamageCase{"jet3DataPageOfAnotherOwner",
+                                 [](readertest::JetBytes& b, std::uint32_t, std::uint32_t data) {
+                                     putU32(b.page(data) + 4, 2);
+                                 },
+                                 Failure::DamagedData, kJet3},
+                      DamageCase{"jet3UsageMapPastTheEnd",
+                                 [](readertest::JetBytes& b, std::uint32_t tdef, std::uint32_t) {
+                                     const std::uint8_t* pointer = b.page(tdef) + 35;
+                                     std::uint8_t* map =
+                                         b.rowData(pointer[1] | (pointer[2] << 8), pointer[0]);
+                                     putU32(map + 1, b.pageCount() + 3);
+                                 },
+                                 Failure::DamagedData, kJet3},
+                      DamageCase{"jet3FixedColumnsOverlap",
+                                 [](readertest::JetBytes& b, std::uint32_t tdef, std::uint32_t) {
+                                     b.page(tdef)[kJet3GrCountEntry + 14] = 2;
+                                 },
+                                 Failure::TableUnreadable, kJet3},
+                      DamageCase{"jet3LongOfAWrongSize",
+                                 [](readertest::JetBytes& b, std::uint32_t tdef, std::uint32_t) {
+                                     b.page(tdef)[kJet3GrCountEntry + 16] = 2;
+                                 },
+                                 Failure::TableUnreadable, kJet3},
+                      DamageCase{"jet3RowCountsMoreColumnsThanTheTable",
+                                 [](readertest::JetBytes& b, std::uint32_t, std::uint32_t data) {
+                                     b.rowData(data, 3)[0] = 9;
+                                 },
+                                 Failure::DamagedData, kJet3},
+                      DamageCase{"jet3RowPointerLoop",
+                                 [](readertest::JetBytes& b, std::uint32_t, std::uint32_t p) {
+                                     b.setSlotFlags(p, 0, 0x4000);
+                                     b.pointTo(p, 0, p, 1);
+                                     b.setSlotFlags(p, 1, 0xC000);
+                                     b.pointTo(p, 1, p, 2);
+                                     b.setSlotFlags(p, 2, 0xC000);
+                                     b.pointTo(p, 2, p, 1);
+                                 },
+                                 Failure::DamagedData, kJet3},
+                      DamageCase{"jet3VariableOffsetsOutOfOrder",
+                                 [](readertest::JetBytes& b, std::uint32_t, std::uint32_t p) {
+                                     jet3RowEnd(b, p)[-1 - 1 - 2] = 0xFF;  // column 1's start
+                                 },
+                                 Failure::DamagedData, kJet3},
+                      DamageCase{"jet3VariableCountPastTheRow",
+                                 [](readertest::JetBytes& b, std::uint32_t, std::uint32_t p) {
+                                     jet3RowEnd(b, p)[-1 - 1] = 0xF0;
+                                 },
+                                 Failure::DamagedData, kJet3},
+                      DamageCase{"jet3NullValueHoldsBytes",
+                                 [](readertest::JetBytes& b, std::uint32_t, std::uint32_t p) {
+                                     jet3RowEnd(b, p)[-1] &= 0xFE;  // StBook, which holds "B0"
+                                 },
+                                 Failure::DamagedData, kJet3}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A Jet3 row past 256 bytes adds 256 to its one-byte offsets from the column its jump table
+// names on; naming another column moves a border between two values.
+TEST(HandMadeJet3Damage, JumpTableNamingAnotherColumn) {
+    using jetwriter::ColumnType;
+    const jetwriter::Table table{
+        "Long",
+        {{"A", ColumnType::Text, 255}, {"B", ColumnType::Text, 255}, {"C", ColumnType::Text, 10}},
+        {{std::string(200, 'a'), std::string(100, 'b'), std::string("c")}}};
+    for (const std::uint8_t jump : {0, 1, 3, 0xFF}) {
+        auto bytes = readertest::written({table}, jetwriter::Format::Jet3);
+        const std::uint32_t page = bytes.dataPages(bytes.firstTableDefPage()).at(0);
+        // From the row's end: the null mask, the variable count, the jump table's one entry.
+        std::uint8_t* entry = jet3RowEnd(bytes, page) - 3;
+        ASSERT_EQ(*entry, 2) << "C begins past 256";
+        *entry = jump;
+        TempDir dir;
+        std::string detail;
+        const auto failure = readEverything(bytes.save(dir.path(), "d.mdb"), detail);
+        ASSERT_TRUE(failure.has_value()) << "jump " << int{jump} << " read without an error";
+        EXPECT_EQ(*failure, Failure::DamagedData) << detail;
+    }
+}
 
 }  // namespace
 

@@ -338,17 +338,7 @@ TEST(WriterFiles, ExtremeLongsAndNulls) {
     EXPECT_EQ(t.text(1, 4), "");
 }
 
-// Changes a field of the RC4-masked header (Jet3: 126 bytes from 0x18; Jet4: 128).
-void setMaskedHeader(std::string& bytes, std::size_t offset, std::uint32_t value, int size,
-                     bool jet3) {
-    static const std::uint8_t key[4] = {0xC7, 0xDA, 0x39, 0x6B};
-    auto* region = reinterpret_cast<std::uint8_t*>(bytes.data()) + 0x18;
-    const std::size_t length = jet3 ? 126 : 128;
-    jet::reader::detail::rc4(key, 4, region, length);
-    for (int i = 0; i < size; ++i)
-        region[offset - 0x18 + i] = static_cast<std::uint8_t>(value >> (8 * i));
-    jet::reader::detail::rc4(key, 4, region, length);
-}
+using readertest::setMaskedHeader;
 
 // Access 97 keeps text in the code page its header names. The file's two live values "z" and
 // "v" become the bytes of Cyrillic letters in code page 866, or 1251 (no code page named).

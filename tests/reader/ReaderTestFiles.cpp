@@ -1,5 +1,6 @@
 #include "ReaderTestFiles.h"
 
+#include "PageFile.h"
 #include "StudentsCsv.h"
 #include "TempDir.h"
 
@@ -25,15 +26,18 @@ jetwriter::Table students(int rows) {
     return t;
 }
 
-JetBytes written(const std::vector<jetwriter::Table>& tables) {
+JetBytes written(const std::vector<jetwriter::Table>& tables, jetwriter::Format format) {
     jetwriter::Options options;
     options.created = std::chrono::system_clock::time_point{};
-    return JetBytes{jetwriter::databaseBytes(tables, options)};
+    options.format = format;
+    JetBytes file{jetwriter::databaseBytes(tables, options)};
+    if (format == jetwriter::Format::Jet3) file.pageSize = 2048;
+    return file;
 }
 
 std::uint32_t JetBytes::firstTableDefPage() const {
     for (std::uint32_t n = 3; n < pageCount(); ++n)
-        if (static_cast<std::uint8_t>(bytes[n * kPage]) == 0x02) return n;
+        if (static_cast<std::uint8_t>(bytes[std::size_t{n} * pageSize]) == 0x02) return n;
     throw std::runtime_error("no table definition");
 }
 
@@ -48,13 +52,13 @@ std::vector<std::uint32_t> JetBytes::dataPages(std::uint32_t tdef) {
 }
 
 std::uint16_t JetBytes::slot(std::uint32_t n, std::uint32_t row) {
-    const std::uint8_t* p = page(n) + 14 + 2 * row;
+    const std::uint8_t* p = page(n) + rowTable() + 2 * row;
     return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
 }
 
 void JetBytes::setSlotFlags(std::uint32_t n, std::uint32_t row, std::uint16_t flags) {
     const std::uint16_t v = static_cast<std::uint16_t>((slot(n, row) & 0x1FFF) | flags);
-    std::uint8_t* p = page(n) + 14 + 2 * row;
+    std::uint8_t* p = page(n) + rowTable() + 2 * row;
     p[0] = static_cast<std::uint8_t>(v);
     p[1] = static_cast<std::uint8_t>(v >> 8);
 }
@@ -77,6 +81,17 @@ std::filesystem::path JetBytes::save(const std::filesystem::path& dir,
     const auto path = dir / name;
     writeFile(path, bytes);
     return path;
+}
+
+void setMaskedHeader(std::string& bytes, std::size_t offset, std::uint32_t value, int size,
+                     bool jet3) {
+    static const std::uint8_t key[4] = {0xC7, 0xDA, 0x39, 0x6B};
+    auto* region = reinterpret_cast<std::uint8_t*>(bytes.data()) + 0x18;
+    const std::size_t length = jet3 ? 126 : 128;
+    jet::reader::detail::rc4(key, 4, region, length);
+    for (int i = 0; i < size; ++i)
+        region[offset - 0x18 + i] = static_cast<std::uint8_t>(value >> (8 * i));
+    jet::reader::detail::rc4(key, 4, region, length);
 }
 
 }  // namespace readertest

@@ -17,15 +17,19 @@ std::filesystem::path dataFile(const std::string& relative);
 // rows: StBook "B<i>", StName "Имя <i>", StNum Null on odd rows, StCount i, GrCount -i.
 jetwriter::Table students(int rows);
 
-// A Jet4 file as bytes, with helpers that find and change its pages.
+// A Jet4 file (or, with pageSize 2048, a Jet3 one) as bytes, with helpers that find and change
+// its pages.
 struct JetBytes {
     std::string bytes;
     static constexpr std::uint32_t kPage = 4096;
+    std::uint32_t pageSize = kPage;
 
     std::uint8_t* page(std::uint32_t n) {
-        return reinterpret_cast<std::uint8_t*>(bytes.data()) + n * kPage;
+        return reinterpret_cast<std::uint8_t*>(bytes.data()) + std::size_t{n} * pageSize;
     }
-    std::uint32_t pageCount() const { return static_cast<std::uint32_t>(bytes.size() / kPage); }
+    std::uint32_t pageCount() const { return static_cast<std::uint32_t>(bytes.size() / pageSize); }
+    // Where a data page's row table begins.
+    std::uint32_t rowTable() const { return pageSize == kPage ? 14 : 10; }
     // The first user table's definition: our writer puts it right after the catalogue's pages.
     std::uint32_t firstTableDefPage() const;
     std::vector<std::uint32_t> dataPages(std::uint32_t tdef);
@@ -37,6 +41,11 @@ struct JetBytes {
     std::filesystem::path save(const std::filesystem::path& dir, const std::string& name) const;
 };
 
-JetBytes written(const std::vector<jetwriter::Table>& tables);
+JetBytes written(const std::vector<jetwriter::Table>& tables,
+                 jetwriter::Format format = jetwriter::Format::Jet4);
+
+// Changes a field of the RC4-masked header (Jet3: 126 bytes from 0x18; Jet4 and ACE: 128).
+void setMaskedHeader(std::string& bytes, std::size_t offset, std::uint32_t value, int size,
+                     bool jet3);
 
 }  // namespace readertest

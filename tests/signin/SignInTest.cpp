@@ -1,4 +1,5 @@
 #include "Cp1251.h"
+#include "EncryptedFiles.h"
 #include "FakeSignInView.h"
 #include "Jet.h"
 #include "JetWriter.h"
@@ -248,6 +249,10 @@ struct SignInCase {
 
 TEST_F(SignInTest, LooksUpTheStudentAndWritesTheRecord) {
     const std::string notADatabase(4096, 'n');
+    jetwriter::Options ace;
+    ace.format = jetwriter::Format::Ace;
+    const std::string encrypted = testfiles::officeEncrypted(jetwriter::databaseBytes(
+        {{"Students", {{"StBook", jetwriter::ColumnType::Text}}, {{std::string("12345")}}}}, ace));
     // clang-format off
     const SignInCase cases[] = {
         {"exact match", Source::ClassList, kRoster, "12345", {},
@@ -283,6 +288,8 @@ TEST_F(SignInTest, LooksUpTheStudentAndWritesTheRecord) {
         {"count column holding text", Source::CountAsText, "", "12345", {engineBox(), {slot::kCannotOpenStudents, ""}},
          std::nullopt, "12345", true},
         {"not a database", Source::Bytes, notADatabase, "12345", {engineBox(), {slot::kCannotOpenDatabase, kPathC}},
+         std::nullopt, "12345", true},
+        {"saved with a password", Source::Bytes, encrypted, "12345", {engineBox(), {slot::kCannotOpenDatabase, kPathC}},
          std::nullopt, "12345", true},
         {"empty file", Source::Bytes, "", "12345", {engineBox(), {slot::kCannotOpenDatabase, kPathC}}, std::nullopt,
          "12345", true},

@@ -1,6 +1,7 @@
 // rulevion-station check on stations made as a technician makes them, each broken in one way.
 #include <gtest/gtest.h>
 
+#include "EncryptedFiles.h"
 #include "JetWriter.h"
 #include "PasswordFile.h"
 #include "StationTool.h"
@@ -51,7 +52,15 @@ struct Station {
         writeFile(folder / "vdm03.pdf", "%PDF-1.4\n%%EOF\n");
     }
 
-    void writeStudents() { jetwriter::writeDatabase(database, {students}); }
+    bool encrypted = false;  // saved by Access with a password
+
+    void writeStudents() {
+        if (!encrypted) return jetwriter::writeDatabase(database, {students});
+        jetwriter::Options options;
+        options.format = jetwriter::Format::Ace;
+        writeFile(database,
+                  testfiles::officeEncrypted(jetwriter::databaseBytes({students}, options)));
+    }
 
     void dropColumn(const std::string& name) {
         for (std::size_t i = 0; i < students.columns.size(); ++i) {
@@ -66,9 +75,10 @@ struct Station {
     std::map<std::string, std::string> env;
     bool unprivileged = false;
 
-    ToolResult check() {
+    ToolResult check(const char* locale = "C") {
         std::map<std::string, std::string> all = {{"VDM_DRIVES", drives.string()},
-                                                  {"HOME", dir.path().string()}};
+                                                  {"HOME", dir.path().string()},
+                                                  {"LC_ALL", locale}};
         for (const auto& [name, value] : env) all[name] = value;
         return runStation({"check", folder.string()}, dir.path(), all, unprivileged);
     }
@@ -108,6 +118,10 @@ const CheckCase kCheckCases[] = {
          writeFile(s.drives / "c/dat_ulmo/as_dbase/trener/01/dbtrener.mdb", "not a database");
      },
      "FAILED:  the database cannot be opened", 1},
+    {"encrypted_database", [](Station& s) { s.encrypted = true; },
+     "FAILED:  the database is encrypted: save it without a password in Access (File, Info, "
+     "Decrypt)",
+     1},
     {"no_students_table", [](Station& s) { s.students.name = "Pupils"; },
      "FAILED:  the database has no table Students", 1},
     {"column_missing", [](Station& s) { s.dropColumn("GrNum"); },
@@ -363,6 +377,22 @@ TEST(StationConfigPrecedence, CommandLineThenEnvironmentThenUserThenSystem) {
         EXPECT_NE(r.out.find("drive C: is the folder " + drive), std::string::npos) << r.out;
         EXPECT_EQ(r.err, "");
     }
+}
+
+// The technician reads what to do in his own language.
+TEST(StationCheckRussian, TellsHowToSaveAnEncryptedDatabase) {
+    Station station;
+    station.encrypted = true;
+    station.writeStudents();
+
+    const ToolResult r = station.check("ru_RU.UTF-8");
+
+    ASSERT_TRUE(r.finished) << r.err;
+    EXPECT_EQ(r.exitCode, 1) << r.out;
+    EXPECT_NE(r.out.find("база данных зашифрована: сохраните ее без пароля в Access (Файл, "
+                         "Сведения, Расшифровать базу данных)"),
+              std::string::npos)
+        << r.out;
 }
 
 // A good station passes, the drive and the count are named, and the check changes nothing.

@@ -241,6 +241,11 @@ private:
             report.error ? fromCp1251(report.error->description()).simplified() : QString();
         switch (report.failedAt) {
             case Stage::Database:
+                if (report.error->code() == jet::Error::Code::Encrypted) {
+                    add(Result::Failed, Check::tr("the database is encrypted: save it without a "
+                                                  "password in Access (File, Info, Decrypt)"));
+                    return;
+                }
                 add(Result::Failed, Check::tr("the database cannot be opened (%1): write it anew "
                                               "with rulevion-jetwriter students")
                                         .arg(why));

@@ -10,7 +10,10 @@ const char* utf8Text(Error::Code code) {
     switch (code) {
         case C::CannotOpenFile:
             return "ОШИБКА\n\nФайл базы данных не найден или не может быть открыт для чтения.";
-        case C::NotADatabase: return "ОШИБКА\n\nФайл не является базой данных или поврежден.";
+        // The student is told no more about an encrypted file than about any other he cannot
+        // use; the station's check tells the technician what to do.
+        case C::NotADatabase:
+        case C::Encrypted: return "ОШИБКА\n\nФайл не является базой данных или поврежден.";
         case C::TableNotFound: return "ОШИБКА\n\nТаблица \"%\" не найдена в базе данных.";
         case C::TableUnreadable:
             return "ОШИБКА\n\nТаблица \"%\" в базе данных повреждена или не может быть прочитана.";

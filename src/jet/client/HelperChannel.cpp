@@ -105,6 +105,7 @@ Error::Code codeOf(protocol::Failure f) {
         case protocol::Failure::DamagedData: return Error::Code::DamagedData;
         case protocol::Failure::ColumnNotFound: return Error::Code::ColumnNotFound;
         case protocol::Failure::ColumnWrongKind: return Error::Code::ColumnWrongKind;
+        case protocol::Failure::Encrypted: return Error::Code::Encrypted;
         case protocol::Failure::BadRequest: break;
     }
     return Error::Code::MalformedReply;

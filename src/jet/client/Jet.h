@@ -31,6 +31,8 @@ public:
         HelperTimedOut,
         HelperCrashed,
         MalformedReply,
+        // Saved with a password: its pages cannot be read without it.
+        Encrypted,
     };
 
     explicit Error(std::string descriptionCp1251);

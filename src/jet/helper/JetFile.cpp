@@ -1,6 +1,9 @@
 #include "JetFile.h"
 
+#include "Sandbox.h"
+
 #include <algorithm>
+#include <cstdio>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -39,6 +42,13 @@ Failure failureOf(const reader::ReadError& e) {
         case reader::Failure::NotADatabase: return Failure::NotADatabase;
         case reader::Failure::TableNotFound: return Failure::TableNotFound;
         case reader::Failure::TableUnreadable: return Failure::TableUnreadable;
+        case reader::Failure::Encrypted:
+            // For whoever reads the helper's output; the program words its own messages.
+            std::fputs(
+                "rulevion-jetread: the database is encrypted: save it without a password "
+                "in Access (File, Info, Decrypt)\n",
+                stderr);
+            return Failure::Encrypted;
         case reader::Failure::DamagedData: break;
     }
     return Failure::DamagedData;
@@ -71,16 +81,24 @@ Reply JetFile::handle(const Request& request) {
 }
 
 Reply JetFile::open(const std::string& path) {
-    if (file_) return failed(Failure::BadRequest);
+    // One file per helper: after the first, it could not open another.
+    if (sandboxed_) return failed(Failure::BadRequest);
     // A fifo would hold the open and a directory reads as nothing; only a readable regular file
     // goes on to the reader.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return failed(Failure::CannotOpenFile);
     struct stat st {};
-    const bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    ::close(fd);
-    if (!regular) return failed(Failure::CannotOpenFile);
-    file_.emplace(path);
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return failed(Failure::CannotOpenFile);
+    }
+    // Open, not a byte of it parsed yet: from here on the helper can only read this file.
+    if (!jet::helper::enterSandbox(jet::protocol::kRequestFd, jet::protocol::kReplyFd, fd)) {
+        ::close(fd);
+        throw SandboxRefused("the system refused the sandbox");
+    }
+    sandboxed_ = true;
+    file_.emplace(fd);
     return done();
 }
 

@@ -7,11 +7,18 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+// The helper will not parse a file it could not restrict itself before.
+struct SandboxRefused : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
 // The helper's side of one database file: answers the program's requests with our own reader.
-// Nothing here trusts the file; the process it runs in is the containment.
+// Nothing here trusts the file; the process it runs in is the containment, and once the file is
+// open that process can do little more than read it.
 class JetFile {
 public:
     JetFile();
@@ -39,6 +46,7 @@ private:
     Reply closeCursor(std::uint32_t id);
 
     std::optional<jet::reader::File> file_;
+    bool sandboxed_ = false;
     std::map<std::uint32_t, std::unique_ptr<Cursor>> cursors_;
     std::uint32_t nextCursor_ = 1;
 };

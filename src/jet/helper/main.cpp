@@ -13,6 +13,7 @@
 #include <unistd.h>
 #include <cerrno>
 #include <charconv>
+#include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <string_view>
@@ -37,7 +38,15 @@ constexpr bool kLimitAddressSpace = true;
 #endif
 
 // Exit statuses; the program treats any exit as a failure, these only tell a person why.
-enum Status { kDone = 0, kUsage = 2, kLimits = 3, kNoPipes = 4, kBrokenStream = 5, kFailed = 6 };
+enum Status {
+    kDone = 0,
+    kUsage = 2,
+    kLimits = 3,
+    kNoPipes = 4,
+    kBrokenStream = 5,
+    kFailed = 6,
+    kNoSandbox = 7,
+};
 
 bool parse(const char* s, unsigned long long& out) {
     const std::string_view v(s);
@@ -116,6 +125,9 @@ int main(int argc, char** argv) {
     // sees the helper gone and reports the file as unreadable.
     try {
         return serve();
+    } catch (const SandboxRefused& e) {
+        std::fprintf(stderr, "rulevion-jetread: %s\n", e.what());
+        return kNoSandbox;
     } catch (const std::exception&) {
         return kFailed;
     }

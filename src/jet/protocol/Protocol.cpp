@@ -89,7 +89,7 @@ private:
 
 bool validFailure(std::uint8_t v) {
     return v >= static_cast<std::uint8_t>(Failure::CannotOpenFile) &&
-           v <= static_cast<std::uint8_t>(Failure::ColumnWrongKind);
+           v <= static_cast<std::uint8_t>(Failure::Encrypted);
 }
 
 bool validKind(std::uint8_t v) {

@@ -37,6 +37,8 @@ enum class Failure : std::uint8_t {
     // The recordset's column holds values of a kind that cannot be read in the asked form; the
     // reply names the kind by its Jet type code.
     ColumnWrongKind = 8,
+    // The file's pages are encrypted with a password; nothing in it can be read.
+    Encrypted = 9,
 };
 
 // The form the program reads a column's values in.

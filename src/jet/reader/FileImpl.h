@@ -13,6 +13,7 @@ namespace jet::reader {
 
 struct File::Impl {
     explicit Impl(const std::string& path) : pages(path) {}
+    explicit Impl(int fd) : pages(fd) {}
     detail::PageFile pages;
     struct Entry {
         std::string name;  // CP1251

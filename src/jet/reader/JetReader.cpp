@@ -153,6 +153,14 @@ bool Table::isNull(std::uint32_t row, std::size_t column) {
 }
 
 File::File(const std::string& path) : impl_(std::make_shared<Impl>(path)) {
+    readTables();
+}
+
+File::File(int fd) : impl_(std::make_shared<Impl>(fd)) {
+    readTables();
+}
+
+void File::readTables() {
     try {
         impl_->tables = readCatalogue(impl_);
     } catch (const ReadError& e) {

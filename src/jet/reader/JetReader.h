@@ -13,7 +13,14 @@
 // number. The file is untrusted: whatever does not add up ends in a ReadError, never in a guess.
 namespace jet::reader {
 
-enum class Failure { CannotOpenFile, NotADatabase, TableNotFound, TableUnreadable, DamagedData };
+enum class Failure {
+    CannotOpenFile,
+    NotADatabase,
+    TableNotFound,
+    TableUnreadable,
+    DamagedData,
+    Encrypted,  // its pages are encrypted with a key the file does not hold (a password)
+};
 
 // what() is a short English detail for logs and tests; the caller words the message for people.
 class ReadError : public std::runtime_error {
@@ -97,7 +104,9 @@ private:
 
 class File {
 public:
-    explicit File(const std::string& path);  // CannotOpenFile / NotADatabase
+    explicit File(const std::string& path);  // CannotOpenFile / NotADatabase / Encrypted
+    // An open regular file, owned from then on; only pread and lseek are used on it.
+    explicit File(int fd);
     File(File&&) noexcept;
     File& operator=(File&&) noexcept;
     ~File();
@@ -116,6 +125,7 @@ public:
     struct Impl;  // the reader's own
 
 private:
+    void readTables();
     // Shared with the tables it hands out, so a table stays readable after its File is gone.
     std::shared_ptr<Impl> impl_;
 };

@@ -1,5 +1,7 @@
 #include "PageFile.h"
 
+#include "Encryption.h"
+
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -90,18 +92,32 @@ void rc4(const std::uint8_t* key, std::size_t keyLength, std::uint8_t* data, std
     }
 }
 
-PageFile::PageFile(const std::string& path) {
+namespace {
+
+int openRegular(const std::string& path) {
     // O_NONBLOCK: a fifo must not hold the open; only a regular file goes on.
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd_ < 0) throw ReadError(Failure::CannotOpenFile, "cannot open the file");
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) throw ReadError(Failure::CannotOpenFile, "cannot open the file");
     struct stat st {};
-    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd_);
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
         throw ReadError(Failure::CannotOpenFile, "not a regular file");
     }
+    return fd;
+}
+
+}  // namespace
+
+PageFile::PageFile(const std::string& path) : PageFile(openRegular(path)) {}
+
+PageFile::PageFile(int fd) : fd_(fd) {
     try {
+        // lseek rather than fstat: the helper's sandbox lets this file be read and sized, nothing
+        // more.
+        const off_t end = ::lseek(fd_, 0, SEEK_END);
+        if (end < 0) throw ReadError(Failure::CannotOpenFile, "cannot size the file");
         readHeader();
-        const auto size = static_cast<std::uint64_t>(st.st_size);
+        const auto size = static_cast<std::uint64_t>(end);
         if (size % format_.pageSize != 0) damaged("file size is not a whole number of pages");
         if (size / format_.pageSize < 3) notADatabase("file too short");
         if (size / format_.pageSize > 0x00FFFFFF) notADatabase("file too large");
@@ -134,6 +150,8 @@ void PageFile::readHeader() {
     rc4(headerKey, 4, head + kMaskedStart, format_.jet3 ? 126 : 128);
     codePage_ = u16(head + kCodePageOffset);
     key_ = u32(head + kKeyOffset);
+    if (encryptedBeyondReach(version_, head, key_))
+        throw ReadError(Failure::Encrypted, "pages encrypted with a password");
 }
 
 void PageFile::reserve(std::uint32_t count) {

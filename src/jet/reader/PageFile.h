@@ -17,6 +17,7 @@ namespace jet::reader::detail {
 class PageFile {
 public:
     explicit PageFile(const std::string& path);  // CannotOpenFile / NotADatabase / DamagedData
+    explicit PageFile(int fd);                   // an open regular file, owned from then on
     ~PageFile();
     PageFile(const PageFile&) = delete;
     PageFile& operator=(const PageFile&) = delete;

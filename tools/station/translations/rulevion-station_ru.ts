@@ -84,6 +84,10 @@
         <translation>программы чтения базы данных %1 нет: переустановите пакет</translation>
     </message>
     <message>
+        <source>the database is encrypted: save it without a password in Access (File, Info, Decrypt)</source>
+        <translation>база данных зашифрована: сохраните ее без пароля в Access (Файл, Сведения, Расшифровать базу данных)</translation>
+    </message>
+    <message>
         <source>the database cannot be opened (%1): write it anew with rulevion-jetwriter students</source>
         <translation>базу данных нельзя открыть (%1): запишите ее заново командой rulevion-jetwriter students</translation>
     </message>
