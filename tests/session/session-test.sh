@@ -110,9 +110,27 @@ step "a private X server"
 # Wider than the panel's shape, so that it is scaled and centred with bands above and below.
 width=1280
 height=1024
-Xvfb -displayfd 5 -screen 0 ${width}x${height}x24 -nolisten tcp 5>"$tmp/display" 2>"$tmp/xvfb.log" &
-pids+=("$!")
-within 100 grep -q . "$tmp/display" || { echo "FAIL: Xvfb did not start: $(cat "$tmp/xvfb.log")" >&2; exit 1; }
+# A display number drawn at random (above the range the other X tests draw from), not the lowest
+# free one -displayfd hands out: a number another test's server has just given up can still lead
+# a client to that server's socket while it shuts down ("cannot be reached", seen under load).
+started=""
+for attempt in 1 2 3 4 5; do
+    number=$(( (RANDOM * 32768 + RANDOM) % 29000 + 30001 ))
+    : >"$tmp/display"
+    Xvfb ":$number" -displayfd 5 -screen 0 ${width}x${height}x24 -nolisten tcp \
+        5>"$tmp/display" 2>"$tmp/xvfb.log" &
+    xvfb_pid=$!
+    ready() { grep -q . "$tmp/display" || ! kill -0 "$xvfb_pid" 2>/dev/null; }
+    within 100 ready
+    if grep -q . "$tmp/display" && kill -0 "$xvfb_pid" 2>/dev/null; then
+        pids+=("$xvfb_pid")
+        started=yes
+        break
+    fi
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+done
+[ -n "$started" ] || { echo "FAIL: Xvfb did not start: $(cat "$tmp/xvfb.log")" >&2; exit 1; }
 export DISPLAY=":$(head -n1 "$tmp/display")"
 
 step "the session"
