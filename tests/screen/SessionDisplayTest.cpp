@@ -30,7 +30,16 @@ std::string waitForText(session::LayoutIndicator& indicator, const std::string& 
 
 class SessionDisplayTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(x.ok()) << x.problem(); }
+    // A connection held for the whole test, as the session holds one: an X server resets when
+    // its last client leaves, and a client connecting during the reset is turned away.
+    void SetUp() override {
+        ASSERT_TRUE(x.ok()) << x.problem();
+        keeper_ = XOpenDisplay(x.display().toLocal8Bit().constData());
+        ASSERT_NE(keeper_, nullptr);
+    }
+    void TearDown() override {
+        if (keeper_) XCloseDisplay(keeper_);
+    }
 
     // The layouts as the session sets them up, on this test's own X server.
     void setLayouts(const QString& layouts) {
@@ -50,6 +59,7 @@ protected:
 
     X11Session x;
     ScopedEnv display{"DISPLAY", x.display().toStdString()};
+    Display* keeper_ = nullptr;
 };
 
 TEST_F(SessionDisplayTest, IndicatorFollowsTheActiveGroupInTheSessionsOrder) {
