@@ -117,7 +117,9 @@ started=""
 for attempt in 1 2 3 4 5; do
     number=$(( (RANDOM * 32768 + RANDOM) % 29000 + 30001 ))
     : >"$tmp/display"
-    Xvfb ":$number" -displayfd 5 -screen 0 ${width}x${height}x24 -nolisten tcp \
+    # -noreset: a server resets when its last client leaves, and turns away whoever connects
+    # then; the session holds its display open, but the test's own clients come and go.
+    Xvfb ":$number" -displayfd 5 -noreset -screen 0 ${width}x${height}x24 -nolisten tcp \
         5>"$tmp/display" 2>"$tmp/xvfb.log" &
     xvfb_pid=$!
     ready() { grep -q . "$tmp/display" || ! kill -0 "$xvfb_pid" 2>/dev/null; }
@@ -132,6 +134,9 @@ for attempt in 1 2 3 4 5; do
 done
 [ -n "$started" ] || { echo "FAIL: Xvfb did not start: $(cat "$tmp/xvfb.log")" >&2; exit 1; }
 export DISPLAY=":$(head -n1 "$tmp/display")"
+# The station's user reaches the display before its session is started.
+reachable() { "${as_user[@]}" env -i DISPLAY="$DISPLAY" /usr/bin/xdotool getdisplaygeometry >/dev/null 2>&1; }
+within 100 reachable || { echo "FAIL: the display $DISPLAY cannot be reached by the station's user" >&2; exit 1; }
 
 step "the session"
 (cd "$home" && exec "${as_user[@]}" env -i HOME="$home" PATH="$bin:$tmp/trap:/usr/bin:/bin" \
