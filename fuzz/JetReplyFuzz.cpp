@@ -27,7 +27,7 @@ void checkReply(std::string_view payload) {
     switch (reply->type) {
         case ReplyType::Failed:
             FUZZ_CHECK(reply->failure >= Failure::CannotOpenFile &&
-                       reply->failure <= Failure::ColumnWrongKind);
+                       reply->failure <= Failure::Encrypted);
             FUZZ_CHECK(payload.size() == 7);
             break;
         case ReplyType::Done: FUZZ_CHECK(payload.size() == 1); break;
