@@ -1,3 +1,5 @@
+#include "Cp1251.h"
+#include "MessageCatalogue.h"
 #include "PanelFit.h"
 #include "TempDir.h"
 #include "X11Session.h"
@@ -73,6 +75,10 @@ TEST_F(SessionProgram, HelpOpensAndEscClosesItWithoutLeavingTheMenu) {
         x.tool(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"), window});
     EXPECT_TRUE(geometry.contains(QStringLiteral("1280x1024"))) << geometry.toStdString();
 
+    // The window shows before the panel in it takes clicks: wait for its Help button.
+    const QString helpCaption =
+        QString::fromStdString(cp1251::toUtf8(messageText(text::kHelpCaption)));
+    ASSERT_TRUE(run.waitForControl(QStringLiteral("push button"), helpCaption)) << run.report();
     const QPoint help = onScreen(kHelpButton);
     x.tool(QStringLiteral("xdotool"),
            {QStringLiteral("mousemove"), QString::number(help.x()), QString::number(help.y()),
