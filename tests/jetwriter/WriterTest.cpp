@@ -314,6 +314,25 @@ const BadInput kBadInputs[] = {
          return std::vector<Table>{oneColumn("T", {"N", ColumnType::Decimal})};
      },
      "Access 97 files have no DECIMAL columns", jetwriter::Format::Jet3},
+    {"CalculatedColumnInAccess2000",
+     [] {
+         jetwriter::Column c{"Full", ColumnType::Text};
+         c.calculated = true;
+         return std::vector<Table>{oneColumn("T", c)};
+     },
+     "column \"Full\": calculated columns exist in Access 2010 and later files (.accdb) only"},
+    {"CalculatedExpressionsBeyondWhatTheCatalogueHolds",
+     [] {
+         Table t{"T", {}, {}};
+         for (int c = 0; c < 3; ++c) {
+             jetwriter::Column column{"C" + std::to_string(c), ColumnType::Long};
+             column.calculated = true;
+             column.expression = std::string(1000, 'x');
+             t.columns.push_back(column);
+         }
+         return std::vector<Table>{t};
+     },
+     "table \"T\": the calculated columns' names and expressions take", jetwriter::Format::Ace},
 };
 
 void PrintTo(const BadInput& c, std::ostream* os) {

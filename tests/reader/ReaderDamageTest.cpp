@@ -317,6 +317,61 @@ TEST(HandMadeJet3Damage, JumpTableNamingAnotherColumn) {
     }
 }
 
+// Calculated values whose wrapper, decimal form or properties do not add up: a value is never
+// read past or short of what its wrapper says, and a type the properties cannot give is refused.
+TEST(HandMadeCalculatedDamage, WrappersAndPropertiesThatDoNotAddUp) {
+    using jetwriter::ColumnType;
+    const auto calculated = [](const char* name, ColumnType type) {
+        jetwriter::Column c{name, type};
+        c.calculated = true;
+        c.scale = 2;
+        return c;
+    };
+    const jetwriter::Table table{"Calc",
+                                 {{"A", ColumnType::Text},
+                                  calculated("N", ColumnType::Long),
+                                  calculated("D", ColumnType::Decimal),
+                                  calculated("T", ColumnType::Text)},
+                                 {{std::string("x"), 7, jetwriter::Decimal{"1.5"}, "abc"}}};
+    const auto bytes = [](std::initializer_list<int> b) {
+        std::string out;
+        for (int v : b) out.push_back(static_cast<char>(v));
+        return out;
+    };
+    const struct {
+        const char* name;
+        std::string find, replace;  // once in the file
+        Failure failure;
+    } cases[] = {
+        {"wrapper longer than its value", bytes({4, 0, 0, 0, 7, 0, 0, 0}),
+         bytes({5, 0, 0, 0, 7, 0, 0, 0}), Failure::DamagedData},
+        {"wrapper shorter than its value", bytes({4, 0, 0, 0, 7, 0, 0, 0}),
+         bytes({3, 0, 0, 0, 7, 0, 0, 0}), Failure::DamagedData},
+        {"text wrapper past the value", bytes({5, 0, 0, 0, 0xFF, 0xFE, 'a'}),
+         bytes({0x50, 0, 0, 0, 0xFF, 0xFE, 'a'}), Failure::DamagedData},
+        {"decimal of an odd size", bytes({16, 0, 0, 0, 14, 0, 2, 0}),
+         bytes({16, 0, 0, 0, 15, 0, 2, 0}), Failure::DamagedData},
+        {"decimal scale past 28", bytes({16, 0, 0, 0, 14, 0, 2, 0}),
+         bytes({16, 0, 0, 0, 14, 0, 29, 0}), Failure::DamagedData},
+        {"property block cut short", std::string("MR2\0", 4) + bytes({0x32, 0, 0, 0}),
+         std::string("MR2\0", 4) + bytes({0x32, 0x10, 0, 0}), Failure::TableUnreadable},
+    };
+    const std::string written = readertest::written({table}, jetwriter::Format::Ace).bytes;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        readertest::JetBytes damaged{written};
+        const std::size_t at = damaged.bytes.find(c.find);
+        ASSERT_NE(at, std::string::npos);
+        ASSERT_EQ(damaged.bytes.find(c.find, at + 1), std::string::npos);
+        damaged.bytes.replace(at, c.replace.size(), c.replace);
+        TempDir dir;
+        std::string detail;
+        const auto failure = readEverything(damaged.save(dir.path(), "d.accdb"), detail);
+        ASSERT_TRUE(failure.has_value()) << "read without an error";
+        EXPECT_EQ(*failure, c.failure) << detail;
+    }
+}
+
 }  // namespace
 
 namespace {

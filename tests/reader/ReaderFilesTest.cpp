@@ -321,6 +321,73 @@ TEST(WriterFiles, RoundTripEveryValue) {
     }
 }
 
+// Calculated columns as our writer makes them (as Access does): every result kind read from
+// inside its wrapper, memos in the row, on a long-value page and on a chain; a Yes/No result
+// is a kind no caller reads as text.
+TEST(WriterFiles, CalculatedColumnsOfEveryResultKind) {
+    using jetwriter::ColumnType;
+    using jetwriter::Currency;
+    using jetwriter::Decimal;
+    const auto calculated = [](const char* name, ColumnType type, const char* expression) {
+        jetwriter::Column c{name, type};
+        c.calculated = true;
+        c.expression = expression;
+        if (type == ColumnType::Decimal) {
+            c.precision = 28;
+            c.scale = 4;
+        }
+        return c;
+    };
+    const std::string longName = "Ёлкина " + std::string(240, 'x');
+    const std::string chained = std::string(9000, 'b') + "Ж" + "end";
+    jetwriter::Table table{
+        "Calc",
+        {{"Surname", ColumnType::Text},
+         calculated("StName", ColumnType::Text, "[Surname] & \" \" & [First]"),
+         calculated("Lessons", ColumnType::Long, "Len([Surname])"),
+         calculated("Fee", ColumnType::Double, "[Lessons] / 4"),
+         calculated("Paid", ColumnType::Currency, "CCur([Fee])"),
+         calculated("Rate", ColumnType::Decimal, "CDec([Fee])"),
+         calculated("Notes", ColumnType::Memo, "[Surname] & [Surname]"),
+         calculated("Small", ColumnType::Integer, "-5"),
+         calculated("Passed", ColumnType::Boolean, "[Lessons] > 2"),
+         {"First", ColumnType::Text}},
+        {{"Иванов", "Иванов Иван", 12, 2.5, Currency{-1234567},
+          Decimal{"-123456789012345678901234.5678"}, "коротко", -5, true, "Иван"},
+         {"Ёлкина", longName, INT32_MIN, 1e-3, Currency{0}, Decimal{"0.0001"}, chained, 32767,
+          false, "Алёна"},
+         {"Петров", std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
+          std::nullopt, std::nullopt, std::nullopt, std::nullopt},
+         {"Сидоров", "", 0, -0.5, Currency{70000}, Decimal{"7"}, std::string(1000, 'm') + "Ю", 0,
+          true, ""}}};
+    TempDir dir;
+    File file(
+        readertest::written({table}, jetwriter::Format::Ace).save(dir.path(), "c.accdb").string());
+    Table t = file.table("Calc");
+    ASSERT_EQ(t.rowCount(), 4u);
+    const std::vector<std::vector<std::string>> expected = {
+        {"Иванов", "Иванов Иван", "12", "2.5", "-123.4567", "-123456789012345678901234.5678",
+         "коротко", "-5"},
+        {"Ёлкина", longName, "-2147483648", "0.001", "0", "0.0001", chained, "32767"},
+        {"Петров", "", "", "", "", "", "", ""},
+        {"Сидоров", "", "0", "-0.5", "7", "7", std::string(1000, 'm') + "Ю", "0"}};
+    for (std::uint32_t r = 0; r < expected.size(); ++r) {
+        for (std::size_t c = 0; c < expected[r].size(); ++c)
+            EXPECT_EQ(cp1251::toUtf8(t.text(r, c)), expected[r][c])
+                << "row " << r << " column " << c;
+        EXPECT_EQ(t.isNull(r, 1), r == 2);
+        EXPECT_EQ(t.number(r, 2), r == 1 ? INT32_MIN : r == 0 ? 12 : 0);
+    }
+    EXPECT_EQ(t.columns()[6].type, static_cast<std::uint8_t>(jet::reader::ColumnType::Memo));
+    EXPECT_EQ(t.columns()[8].type, static_cast<std::uint8_t>(jet::reader::ColumnType::Boolean));
+    try {
+        t.text(0, 8);
+        ADD_FAILURE() << "a Yes/No result read as text";
+    } catch (const ReadError& e) {
+        EXPECT_EQ(e.failure(), Failure::TableUnreadable) << e.what();
+    }
+}
+
 TEST(WriterFiles, ExtremeLongsAndNulls) {
     auto table = readertest::students(0);
     table.rows.push_back({"a", {}, {}, {}, std::int32_t{INT32_MIN}, std::int32_t{INT32_MAX}});

@@ -381,9 +381,33 @@ std::vector<jetwriter::Column> studentColumns(jetwriter::ColumnType stNum,
     return columns;
 }
 
+// A school whose table keeps the name in parts: StName is Access's calculated column (surname &
+// " " & first name), and so are the counts.
+std::vector<jetwriter::Column> calculatedColumns() {
+    using jetwriter::ColumnType;
+    std::vector<jetwriter::Column> columns =
+        studentColumns(ColumnType::Text, ColumnType::Long, ColumnType::Double);
+    const auto calculate = [](jetwriter::Column& c, const char* expression) {
+        c.calculated = true;
+        c.expression = expression;
+    };
+    calculate(columns[1], "[Surname] & \" \" & [FirstName]");
+    calculate(columns[4], "Len([Surname])");
+    calculate(columns[5], "[StCount] / 4");
+    columns.push_back({"Surname", ColumnType::Text, 100});
+    columns.push_back({"FirstName", ColumnType::Text, 100});
+    return columns;
+}
+
 jetwriter::Row student(const std::string& book, const std::string& name, jetwriter::Value num,
                        jetwriter::Value count, jetwriter::Value groupCount) {
     return {book, name, std::move(num), std::string("Г1"), std::move(count), std::move(groupCount)};
+}
+
+jetwriter::Row named(jetwriter::Row row, const std::string& surname, const std::string& first) {
+    row.push_back(surname);
+    row.push_back(first);
+    return row;
 }
 
 TEST_F(SignInTest, SignsInFromSchoolFilesOfEveryKind) {
@@ -426,6 +450,10 @@ TEST_F(SignInTest, SignsInFromSchoolFilesOfEveryKind) {
          "d4", "Живой\r\n1\r\nГ1\r\nd4\r\n44\r\n4\r\n"},
         {"after the edited rows", texts, edited, placements, stale, Format::Jet3, "E5",
          "Последний\r\n1\r\nГ1\r\nE5\r\n5\r\n5\r\n"},
+        {"calculated name and counts", calculatedColumns(),
+         {named(student("К-1", "Иванов Иван", one, 6, 1.5), "Иванов", "Иван"),
+          named(student("К-2", "Ёлкина Алёна", one, 6, 2.5), "Ёлкина", "Алёна")},
+         {}, {}, Format::Ace, "к-2", "Ёлкина Алёна\r\n1\r\nГ1\r\nк-2\r\n6\r\n3\r\n"},
         {"Access 97, Cyrillic record-book number in other case", texts,
          {student("ЗК-1", "Ёлкина", one, 1, 1), student("ЖЯ-2", "Юрьев", one, 2, 2)},
          {}, {}, Format::Jet3, "жя-2", "Юрьев\r\n1\r\nГ1\r\nжя-2\r\n2\r\n2\r\n"},
@@ -455,22 +483,43 @@ TEST_F(SignInTest, SignsInFromSchoolFilesOfEveryKind) {
 }
 
 // A column of a kind the sign-in cannot use is refused at the recordset's open, its description
-// naming the column and the kind.
+// naming the column and the kind: a date, and a Yes/No that Access calculates.
 TEST_F(SignInTest, ColumnOfAnUnusableKindIsNamedWithItsKind) {
     using jetwriter::ColumnType;
-    fs::create_directories(databaseFile().parent_path());
-    jetwriter::writeDatabase(
-        databaseFile(),
-        {{"Students",
-          studentColumns(ColumnType::Text, ColumnType::DateTime, ColumnType::Long),
-          {student("1", "Иванов", std::string("1"), jetwriter::DateTime{45000.5}, 1)}}});
-    pressOkToTheEnd("1", {engineBox(), {slot::kCannotOpenStudents, ""}}, [&] {
-        ASSERT_FALSE(services.boxes.empty());
-        EXPECT_EQ(cp1251::toUtf8(services.boxes[0].text),
-                  "ОШИБКА\n\nСтолбец \"StCount\" имеет тип \"Дата/время\": программа не может "
-                  "прочитать его значения.");
-    });
-    expectFatalEnd();
+    jetwriter::Column yesNo{"StCount", ColumnType::Boolean};
+    yesNo.calculated = true;
+    yesNo.expression = "[GrCount] > 0";
+    std::vector<jetwriter::Column> calculated =
+        studentColumns(ColumnType::Text, ColumnType::Long, ColumnType::Long);
+    calculated[4] = yesNo;
+    const struct {
+        std::vector<jetwriter::Column> columns;
+        jetwriter::Value count;
+        jetwriter::Format format;
+        const char* kind;
+    } cases[] = {
+        {studentColumns(ColumnType::Text, ColumnType::DateTime, ColumnType::Long),
+         jetwriter::DateTime{45000.5}, jetwriter::Format::Jet4, "Дата/время"},
+        {calculated, true, jetwriter::Format::Ace, "Логический"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.kind);
+        startAgain();
+        fs::create_directories(databaseFile().parent_path());
+        jetwriter::Options options;
+        options.format = c.format;
+        jetwriter::writeDatabase(
+            databaseFile(),
+            {{"Students", c.columns, {student("1", "Иванов", std::string("1"), c.count, 1)}}},
+            options);
+        pressOkToTheEnd("1", {engineBox(), {slot::kCannotOpenStudents, ""}}, [&] {
+            ASSERT_FALSE(services.boxes.empty());
+            EXPECT_EQ(cp1251::toUtf8(services.boxes[0].text),
+                      "ОШИБКА\n\nСтолбец \"StCount\" имеет тип \"" + std::string(c.kind) +
+                          "\": программа не может прочитать его значения.");
+        });
+        expectFatalEnd();
+    }
 }
 
 TEST_F(SignInTest, RecordThatCannotBeCreatedEndsTheRun) {

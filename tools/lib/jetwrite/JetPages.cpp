@@ -11,6 +11,7 @@ namespace {
 
 constexpr std::uint32_t kAccessMagic = 0x0659;
 constexpr std::uint16_t kGeneralSortOrder = 0x0409;
+constexpr std::uint8_t kCalculatedFlags = 0xC0;  // a column entry's extended flags
 
 void put16(std::string& b, std::size_t at, std::uint32_t v) {
     b[at] = static_cast<char>(v & 0xFF);
@@ -126,6 +127,7 @@ std::uint16_t fixedLength(std::uint8_t type) {
 }
 
 bool ColumnDef::fixed() const {
+    if (calculated) return false;
     switch (type) {
         case kBoolean:
         case kByte:
@@ -312,7 +314,10 @@ std::string jet4TableDefinition(const std::vector<ColumnDef>& columns, bool syst
             put16(e, 11, kGeneralSortOrder);
         }
         e[15] = c.fixed() ? 0x03 : 0x02;
-        e[16] = (c.type == kText || c.type == kMemo) ? 0x01 : 0x00;  // compression allowed
+        if (c.calculated)
+            e[16] = static_cast<char>(kCalculatedFlags);
+        else if (c.type == kText || c.type == kMemo)
+            e[16] = 0x01;  // compression allowed
         put16(e, 21, c.fixed() ? c.fixedOffset : 0);
         put16(e, 23, c.length);
         b += e;

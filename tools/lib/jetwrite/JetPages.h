@@ -68,6 +68,7 @@ struct ColumnDef {
     std::uint16_t number = 0;
     std::uint16_t varIndex = 0;  // variable columns: slot; fixed ones: variable columns before
     std::uint16_t fixedOffset = 0;
+    bool calculated = false;  // its values are wrapped, so it is variable whatever its type
     bool fixed() const;
 };
 

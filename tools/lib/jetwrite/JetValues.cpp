@@ -12,23 +12,10 @@ namespace {
 
 constexpr int kMaxDecimalPrecision = 28;
 constexpr std::size_t kMaxCompressedMemoChars = 1024;  // longer memos Access keeps uncompressed
-
-std::uint8_t typeCode(ColumnType t) {
-    switch (t) {
-        case ColumnType::Text: return jet::kText;
-        case ColumnType::Long: return jet::kLong;
-        case ColumnType::Byte: return jet::kByte;
-        case ColumnType::Integer: return jet::kInt;
-        case ColumnType::Single: return jet::kFloat;
-        case ColumnType::Double: return jet::kDouble;
-        case ColumnType::Currency: return jet::kMoney;
-        case ColumnType::Decimal: return jet::kNumeric;
-        case ColumnType::Memo: return jet::kMemo;
-        case ColumnType::DateTime: return jet::kDateTime;
-        case ColumnType::Boolean: return jet::kBoolean;
-    }
-    return jet::kText;
-}
+// What Access gives a calculated number column: the wrapper and the largest value it may hold.
+constexpr std::uint16_t kCalculatedNumberBytes = 39;
+constexpr std::size_t kWrapperHead = 16;
+constexpr std::size_t kWrapperTail = 3;
 
 const char* typeName(ColumnType t) {
     switch (t) {
@@ -138,6 +125,23 @@ std::string wholeNumber(std::int32_t v, const Column& c, const Where& where) {
 
 }  // namespace
 
+std::uint8_t typeCode(ColumnType t) {
+    switch (t) {
+        case ColumnType::Text: return jet::kText;
+        case ColumnType::Long: return jet::kLong;
+        case ColumnType::Byte: return jet::kByte;
+        case ColumnType::Integer: return jet::kInt;
+        case ColumnType::Single: return jet::kFloat;
+        case ColumnType::Double: return jet::kDouble;
+        case ColumnType::Currency: return jet::kMoney;
+        case ColumnType::Decimal: return jet::kNumeric;
+        case ColumnType::Memo: return jet::kMemo;
+        case ColumnType::DateTime: return jet::kDateTime;
+        case ColumnType::Boolean: return jet::kBoolean;
+    }
+    return jet::kText;
+}
+
 std::string storedName(const std::string& utf8, const jet::PageFormat& f, const Where& where) {
     const auto cps = codePoints(utf8, where);
     if (f.jet3) return inCodePage(cps, f, where);
@@ -148,6 +152,14 @@ jet::ColumnDef columnDefinition(const Column& c, const jet::PageFormat& f, const
     jet::ColumnDef d;
     d.storedName = storedName(c.name, f, where);
     d.type = typeCode(c.type);
+    if (c.calculated) {
+        if (f.version < 2)
+            throw Error(where() +
+                        ": calculated columns exist in Access 2010 and later files (.accdb) only");
+        d.calculated = true;
+        if (c.type != ColumnType::Text && c.type != ColumnType::Memo)
+            d.length = kCalculatedNumberBytes;
+    }
     if (c.type == ColumnType::Text) {
         if (c.maxChars < 1 || c.maxChars > 255)
             throw Error(where() + ": a text column holds 1 to 255 characters, not " +
@@ -224,6 +236,29 @@ std::optional<std::string> storedValue(const Column& c, const Value& value,
         return *b ? std::optional<std::string>(std::string()) : std::nullopt;
     }
     throw wrong();
+}
+
+std::string wrapCalculated(const std::string& value) {
+    return std::string(kWrapperHead, '\0') + jet::le32(static_cast<std::uint32_t>(value.size())) +
+           value + std::string(kWrapperTail, '\0');
+}
+
+std::string calculatedValue(const Column& c, const Value& value, const jet::PageFormat& f,
+                            const Where& where) {
+    if (c.type == ColumnType::Boolean) {
+        const auto* b = std::get_if<bool>(&*value);
+        if (!b)
+            throw Error(where() + ": " + carrierName(value) + " given for a " + typeName(c.type) +
+                        " column");
+        return wrapCalculated(std::string(1, *b ? '\xFF' : '\0'));
+    }
+    const std::optional<std::string> given = storedValue(c, value, f, where);
+    const std::string stored = given ? *given : std::string();
+    if (c.type != ColumnType::Decimal) return wrapCalculated(stored);
+    // Its own scale and sign, then the 96-bit magnitude: the top 32 bits, then the low 64, each
+    // little-endian. The stored form's first word is always 0 within 28 digits.
+    return wrapCalculated(jet::le16(14) + static_cast<char>(c.scale) + stored.substr(0, 1) +
+                          stored.substr(5, 4) + stored.substr(13, 4) + stored.substr(9, 4));
 }
 
 }  // namespace jetwriter

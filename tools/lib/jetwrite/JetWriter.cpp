@@ -192,8 +192,12 @@ private:
             if (!row[c]) continue;
             const Column& column = t_.columns[c];
             const Where where = [&] { return name + ", column " + quoted(column.name); };
-            stored[c] = column.type == ColumnType::Memo ? memo(*row[c], where)
-                                                        : storedValue(column, row[c], f_, where);
+            if (column.type == ColumnType::Memo)
+                stored[c] = memo(memoText(*row[c], column.calculated, where), where);
+            else if (column.calculated)
+                stored[c] = calculatedValue(column, row[c], f_, where);
+            else
+                stored[c] = storedValue(column, row[c], f_, where);
         }
         auto bytes = jet::encodeRow(f_, defs_, stored);
         if (!bytes)
@@ -204,13 +208,18 @@ private:
         return std::move(*bytes);
     }
 
-    // The 12-byte memo header (length and where the text is), with the text itself when short.
-    std::string memo(const std::variant<std::string, std::int32_t, double, Currency, Decimal,
-                                        DateTime, bool>& value,
-                     const Where& where) {
+    // A memo's text as stored; a calculated memo keeps its wrapper inside the long value.
+    std::string memoText(const std::variant<std::string, std::int32_t, double, Currency, Decimal,
+                                            DateTime, bool>& value,
+                         bool calculated, const Where& where) {
         const auto* s = std::get_if<std::string>(&value);
         if (!s) throw Error(where() + ": a value that is not text given for a MEMO column");
         const std::string text = storedText(*s, f_, true, where);
+        return calculated ? wrapCalculated(text) : text;
+    }
+
+    // The 12-byte memo header (length and where the text is), with the text itself when short.
+    std::string memo(const std::string& text, const Where& where) {
         if (text.size() > kMaxMemoBytes)
             throw Error(where() + ": the memo takes " + std::to_string(text.size()) +
                         " bytes; at most " + std::to_string(kMaxMemoBytes) + " are written");
@@ -260,12 +269,50 @@ void checkTableNames(const std::vector<Table>& tables) {
     }
 }
 
+// The properties Access keeps for a table's calculated columns: each one's result type and
+// expression. Readers take a calculated column's type from here, not from its definition.
+std::string calculatedProperties(const Table& t, const jet::PageFormat& f) {
+    const auto calculated = [](const Column& c) { return c.calculated; };
+    if (std::none_of(t.columns.begin(), t.columns.end(), calculated)) return {};
+    constexpr std::uint16_t kNameList = 0x80;
+    constexpr std::uint16_t kColumnProperties = 0x01;
+    constexpr std::uint8_t kByteProperty = 0x02;
+    constexpr std::uint8_t kMemoProperty = 0x0C;
+    const auto utf16 = [&](const std::string& utf8) {
+        return storedName(utf8, f, [&] { return describeTable(t); });
+    };
+    const auto counted = [](const std::string& stored) {
+        return jet::le16(static_cast<std::uint32_t>(stored.size())) + stored;
+    };
+    const auto chunk = [](std::uint16_t type, const std::string& body) {
+        return jet::le32(static_cast<std::uint32_t>(6 + body.size())) + jet::le16(type) + body;
+    };
+    const auto property = [](std::uint8_t dataType, std::uint16_t nameIndex,
+                             const std::string& data) {
+        return jet::le16(static_cast<std::uint32_t>(8 + data.size())) + std::string(1, '\0') +
+               static_cast<char>(dataType) + jet::le16(nameIndex) +
+               jet::le16(static_cast<std::uint32_t>(data.size())) + data;
+    };
+    std::string block("MR2\0", 4);
+    block += chunk(kNameList, counted(utf16("ResultType")) + counted(utf16("Expression")));
+    for (const Column& c : t.columns) {
+        if (!c.calculated) continue;
+        const std::string name = counted(utf16(c.name));
+        std::string body = jet::le32(static_cast<std::uint32_t>(4 + name.size())) + name;
+        body += property(kByteProperty, 0, std::string(1, static_cast<char>(typeCode(c.type))));
+        if (!c.expression.empty()) body += property(kMemoProperty, 1, utf16(c.expression));
+        block += chunk(kColumnProperties, body);
+    }
+    return block;
+}
+
 // A table with its rows laid out in pages, and where those pages go.
 struct TablePlan {
     std::string name;
     bool system = false;
     std::vector<jet::ColumnDef> columns;
     const Table* source = nullptr;  // user tables only
+    std::string properties;         // kept in the catalogue
     TablePages pages;
 
     std::uint32_t tdefPage = 0;
@@ -285,6 +332,7 @@ TablePlan planTable(const Table& t, const jet::PageFormat& f) {
     p.name = t.name;
     p.source = &t;
     p.columns = checkColumns(t, f);
+    p.properties = calculatedProperties(t, f);
     p.pages = TableEncoder(t, p.columns, f, 0, 0).encode();
     p.tdefPageCount = jet::tableDefinitionPageCount(f, p.columns);
     return p;
@@ -329,6 +377,7 @@ struct CatalogueEntry {
     std::uint32_t parentId;
     std::uint16_t type;  // 1 table, 3 container
     std::uint32_t flags;
+    std::string properties = {};  // an MR2 block, or nothing
 };
 
 // The containers Access keeps, the catalogue itself, and each table under "Tables" with the
@@ -340,7 +389,8 @@ std::vector<CatalogueEntry> catalogueEntries(const std::vector<TablePlan>& userT
         {"Relationships", 0x0F000003, kContainersId, 3, kSystemFlag},
         {"MSysObjects", kCatalogueTdefPage, kTablesId, 1, kSystemFlag},
     };
-    for (const TablePlan& t : userTables) entries.push_back({t.name, t.tdefPage, kTablesId, 1, 0});
+    for (const TablePlan& t : userTables)
+        entries.push_back({t.name, t.tdefPage, kTablesId, 1, 0, t.properties});
     return entries;
 }
 
@@ -358,7 +408,16 @@ TablePages catalogueRows(const jet::PageFormat& f, const std::vector<jet::Column
         v[4] = date;
         v[5] = date;
         v[7] = jet::le32(e.flags);
-        packer.add(jet::encodeRow(f, columns, v).value());
+        if (!e.properties.empty())
+            v[14] = jet::le32(static_cast<std::uint32_t>(e.properties.size()) | 0x80u << 24) +
+                    jet::le32(0) + jet::le32(0) + e.properties;
+        std::string row = jet::encodeRow(f, columns, v).value();
+        if (row.size() > f.maxRowBytes())
+            throw Error(where() + ": the calculated columns' names and expressions take " +
+                        std::to_string(e.properties.size()) + " bytes; at most about " +
+                        std::to_string(f.maxRowBytes() - (row.size() - e.properties.size())) +
+                        " fit");
+        packer.add(std::move(row));
     }
     TablePages pages;
     pages.data = packer.pages();

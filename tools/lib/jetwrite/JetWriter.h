@@ -12,8 +12,8 @@
 #include "Error.h"
 
 // Writes Access database files from scratch (Access 97, 2000 or 2007 format): tables of text,
-// memo, number, date and yes/no columns, Nulls, any number of rows, and rows that Access has
-// moved or deleted. No index is written; every reader here scans tables anyway.
+// memo, number, date and yes/no columns, calculated columns, Nulls, any number of rows, and rows
+// that Access has moved or deleted. No index is written; every reader here scans tables anyway.
 namespace jetwriter {
 
 enum class ColumnType {
@@ -36,6 +36,10 @@ struct Column {
     int maxChars = 255;  // TEXT only: 1 to 255, counted in UTF-16 units as Jet does
     int precision = 18;  // DECIMAL only: 1 to 28
     int scale = 0;       // DECIMAL only: 0 to precision
+    // Access 2010 and later files only: the column holds an expression's result, which Access
+    // works out and stores with each row. `type` is the result's type; each row gives its result.
+    bool calculated = false;
+    std::string expression = {};  // kept with the table's properties as Access shows it
 };
 
 // Money as Jet keeps it: the amount times 10 000 (12.5 is {125000}).
