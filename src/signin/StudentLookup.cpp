@@ -108,12 +108,11 @@ bool scanForStudent(jet::Recordset& records, SignInState& state) {
     state.GrCount = 0;
     records.moveFirst();
     if (records.isEof() || records.isBof()) return false;
-    for (;;) {
-        state.StBook = text(records, "StBook");
-        if (cp1251::equalIgnoringCase(state.StBook, state.recordBookText)) return true;
-        records.moveNext();
-        if (records.isEof()) return false;
-    }
+    // The reader compares the numbers itself; the recordset stops on the match, or on the last
+    // record, whose number was compared last.
+    const bool found = records.findNext("StBook", state.recordBookText);
+    state.StBook = text(records, "StBook");
+    return found;
 }
 
 void readStudent(jet::Recordset& records, SignInState& state) {

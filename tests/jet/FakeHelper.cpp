@@ -1,7 +1,7 @@
 // A stand-in for the reader helper that serves a tiny table Students of three rows and misbehaves
 // at one request. What it does is in the name it is started under (a symlink to it):
-// "<request>-<fault>", request one of open, table, recordset, fetch, close; or "any-<fault>" for
-// a fault at every request, "start-<fault>" for one before any request. The "escape" faults
+// "<request>-<fault>", request one of open, table, recordset, fetch, find, close; or "any-<fault>"
+// for a fault at every request, "start-<fault>" for one before any request. The "escape" faults
 // enter the real helper's sandbox and then try what it forbids.
 #include "Protocol.h"
 #include "Sandbox.h"
@@ -10,6 +10,7 @@
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <algorithm>
 #include <csignal>
 #include <cstring>
 #include <string>
@@ -64,6 +65,18 @@ Reply goodReply(const Request& rq) {
             }
             break;
         }
+        case RequestType::Find: {
+            r.type = ReplyType::Found;
+            r.rowCount = kRows;
+            for (std::uint32_t row = rq.start; row < kRows; ++row)
+                if (rq.text == "F" + std::to_string(row + 1) + "." + std::to_string(rq.column)) {
+                    r.rowCount = row;
+                    break;
+                }
+            r.texts = {"F" + std::to_string(std::min(r.rowCount, kRows - 1) + 1) + "." +
+                       std::to_string(rq.column)};
+            break;
+        }
     }
     return r;
 }
@@ -75,6 +88,7 @@ const char* requestName(RequestType t) {
         case RequestType::Recordset: return "recordset";
         case RequestType::Fetch: return "fetch";
         case RequestType::CloseCursor: return "close";
+        case RequestType::Find: return "find";
     }
     return "?";
 }
@@ -123,6 +137,11 @@ void misbehave(const std::string& fault, const Request& rq) {
     if (fault == "toomany" && good.type == ReplyType::Values) {
         good.texts.push_back("extra");
         good.numbers.push_back(1);
+        return send(good);
+    }
+    // A match past the recordset's rows.
+    if (fault == "beyond" && good.type == ReplyType::Found) {
+        good.rowCount = kRows + 1;
         return send(good);
     }
     if (fault == "empty" && good.type == ReplyType::Values) {

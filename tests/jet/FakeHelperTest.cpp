@@ -36,7 +36,8 @@ struct Outcome {
     double seconds = 0;
 };
 
-Outcome runSignIn(const jet::Limits& limits) {
+// The scan reads StBook row by row (value) or leaves the comparing to the helper (findNext).
+Outcome runSignIn(const jet::Limits& limits, bool find = false) {
     Outcome out;
     const auto t0 = std::chrono::steady_clock::now();
     jet::Database db(limits);
@@ -51,7 +52,10 @@ Outcome runSignIn(const jet::Limits& limits) {
         records.open(table, signin::studentColumns());
         out.stage = Stage::Scan;
         records.moveFirst();
-        records.value("StBook");
+        if (find)
+            EXPECT_TRUE(records.findNext("StBook", "F2.0"));
+        else
+            records.value("StBook");
         out.stage = Stage::ReadRow;
         records.value("StName");
         out.stage = Stage::CloseRecordset;
@@ -70,6 +74,7 @@ struct FaultCase {
     const char* mode;
     Stage stage;
     Code code;
+    bool find = false;
 };
 
 // A failure at close is swallowed: closing must work whatever the helper does.
@@ -113,6 +118,12 @@ const FaultCase kFaults[] = {
     {"fetch-wrongkind", Stage::Scan, Code::MalformedReply},
     {"fetch-wrongtype", Stage::Scan, Code::MalformedReply},
     {"fetch-damaged", Stage::Scan, Code::DamagedData},
+    {"find-hang", Stage::Scan, Code::HelperTimedOut, true},
+    {"find-segv", Stage::Scan, Code::HelperCrashed, true},
+    {"find-wrongtype", Stage::Scan, Code::MalformedReply, true},
+    {"find-beyond", Stage::Scan, Code::MalformedReply, true},
+    {"find-damaged", Stage::Scan, Code::DamagedData, true},
+    {"find-undecodable", Stage::Scan, Code::MalformedReply, true},
     {"close-hang", Stage::Nowhere, Code::Other},
     {"close-segv", Stage::Nowhere, Code::Other},
 };
@@ -127,7 +138,7 @@ TEST_P(HelperFaults, EndInAnErrorAtTheOperation) {
     const FaultCase c = GetParam();
     TempDir dir;
     ::testing::internal::CaptureStderr();
-    const Outcome o = runSignIn(fakeHelper(dir, c.mode));
+    const Outcome o = runSignIn(fakeHelper(dir, c.mode), c.find);
     const std::string err = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(static_cast<int>(o.stage), static_cast<int>(c.stage));
     EXPECT_EQ(static_cast<int>(o.code), static_cast<int>(c.code));

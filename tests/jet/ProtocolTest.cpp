@@ -29,6 +29,14 @@ Reply tableReply() {
     return r;
 }
 
+Reply foundReply() {
+    Reply r;
+    r.type = ReplyType::Found;
+    r.rowCount = 4097;
+    r.texts = {std::string("\xCA-12\0", 5)};
+    return r;
+}
+
 Reply failedReply(Failure f) {
     Reply r;
     r.type = ReplyType::Failed;
@@ -55,7 +63,7 @@ void expectSame(const Reply& a, const Reply& b) {
 
 TEST(Protocol, RepliesSurviveTheTrip) {
     for (const Reply& r :
-         {valuesReply(ColumnKind::Text), valuesReply(ColumnKind::Long), tableReply(),
+         {valuesReply(ColumnKind::Text), valuesReply(ColumnKind::Long), tableReply(), foundReply(),
           failedReply(Failure::TableNotFound), failedReply(Failure::ColumnWrongKind), Reply{}}) {
         const std::optional<Reply> back = decodeReply(encode(r));
         ASSERT_TRUE(back);
@@ -72,6 +80,10 @@ TEST(Protocol, RepliesSurviveTheTrip) {
     ASSERT_TRUE(f);
     EXPECT_EQ(f->column, 5u);
     EXPECT_EQ(f->columnType, 0x08);
+    const std::optional<Reply> found = decodeReply(encode(foundReply()));
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->rowCount, 4097u);
+    EXPECT_EQ(found->texts, foundReply().texts);
 }
 
 TEST(Protocol, RequestsSurviveTheTrip) {
@@ -84,7 +96,13 @@ TEST(Protocol, RequestsSurviveTheTrip) {
     fetch.column = 5;
     fetch.start = 19999;
     fetch.count = 4096;
-    for (const Request& r : {open, fetch, recordsetRequest()}) {
+    Request find;
+    find.type = RequestType::Find;
+    find.cursor = 3;
+    find.column = 1;
+    find.start = 7;
+    find.text = "\xEA\xE7-7";
+    for (const Request& r : {open, fetch, find, recordsetRequest()}) {
         const std::optional<Request> back = decodeRequest(encode(r));
         ASSERT_TRUE(back);
         EXPECT_EQ(encode(*back), encode(r));
@@ -99,7 +117,7 @@ TEST(Protocol, RequestsSurviveTheTrip) {
 // Every cut of a valid message, and every message with a byte too many, is refused.
 TEST(Protocol, TruncatedOrPaddedMessagesAreRefused) {
     for (const Reply& r : {valuesReply(ColumnKind::Text), valuesReply(ColumnKind::Long),
-                           tableReply(), failedReply(Failure::ColumnWrongKind)}) {
+                           tableReply(), foundReply(), failedReply(Failure::ColumnWrongKind)}) {
         const std::string bytes = encode(r);
         for (std::size_t n = 0; n < bytes.size(); ++n)
             EXPECT_FALSE(decodeReply(bytes.substr(0, n))) << n;

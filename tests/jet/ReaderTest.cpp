@@ -103,6 +103,41 @@ TEST(Reader, ScanThenReadTheMatchedRow) {
     }
 }
 
+// The sign-in's search done by the reader: it stops on the first match from the current row on,
+// ignoring letter case, with that row's values read as a scan would; without a match it stops
+// on the last row, whose number was compared last.
+TEST(Reader, FindNextStopsWhereAScanWould) {
+    const std::vector<StudentRow> expected =
+        jettest::readCsv(jettest::dataFile("jet/students_big.csv"));
+    OpenStudents s(jettest::dataFile("jet/students_big.mdb"));
+    for (const int target : {0, 4095, 4096, 19999}) {
+        s.records.moveFirst();
+        std::string typed = expected[target].StBook;
+        for (char& ch : typed) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        ASSERT_TRUE(s.records.findNext("StBook", typed)) << target;
+        EXPECT_EQ(s.records.value("StBook").text, expected[target].StBook);
+        EXPECT_EQ(s.records.value("StName").text, expected[target].StName) << target;
+        EXPECT_EQ(s.records.value("GrCount").number, expected[target].GrCount) << target;
+        EXPECT_FALSE(s.records.isEof());
+    }
+    // From the current row on: a number before it is not found again.
+    s.records.moveFirst();
+    s.records.moveNext();
+    EXPECT_FALSE(s.records.findNext("StBook", expected[0].StBook));
+    EXPECT_EQ(s.records.value("StBook").text, expected.back().StBook);
+    EXPECT_FALSE(s.records.isEof());
+    s.records.moveNext();
+    EXPECT_TRUE(s.records.isEof());
+    EXPECT_THROW(s.records.findNext("StBook", "x"), Error);
+    // A part of a number, or a number with more after it, is another number.
+    s.records.moveFirst();
+    EXPECT_FALSE(s.records.findNext("StBook", expected[5].StBook.substr(1)));
+    s.records.moveFirst();
+    EXPECT_FALSE(s.records.findNext("StBook", expected[5].StBook + "0"));
+    s.records.moveFirst();
+    EXPECT_THROW(s.records.findNext("StCount", "1"), Error);  // not a Text column
+}
+
 TEST(Reader, EmptyTableIsBothEofAndBof) {
     OpenStudents s(jettest::dataFile("jet/students_empty.mdb"));
     EXPECT_EQ(s.records.recordCount(), 0);

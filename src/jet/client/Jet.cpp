@@ -241,4 +241,39 @@ FieldValue Recordset::value(const std::string& column) {
     return v;
 }
 
+bool Recordset::findNext(const std::string& column, const std::string& text) {
+    if (!open_) throw makeError(Error::Code::NotOpen);
+    State& s = *state_;
+    HelperChannel* channel = db_.channel();
+    if (!channel || !channel->alive() || channel->serial() != s.helperSerial)
+        throw makeError(Error::Code::NotOpen);
+    if (s.bof || s.eof) throw makeError(Error::Code::NoCurrentRecord);
+    const int col = findColumn(s.columns, column);
+    if (col < 0) throw makeError(Error::Code::ColumnNotFound, column);
+    if (s.columns[static_cast<std::size_t>(col)].kind != FieldValue::Kind::Text)
+        throw makeError(Error::Code::Other);
+
+    Request r;
+    r.type = RequestType::Find;
+    r.cursor = s.cursor;
+    r.column = static_cast<std::uint32_t>(col);
+    r.start = static_cast<std::uint32_t>(s.row);
+    r.text = text;
+    protocol::Reply reply = channel->call(r, ReplyType::Found, column);
+    const bool found = reply.rowCount < static_cast<std::uint32_t>(s.rowCount);
+    if (reply.texts.size() != 1 ||
+        (!found && reply.rowCount != static_cast<std::uint32_t>(s.rowCount)) ||
+        reply.rowCount < r.start)
+        channel->abandon(Error::Code::MalformedReply);
+    s.row = found ? static_cast<std::int32_t>(reply.rowCount) : s.rowCount - 1;
+    // The value compared last is the column's value of the row the search stopped on.
+    s.scanColumn = col;
+    s.batch.type = ReplyType::Values;
+    s.batch.kind = ColumnKind::Text;
+    s.batch.numbers.clear();
+    s.batch.texts = std::move(reply.texts);
+    s.batchStart = s.row;
+    return found;
+}
+
 }  // namespace jet

@@ -146,6 +146,11 @@ public:
     // The named column of the current row; one of those the recordset was opened with.
     FieldValue value(const std::string& column);
 
+    // Moves from the current record on to the first whose Text column equals `text` ignoring
+    // letter case (CP1251), as reading value(column) row by row and comparing would, with the
+    // comparing done by the reader: true there; false on the last record when none does.
+    bool findNext(const std::string& column, const std::string& text);
+
 private:
     // Implementation state (batches of the scanned column, position) lives here.
     struct State;

@@ -1,5 +1,6 @@
 #include "JetFile.h"
 
+#include "CaseFold.h"
 #include "Sandbox.h"
 
 #include <algorithm>
@@ -72,6 +73,7 @@ Reply JetFile::handle(const Request& request) {
             case RequestType::Table: return describeTable(request.text);
             case RequestType::Recordset: return openCursor(request);
             case RequestType::Fetch: return fetch(request);
+            case RequestType::Find: return find(request);
             case RequestType::CloseCursor: return closeCursor(request.cursor);
             default: return failed(Failure::BadRequest);
         }
@@ -176,5 +178,31 @@ Reply JetFile::fetch(const Request& rq) {
             bytes += jet::protocol::textCost(text.size());
         }
     }
+    return r;
+}
+
+Reply JetFile::find(const Request& rq) {
+    auto it = cursors_.find(rq.cursor);
+    if (it == cursors_.end()) return failed(Failure::BadRequest);
+    Cursor& c = *it->second;
+    if (rq.column >= c.columns.size() || rq.start >= c.rows ||
+        c.kinds[rq.column] != ColumnKind::Text)
+        return failed(Failure::BadRequest);
+    const std::size_t column = c.columns[rq.column];
+    Reply r;
+    r.type = ReplyType::Found;
+    std::string& text = r.texts.emplace_back();
+    // A value one character longer than the one sought already differs from it, so none is
+    // decoded further than that; the one sent back is decoded as a fetch would send it.
+    const std::size_t enough = std::min(rq.text.size() + 1, jet::protocol::kMaxValueBytes);
+    for (std::uint32_t row = rq.start; row < c.rows; ++row) {
+        c.table.textInto(row, column, text, enough);
+        if (cp1251::equalIgnoringCase(text, rq.text)) {
+            r.rowCount = row;
+            return r;
+        }
+    }
+    r.rowCount = c.rows;
+    c.table.textInto(c.rows - 1, column, text, jet::protocol::kMaxValueBytes);
     return r;
 }

@@ -43,6 +43,7 @@ private:
     Reply describeTable(const std::string& name);
     Reply openCursor(const jet::protocol::Request& request);
     Reply fetch(const jet::protocol::Request& request);
+    Reply find(const jet::protocol::Request& request);
     Reply closeCursor(std::uint32_t id);
 
     std::optional<jet::reader::File> file_;

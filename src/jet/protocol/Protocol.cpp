@@ -136,6 +136,12 @@ std::string encode(const Request& r) {
             w.u32(r.count);
             break;
         case RequestType::CloseCursor: w.u32(r.cursor); break;
+        case RequestType::Find:
+            w.u32(r.cursor);
+            w.u32(r.column);
+            w.u32(r.start);
+            w.text(r.text);
+            break;
     }
     return w.take();
 }
@@ -168,6 +174,10 @@ std::string encode(const Reply& r) {
                 for (const std::string& t : r.texts) w.text(t);
             }
             break;
+        case ReplyType::Found:
+            w.u32(r.rowCount);
+            w.text(r.texts.empty() ? std::string_view() : std::string_view(r.texts.front()));
+            break;
     }
     return w.take();
 }
@@ -188,6 +198,9 @@ std::optional<Request> decodeRequest(std::string_view payload) {
             ok = in.u32(r.cursor) && in.u32(r.column) && in.u32(r.start) && in.u32(r.count);
             break;
         case RequestType::CloseCursor: ok = in.u32(r.cursor); break;
+        case RequestType::Find:
+            ok = in.u32(r.cursor) && in.u32(r.column) && in.u32(r.start) && in.text(r.text);
+            break;
         default: return std::nullopt;
     }
     if (!ok || !in.atEnd()) return std::nullopt;
@@ -232,6 +245,12 @@ std::optional<Reply> decodeReply(std::string_view payload) {
                     r.texts.emplace_back(t);
                 }
             }
+            break;
+        }
+        case ReplyType::Found: {
+            std::string_view t;
+            if (!in.u32(r.rowCount) || !in.textView(t)) return std::nullopt;
+            r.texts.emplace_back(t);
             break;
         }
         default: return std::nullopt;

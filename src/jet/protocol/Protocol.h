@@ -50,6 +50,9 @@ enum class RequestType : std::uint8_t {
     Recordset = 3,  // text: the table's name; columns: those to be read; the reply has a cursor
     Fetch = 4,      // cursor, column (its place among the recordset's columns), start, count
     CloseCursor = 5,
+    // cursor, column (a Text one), start; text: the value sought. The helper compares the rows
+    // from start on itself, so a scan for one number sends one reply, not every row's value.
+    Find = 6,
 };
 
 enum class ReplyType : std::uint8_t {
@@ -57,6 +60,10 @@ enum class ReplyType : std::uint8_t {
     Done = 2,    // nothing more to say
     Table = 3,   // cursor (0 for a table definition), rowCount
     Values = 4,  // kind, then texts or numbers for the rows start, start + 1, ...
+    // rowCount: the first row from start whose value equals the text sought ignoring case, or
+    // the recordset's row count when none does; texts: one, that row's value (without a match,
+    // the last row's).
+    Found = 5,
 };
 
 struct Column {
