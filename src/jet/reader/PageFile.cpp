@@ -1,6 +1,7 @@
 #include "PageFile.h"
 
 #include "Encryption.h"
+#include "HugePages.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -13,15 +14,9 @@
 
 namespace jet::reader::detail {
 
-namespace {
-
 // Faulting in fresh memory page by page cost a scan of 100,000 rows more than reading the file
 // (perf: a quarter of its time in page faults); a run of 2 MB gets huge pages where the system
 // offers them.
-constexpr std::size_t kHugePage = 2u << 20;
-
-}  // namespace
-
 PageFile::Block::Block(std::uint32_t pages, std::size_t length) : pages_(pages) {
     if (length % kHugePage == 0) {
         data_ = static_cast<std::uint8_t*>(std::aligned_alloc(kHugePage, length));

@@ -2,6 +2,7 @@
 
 #include "CalculatedValue.h"
 #include "DataPage.h"
+#include "HugePages.h"
 #include "JetReader.h"
 #include "TableDef.h"
 
@@ -39,7 +40,7 @@ struct Table::Impl {
         const std::uint8_t* data;
         std::uint32_t size;
     };
-    std::vector<Row> rows;
+    std::vector<Row, detail::HugePageAllocator<Row>> rows;
     std::string scratch;  // long values gathered from a chain of pages
 
 private:

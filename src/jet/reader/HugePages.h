@@ -1,0 +1,45 @@
+#pragma once
+
+#include <sys/mman.h>
+
+#include <cstddef>
+#include <cstdlib>
+#include <new>
+
+namespace jet::reader::detail {
+
+constexpr std::size_t kHugePage = 2u << 20;
+
+// An allocator for the reader's big lists: from 1 MB on, whole 2 MB huge pages where the system
+// offers them. Faulting fresh memory in 4 KB at a time cost a scan of 100,000 rows more than
+// filling it (perf: the row list alone was a tenth of the helper's time, most in page faults).
+template <class T>
+struct HugePageAllocator {
+    using value_type = T;
+    HugePageAllocator() = default;
+    template <class U>
+    HugePageAllocator(const HugePageAllocator<U>&) {}
+
+    T* allocate(std::size_t n) {
+        if (n > static_cast<std::size_t>(-1) / sizeof(T) / 2) throw std::bad_alloc();
+        std::size_t bytes = n * sizeof(T);
+        void* p = nullptr;
+        if (bytes >= kHugePage / 2) {
+            bytes = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+            p = std::aligned_alloc(kHugePage, bytes);
+            if (p) ::madvise(p, bytes, MADV_HUGEPAGE);
+        } else {
+            p = std::malloc(bytes);
+        }
+        if (!p) throw std::bad_alloc();
+        return static_cast<T*>(p);
+    }
+    void deallocate(T* p, std::size_t) { std::free(p); }
+
+    template <class U>
+    bool operator==(const HugePageAllocator<U>&) const {
+        return true;
+    }
+};
+
+}  // namespace jet::reader::detail
