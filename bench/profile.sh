@@ -6,10 +6,13 @@
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-build="$root/build-bench"
+# A build of its own: valgrind cannot run the helper's seccomp filter, so this helper has none.
+build="$root/build-profile"
 out="$build/profile"
-file="$build/bench-data/drives-100k/c/dat_ulmo/as_dbase/trener/01/dbtrener.mdb"
+file="$root/build-bench/bench-data/drives-100k/c/dat_ulmo/as_dbase/trener/01/dbtrener.mdb"
 [ -f "$file" ] || { echo "profile: run bench/run.sh first (it makes $file)" >&2; exit 1; }
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRULEVION_BENCH=ON \
+  -DRULEVION_TESTS=OFF -DRULEVION_HELPER_SANDBOX=OFF >/dev/null
 cmake --build "$build" --target rv-bench-scan rulevion-jetread -j2 >/dev/null
 mkdir -p "$out"
 
