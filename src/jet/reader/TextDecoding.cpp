@@ -190,11 +190,6 @@ const CodePageTable* tableFor(std::uint16_t codePage) {
     return nullptr;
 }
 
-void appendCodePoint(char32_t c, std::string& out) {
-    const int byte = cp1251::fromCodePoint(c);
-    out += byte < 0 ? '?' : static_cast<char>(byte);
-}
-
 }  // namespace
 
 namespace {
@@ -261,17 +256,28 @@ void appendStoredText(std::string_view stored, std::string& out, std::size_t lim
 void appendCodePageText(std::string_view stored, std::uint16_t codePage, std::string& out,
                         std::size_t limit) {
     stored = stored.substr(0, limit);  // one byte a character
-    const CodePageTable* table = tableFor(codePage);
-    if (!table) {
-        out.append(stored);
-        return;
+    // The last code page's bytes 0x80..0xFF in CP1251, worked out once: a file has one code page,
+    // and a row of 255 text columns would otherwise look each character up in the reverse table.
+    static int mappedPage = -1;
+    static std::array<char, 128> mapped{};
+    if (codePage != mappedPage) {
+        const CodePageTable* table = tableFor(codePage);
+        if (!table) {
+            out.append(stored);
+            return;
+        }
+        for (std::size_t i = 0; i < mapped.size(); ++i) {
+            const int byte = cp1251::fromCodePoint(table->upper[i]);
+            mapped[i] = byte < 0 ? '?' : static_cast<char>(byte);
+        }
+        mappedPage = codePage;
     }
+    const std::size_t at = out.size();
+    out.resize(at + stored.size());
+    char* to = out.data() + at;
     for (const char ch : stored) {
         const auto byte = static_cast<unsigned char>(ch);
-        if (byte < 0x80)
-            out += ch;
-        else
-            appendCodePoint(table->upper[byte - 0x80], out);
+        *to++ = byte < 0x80 ? ch : mapped[byte - 0x80];
     }
 }
 
