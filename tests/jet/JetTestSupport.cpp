@@ -1,5 +1,6 @@
 #include "JetTestSupport.h"
 
+#include "AddressSanitizer.h"
 #include "Cp1251.h"
 #include "TempDir.h"
 
@@ -112,14 +113,11 @@ OpenStudents::OpenStudents(const std::filesystem::path& file, jet::Limits limits
 }
 
 bool helperLimitsAddressSpace() {
-#if defined(__SANITIZE_ADDRESS__)
+#ifdef RV_ADDRESS_SANITIZER
     return false;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-    return false;
-#endif
-#endif
+#else
     return true;
+#endif
 }
 
 bool noChildren() {

@@ -19,13 +19,7 @@
 #include <string>
 #include <vector>
 
-#if defined(__SANITIZE_ADDRESS__)
-#define RV_SANITIZED 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define RV_SANITIZED 1
-#endif
-#endif
+#include "AddressSanitizer.h"
 
 namespace {
 
@@ -106,7 +100,7 @@ const SandboxCase kCases[] = {
 class Sandbox : public ::testing::TestWithParam<SandboxCase> {};
 
 TEST_P(Sandbox, LetsThroughOnlyWhatTheReaderNeeds) {
-#ifdef RV_SANITIZED
+#ifdef RV_ADDRESS_SANITIZER
     if (GetParam().fdCheck) GTEST_SKIP() << "the sanitizer build lets any fd be written";
 #endif
     TempDir dir;

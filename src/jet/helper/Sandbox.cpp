@@ -6,14 +6,8 @@
 
 #include <initializer_list>
 
-#if defined(__SANITIZE_ADDRESS__)
-#define RV_SANITIZED 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define RV_SANITIZED 1
-#endif
-#endif
-#ifdef RV_SANITIZED
+#include "AddressSanitizer.h"
+#ifdef RV_ADDRESS_SANITIZER
 #include <sanitizer/common_interface_defs.h>
 #endif
 
@@ -51,7 +45,7 @@ private:
 }  // namespace
 
 bool enterSandbox(int requestFd, int replyFd, int databaseFd) {
-#ifdef RV_SANITIZED
+#ifdef RV_ADDRESS_SANITIZER
     // Lets the sanitizer runtime take what it needs for a report before the door closes.
     __sanitizer_sandbox_on_notify(nullptr);
 #endif
@@ -78,7 +72,7 @@ bool enterSandbox(int requestFd, int replyFd, int databaseFd) {
     f.allow(SCMP_SYS(restart_syscall));
     f.allow(SCMP_SYS(exit));
     f.allow(SCMP_SYS(exit_group));
-#ifdef RV_SANITIZED
+#ifdef RV_ADDRESS_SANITIZER
     // The sanitizer runtime tests whether memory can be read by writing it into a pipe of its
     // own; only the instrumented build lets a pipe be made and any fd be read and written.
     f.allow(SCMP_SYS(pipe2));

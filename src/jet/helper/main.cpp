@@ -21,13 +21,7 @@
 
 // A sanitizer build runs the helper instrumented like everything else; ASan reserves terabytes
 // of shadow address space, so there the address-space limit is left out (its tests skip).
-#if defined(__SANITIZE_ADDRESS__)
-#define RV_ADDRESS_SANITIZER 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define RV_ADDRESS_SANITIZER 1
-#endif
-#endif
+#include "AddressSanitizer.h"
 
 namespace {
 
