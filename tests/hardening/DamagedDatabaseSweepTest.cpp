@@ -106,8 +106,8 @@ struct Mutant {
     std::string name;
     std::string bytes;
     std::string typed;                 // CP1251
-    std::vector<std::size_t> flipped;  // where bytes were flipped
-    std::shared_ptr<const std::string> original;
+    std::vector<std::size_t> flipped = {};  // where bytes were flipped
+    std::shared_ptr<const std::string> original = {};
 };
 
 Mutant flipBytes(const Original& f, Recipe& r, int i) {
@@ -455,12 +455,13 @@ TEST(DamagedDatabaseSweep, EverySignInEndsAsASignInMayWithWholeFiles) {
                 EXPECT_EQ(checkRecord(*record, m.typed), "");
                 // Never another student's row, nor his own mixed with another's.
                 const auto meant = expected.find(m.typed);
-                if (meant == expected.end())
+                if (meant == expected.end()) {
                     ADD_FAILURE() << "signed in a student who is not in the file";
-                else if (*record != meant->second.record &&
-                         !ownRowDamagedInPlace(*record, meant->second, m))
+                } else if (*record != meant->second.record &&
+                           !ownRowDamagedInPlace(*record, meant->second, m)) {
                     EXPECT_EQ(jettest::utf8(*record), jettest::utf8(meant->second.record))
                         << "found with other values";
+                }
                 EXPECT_FALSE(handOff);
             } else if (outcome == Outcome::NotFound) {
                 EXPECT_FALSE(record);

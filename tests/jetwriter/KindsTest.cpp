@@ -203,22 +203,15 @@ INSTANTIATE_TEST_SUITE_P(Writer, Kinds, testing::ValuesIn(kCases),
 // the results wrongly: the test pins that down, so that a reader that learns them is noticed.
 // Their properties (result type and expression) are what mdbtools reads right.
 TEST(Calculated, MisreadByBothIndependentReadersTheirPropertiesReadRight) {
-    const auto calculated = [](const char* name, ColumnType type, const char* expression) {
-        jetwriter::Column c{name, type};
-        c.calculated = true;
-        c.expression = expression;
-        c.scale = type == ColumnType::Decimal ? 2 : 0;
-        return c;
-    };
     const Table table{
         "Calc",
         {{"Surname", ColumnType::Text},
-         calculated("StName", ColumnType::Text, "[Surname] & \" И.\""),
-         calculated("Lessons", ColumnType::Long, "Len([Surname])"),
-         calculated("Fee", ColumnType::Double, "[Lessons] / 4"),
-         calculated("Paid", ColumnType::Currency, "CCur([Fee])"),
-         calculated("Rate", ColumnType::Decimal, "CDec([Fee])"),
-         calculated("Notes", ColumnType::Memo, "[StName] & [StName]")},
+         jetwriter::calculatedColumn("StName", ColumnType::Text, "[Surname] & \" И.\""),
+         jetwriter::calculatedColumn("Lessons", ColumnType::Long, "Len([Surname])"),
+         jetwriter::calculatedColumn("Fee", ColumnType::Double, "[Lessons] / 4"),
+         jetwriter::calculatedColumn("Paid", ColumnType::Currency, "CCur([Fee])"),
+         jetwriter::calculatedColumn("Rate", ColumnType::Decimal, "CDec([Fee])", 2),
+         jetwriter::calculatedColumn("Notes", ColumnType::Memo, "[StName] & [StName]")},
         {{"Иванов", "Иванов И.", 6, 1.5, Currency{15000}, Decimal{"1.5"}, "Иванов И.Иванов И."}}};
     TempDir dir;
     const std::string file = (dir / "calc.accdb").string();

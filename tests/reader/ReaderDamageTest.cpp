@@ -321,17 +321,11 @@ TEST(HandMadeJet3Damage, JumpTableNamingAnotherColumn) {
 // read past or short of what its wrapper says, and a type the properties cannot give is refused.
 TEST(HandMadeCalculatedDamage, WrappersAndPropertiesThatDoNotAddUp) {
     using jetwriter::ColumnType;
-    const auto calculated = [](const char* name, ColumnType type) {
-        jetwriter::Column c{name, type};
-        c.calculated = true;
-        c.scale = 2;
-        return c;
-    };
     const jetwriter::Table table{"Calc",
                                  {{"A", ColumnType::Text},
-                                  calculated("N", ColumnType::Long),
-                                  calculated("D", ColumnType::Decimal),
-                                  calculated("T", ColumnType::Text)},
+                                  jetwriter::calculatedColumn("N", ColumnType::Long, "7"),
+                                  jetwriter::calculatedColumn("D", ColumnType::Decimal, "1.5", 2),
+                                  jetwriter::calculatedColumn("T", ColumnType::Text, "\"abc\"")},
                                  {{std::string("x"), 7, jetwriter::Decimal{"1.5"}, "abc"}}};
     const auto bytes = [](std::initializer_list<int> b) {
         std::string out;

@@ -328,29 +328,19 @@ TEST(WriterFiles, CalculatedColumnsOfEveryResultKind) {
     using jetwriter::ColumnType;
     using jetwriter::Currency;
     using jetwriter::Decimal;
-    const auto calculated = [](const char* name, ColumnType type, const char* expression) {
-        jetwriter::Column c{name, type};
-        c.calculated = true;
-        c.expression = expression;
-        if (type == ColumnType::Decimal) {
-            c.precision = 28;
-            c.scale = 4;
-        }
-        return c;
-    };
     const std::string longName = "Ёлкина " + std::string(240, 'x');
     const std::string chained = std::string(9000, 'b') + "Ж" + "end";
     jetwriter::Table table{
         "Calc",
         {{"Surname", ColumnType::Text},
-         calculated("StName", ColumnType::Text, "[Surname] & \" \" & [First]"),
-         calculated("Lessons", ColumnType::Long, "Len([Surname])"),
-         calculated("Fee", ColumnType::Double, "[Lessons] / 4"),
-         calculated("Paid", ColumnType::Currency, "CCur([Fee])"),
-         calculated("Rate", ColumnType::Decimal, "CDec([Fee])"),
-         calculated("Notes", ColumnType::Memo, "[Surname] & [Surname]"),
-         calculated("Small", ColumnType::Integer, "-5"),
-         calculated("Passed", ColumnType::Boolean, "[Lessons] > 2"),
+         jetwriter::calculatedColumn("StName", ColumnType::Text, "[Surname] & \" \" & [First]"),
+         jetwriter::calculatedColumn("Lessons", ColumnType::Long, "Len([Surname])"),
+         jetwriter::calculatedColumn("Fee", ColumnType::Double, "[Lessons] / 4"),
+         jetwriter::calculatedColumn("Paid", ColumnType::Currency, "CCur([Fee])"),
+         jetwriter::calculatedColumn("Rate", ColumnType::Decimal, "CDec([Fee])", 4),
+         jetwriter::calculatedColumn("Notes", ColumnType::Memo, "[Surname] & [Surname]"),
+         jetwriter::calculatedColumn("Small", ColumnType::Integer, "-5"),
+         jetwriter::calculatedColumn("Passed", ColumnType::Boolean, "[Lessons] > 2"),
          {"First", ColumnType::Text}},
         {{"Иванов", "Иванов Иван", 12, 2.5, Currency{-1234567},
           Decimal{"-123456789012345678901234.5678"}, "коротко", -5, true, "Иван"},

@@ -486,9 +486,8 @@ TEST_F(SignInTest, SignsInFromSchoolFilesOfEveryKind) {
 // naming the column and the kind: a date, and a Yes/No that Access calculates.
 TEST_F(SignInTest, ColumnOfAnUnusableKindIsNamedWithItsKind) {
     using jetwriter::ColumnType;
-    jetwriter::Column yesNo{"StCount", ColumnType::Boolean};
-    yesNo.calculated = true;
-    yesNo.expression = "[GrCount] > 0";
+    const jetwriter::Column yesNo =
+        jetwriter::calculatedColumn("StCount", ColumnType::Boolean, "[GrCount] > 0");
     std::vector<jetwriter::Column> calculated =
         studentColumns(ColumnType::Text, ColumnType::Long, ColumnType::Long);
     calculated[4] = yesNo;

@@ -193,13 +193,18 @@ bool Recordset::isBof() const {
     return !state_ || state_->bof;
 }
 
-FieldValue Recordset::value(const std::string& column) {
+HelperChannel& Recordset::channelAtRecord() {
     if (!open_) throw makeError(Error::Code::NotOpen);
-    State& s = *state_;
     HelperChannel* channel = db_.channel();
-    if (!channel || !channel->alive() || channel->serial() != s.helperSerial)
+    if (!channel || !channel->alive() || channel->serial() != state_->helperSerial)
         throw makeError(Error::Code::NotOpen);
-    if (s.bof || s.eof) throw makeError(Error::Code::NoCurrentRecord);
+    if (state_->bof || state_->eof) throw makeError(Error::Code::NoCurrentRecord);
+    return *channel;
+}
+
+FieldValue Recordset::value(const std::string& column) {
+    HelperChannel* channel = &channelAtRecord();
+    State& s = *state_;
     if (s.lastColumn < 0 || column != s.lastName) {
         s.lastColumn = findColumn(s.columns, column);
         s.lastName = column;
@@ -242,12 +247,8 @@ FieldValue Recordset::value(const std::string& column) {
 }
 
 bool Recordset::findNext(const std::string& column, const std::string& text) {
-    if (!open_) throw makeError(Error::Code::NotOpen);
+    HelperChannel* channel = &channelAtRecord();
     State& s = *state_;
-    HelperChannel* channel = db_.channel();
-    if (!channel || !channel->alive() || channel->serial() != s.helperSerial)
-        throw makeError(Error::Code::NotOpen);
-    if (s.bof || s.eof) throw makeError(Error::Code::NoCurrentRecord);
     const int col = findColumn(s.columns, column);
     if (col < 0) throw makeError(Error::Code::ColumnNotFound, column);
     if (s.columns[static_cast<std::size_t>(col)].kind != FieldValue::Kind::Text)

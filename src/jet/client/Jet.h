@@ -154,6 +154,9 @@ public:
 private:
     // Implementation state (batches of the scanned column, position) lives here.
     struct State;
+    // The helper this recordset was opened on, still alive, with a current record; throws
+    // Error otherwise.
+    HelperChannel& channelAtRecord();
     Database& db_;
     std::unique_ptr<State> state_;
     bool open_ = false;

@@ -588,6 +588,17 @@ void emitDatabase(const std::vector<Table>& tables, const Options& options, cons
 
 }  // namespace
 
+Column calculatedColumn(std::string name, ColumnType type, std::string expression, int scale) {
+    Column c{std::move(name), type};
+    c.calculated = true;
+    c.expression = std::move(expression);
+    if (type == ColumnType::Decimal) {
+        c.precision = 28;
+        c.scale = scale;
+    }
+    return c;
+}
+
 void writeDatabase(const std::filesystem::path& path, const std::vector<Table>& tables,
                    const Options& options) {
     // The file is only created once the first page is ready, so bad input leaves nothing.

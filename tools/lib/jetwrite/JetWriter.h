@@ -42,6 +42,9 @@ struct Column {
     std::string expression = {};  // kept with the table's properties as Access shows it
 };
 
+// A calculated column of the result type `type` (DECIMAL results: precision 28, `scale`).
+Column calculatedColumn(std::string name, ColumnType type, std::string expression, int scale = 0);
+
 // Money as Jet keeps it: the amount times 10 000 (12.5 is {125000}).
 struct Currency {
     std::int64_t tenThousandths = 0;
