@@ -37,6 +37,10 @@ void checkReply(std::string_view payload) {
             FUZZ_CHECK(reply->kind == ColumnKind::Text ? reply->numbers.empty()
                                                        : reply->texts.empty());
             break;
+        case ReplyType::Found:
+            FUZZ_CHECK(reply->texts.size() == 1 && reply->numbers.empty());
+            FUZZ_CHECK(payload.size() == 9 + reply->texts[0].size());
+            break;
         default: FUZZ_CHECK(!"a reply of an unknown type was accepted");
     }
 }
