@@ -184,9 +184,24 @@ const CodePageTable kTables[] = {
      }},
 };
 
-const CodePageTable* tableFor(std::uint16_t codePage) {
-    for (const CodePageTable& t : kTables)
-        if (t.codePage == codePage) return &t;
+// Each table's bytes 0x80..0xFF as CP1251 bytes ('?' where CP1251 has no such character),
+// worked out once: a row of 255 text columns would otherwise look each character up in the
+// reverse table.
+using Cp1251Bytes = std::array<char, 128>;
+
+const Cp1251Bytes* cp1251BytesFor(std::uint16_t codePage) {
+    constexpr std::size_t kCount = sizeof kTables / sizeof kTables[0];
+    static const std::array<Cp1251Bytes, kCount> mapped = [] {
+        std::array<Cp1251Bytes, kCount> all{};
+        for (std::size_t t = 0; t < kCount; ++t)
+            for (std::size_t i = 0; i < all[t].size(); ++i) {
+                const int byte = cp1251::fromCodePoint(kTables[t].upper[i]);
+                all[t][i] = byte < 0 ? '?' : static_cast<char>(byte);
+            }
+        return all;
+    }();
+    for (std::size_t t = 0; t < kCount; ++t)
+        if (kTables[t].codePage == codePage) return &mapped[t];
     return nullptr;
 }
 
@@ -256,28 +271,17 @@ void appendStoredText(std::string_view stored, std::string& out, std::size_t lim
 void appendCodePageText(std::string_view stored, std::uint16_t codePage, std::string& out,
                         std::size_t limit) {
     stored = stored.substr(0, limit);  // one byte a character
-    // The last code page's bytes 0x80..0xFF in CP1251, worked out once: a file has one code page,
-    // and a row of 255 text columns would otherwise look each character up in the reverse table.
-    static int mappedPage = -1;
-    static std::array<char, 128> mapped{};
-    if (codePage != mappedPage) {
-        const CodePageTable* table = tableFor(codePage);
-        if (!table) {
-            out.append(stored);
-            return;
-        }
-        for (std::size_t i = 0; i < mapped.size(); ++i) {
-            const int byte = cp1251::fromCodePoint(table->upper[i]);
-            mapped[i] = byte < 0 ? '?' : static_cast<char>(byte);
-        }
-        mappedPage = codePage;
+    const Cp1251Bytes* mapped = cp1251BytesFor(codePage);
+    if (!mapped) {
+        out.append(stored);
+        return;
     }
     const std::size_t at = out.size();
     out.resize(at + stored.size());
     char* to = out.data() + at;
     for (const char ch : stored) {
         const auto byte = static_cast<unsigned char>(ch);
-        *to++ = byte < 0x80 ? ch : mapped[byte - 0x80];
+        *to++ = byte < 0x80 ? ch : (*mapped)[byte - 0x80];
     }
 }
 
