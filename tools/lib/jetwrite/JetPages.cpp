@@ -421,6 +421,11 @@ std::uint32_t tableDefinitionPageCount(const PageFormat& f, const std::vector<Co
     return static_cast<std::uint32_t>(1 + (length - f.pageSize + continuation - 1) / continuation);
 }
 
+std::string inlineLongValue(const std::string& bytes) {
+    constexpr std::uint32_t kInline = 0x80u << 24;
+    return le32(static_cast<std::uint32_t>(bytes.size()) | kInline) + le32(0) + le32(0) + bytes;
+}
+
 std::uint32_t pgRow(std::uint32_t page, std::size_t row) {
     return (page << 8) | static_cast<std::uint32_t>(row);
 }

@@ -121,6 +121,9 @@ std::vector<std::string> tableDefinitionPages(const PageFormat& f, const std::st
                                               std::uint32_t firstPage);
 std::uint32_t tableDefinitionPageCount(const PageFormat& f, const std::vector<ColumnDef>& columns);
 
+// A long value (memo or OLE) kept in the row itself: its 12-byte header, then its bytes.
+std::string inlineLongValue(const std::string& bytes);
+
 // A pointer to row `row` of page `page`.
 std::uint32_t pgRow(std::uint32_t page, std::size_t row);
 

@@ -227,7 +227,7 @@ private:
             return jet::le32(static_cast<std::uint32_t>(text.size()) | kind << 24) +
                    jet::le32(pointer) + jet::le32(0);
         };
-        if (text.size() <= kMemoInlineBytes) return header(0x80, 0) + text;
+        if (text.size() <= kMemoInlineBytes) return jet::inlineLongValue(text);
         if (text.size() <= f_.maxRowBytes()) return header(0x40, lvalRow(text));
         // A chain: each part starts with a pointer to the next; the last part is made first.
         const std::size_t part = f_.maxRowBytes() - 4;
@@ -408,9 +408,7 @@ TablePages catalogueRows(const jet::PageFormat& f, const std::vector<jet::Column
         v[4] = date;
         v[5] = date;
         v[7] = jet::le32(e.flags);
-        if (!e.properties.empty())
-            v[14] = jet::le32(static_cast<std::uint32_t>(e.properties.size()) | 0x80u << 24) +
-                    jet::le32(0) + jet::le32(0) + e.properties;
+        if (!e.properties.empty()) v[14] = jet::inlineLongValue(e.properties);
         std::string row = jet::encodeRow(f, columns, v).value();
         if (row.size() > f.maxRowBytes())
             throw Error(where() + ": the calculated columns' names and expressions take " +
