@@ -4,6 +4,9 @@
 #include <QTranslator>
 
 #include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -151,6 +154,20 @@ std::string readWholeFile(const std::string& path) {
     return bytes;
 }
 
+// SOURCE_DATE_EPOCH, as reproducible builds set it, fixes the creation time stored in the file,
+// so that the same list gives the same bytes.
+jetwriter::Options creationTime() {
+    jetwriter::Options options;
+    const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
+    if (!epoch || !*epoch) return options;
+    char* end = nullptr;
+    errno = 0;
+    const long long seconds = std::strtoll(epoch, &end, 10);
+    if (*end == '\0' && errno == 0 && seconds >= 0)
+        options.created = std::chrono::system_clock::from_time_t(static_cast<std::time_t>(seconds));
+    return options;
+}
+
 int students(const std::string& csvPath, const std::string& outPath) {
     std::error_code ec;
     if (std::filesystem::equivalent(csvPath, outPath, ec))
@@ -180,7 +197,7 @@ int students(const std::string& csvPath, const std::string& outPath) {
         const std::string place = e.place().text[0] ? translated(e.place()) + ": " : "";
         return failure(csvPath + ": " + place + translated(e.text()) + nothingWritten());
     }
-    jetwriter::writeDatabase(outPath, {list.table});
+    jetwriter::writeDatabase(outPath, {list.table}, creationTime());
     std::fputs(jetwriter::classListReport(list, csvPath, outPath, sheet).c_str(), stdout);
     return 0;
 }

@@ -4,6 +4,7 @@
 #include "StationConfig.h"
 #include "StationLog.h"
 #include "StationSession.h"
+#include "StationSetup.h"
 #include "StationShell.h"
 
 #include <QCoreApplication>
@@ -40,6 +41,7 @@ QString usage() {
                "       %1 [--config FILE] run [FOLDER]\n"
                "       %1 [--config FILE] session [FOLDER]\n"
                "       %1 log\n"
+               "       %1 setup [--list FILE] [--password N] … (see %1 setup --help)\n"
                "       %1 --help | --version\n"
                "\n"
                "check  tests the station in FOLDER (default: folder= of the configuration,\n"
@@ -57,9 +59,13 @@ QString usage() {
                "       (window-manager=) and runs the shell with RULEVION_SESSION=1; when it\n"
                "       ends, so does everything it started.\n"
                "log    shows the log file, %3.\n"
+               "setup  makes this machine a station, as root: user, folder, students database,\n"
+               "       password, configuration, autologin and the X server's flags.\n"
                "\n"
                "--config FILE  read FILE instead of %2\n"
                "               and ~/.config/rulevion/station.conf (the latter wins)\n"
+               "--root DIR     check: the display manager, the X server and the session are\n"
+               "               those of the system in DIR (a chroot), its users too\n"
                "\n"
                "A FOLDER given here, and VDM_DRIVES in the environment, win over the\n"
                "configuration's folder= and drives=.\n"
@@ -77,6 +83,7 @@ struct Arguments {
     QString verb;
     QString folder;
     QString configFile;
+    QString root;  // check: the system around the station is in this folder, not in /
 };
 
 // Returns an exit status when the command is done with the arguments alone.
@@ -101,6 +108,9 @@ std::optional<int> parse(const QStringList& args, Arguments& parsed) {
             parsed.configFile = args[i];
         } else if (arg.startsWith(QLatin1String("--config="))) {
             parsed.configFile = arg.mid(9);
+        } else if (arg == QLatin1String("--root")) {
+            if (++i == args.size()) return usageError(Main::tr("--root needs a folder"));
+            parsed.root = args[i];
         } else if (arg == QLatin1String("--")) {
             words << args.mid(i + 1);
             break;
@@ -110,7 +120,7 @@ std::optional<int> parse(const QStringList& args, Arguments& parsed) {
             words << arg;
         }
     }
-    if (words.isEmpty()) return usageError(Main::tr("say check, run, session or log"));
+    if (words.isEmpty()) return usageError(Main::tr("say check, run, session, log or setup"));
     parsed.verb = words.takeFirst();
     const QStringList verbs{QStringLiteral("check"), QStringLiteral("run"),
                             QStringLiteral("session"), QStringLiteral("log")};
@@ -163,7 +173,14 @@ QString stationUserHint(const QString& folder) {
 }
 
 // The user autologin must start: whoever checks, or for root the folder's owner.
-QString checkingUser(const QString& folder) {
+QString checkingUser(const QString& folder, const QString& root) {
+    if (!root.isEmpty()) {
+        struct stat st {};
+        const uid_t uid = geteuid() == 0 && stat(QFile::encodeName(folder).constData(), &st) == 0
+                              ? st.st_uid
+                              : geteuid();
+        return station::accountName(QDir(root).filePath(QStringLiteral("etc/passwd")), uid);
+    }
     if (geteuid() == 0) {
         const QString owner = stationUserHint(folder);
         if (!owner.isEmpty()) return owner;
@@ -180,7 +197,8 @@ int check(const Arguments& args, const station::StationConfig& config) {
     std::vector<station::CheckLine> lines = station::checkStation(folder);
     station::SessionPlaces places;
     places.folder = QDir(folder).absolutePath();
-    places.user = checkingUser(places.folder);
+    places.user = checkingUser(places.folder, args.root);
+    if (!args.root.isEmpty()) places.root = args.root;
     for (station::CheckLine& line : station::checkSession(config, places))
         lines.push_back(std::move(line));
     for (const station::CheckLine& line : lines)
@@ -261,6 +279,9 @@ int main(int argc, char** argv) {
                         QStringLiteral(":/i18n")))
         QCoreApplication::installTranslator(&translator);
 
+    const QStringList words = QCoreApplication::arguments();
+    if (words.size() > 1 && words[1] == QLatin1String("setup"))
+        return station::setupMain(words.mid(2));
     Arguments args;
     if (const std::optional<int> done = parse(QCoreApplication::arguments(), args)) return *done;
     if (args.verb == QLatin1String("log")) return showLog();
