@@ -148,7 +148,7 @@ TEST(StationCommandLine, HelpVersionAndUsageErrorsLeaveTheFolderAlone) {
         {{"--version"}, 0, "rulevion-station 1.", ""},
         {{"--frobnicate", "run"}, 2, "", "unknown option --frobnicate"},
         {{"check", "-x"}, 2, "", "unknown option -x"},
-        {{}, 2, "", "say check, run, session or log"},
+        {{}, 2, "", "say check, run, session, log or setup"},
         {{"start"}, 2, "", "unknown command start"},
         {{"session", "--help"}, 0, "Usage: rulevion-station", ""},
         {{"session", "--kiosk"}, 2, "", "unknown option --kiosk"},

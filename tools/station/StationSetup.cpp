@@ -35,6 +35,8 @@ struct Setup {
 constexpr const char* kName = "rulevion-station";
 constexpr const char* kSessionScript = "/usr/bin/rulevion-station-session";
 constexpr const char* kSessionName = "rulevion-station";
+// The installed place, whatever RULEVION_CONFIG_DIR says for the tools' own tests.
+constexpr const char* kConfigFile = RULEVION_CONFIG_DIR "/station.conf";
 constexpr const char* kOwnFile = "50-rulevion-station.conf";
 
 // Both keep the X server's own keys away from a student: no console switch, no Ctrl+Alt+Backspace
@@ -90,7 +92,7 @@ QString usage() {
                "\n"
                "Exit status: 0 when every step is done, 1 when one failed (it says which and\n"
                "why; nothing after it is changed), 2 for a usage error.\n")
-        .arg(QLatin1String(kName), systemConfigFile());
+        .arg(QLatin1String(kName), QLatin1String(kConfigFile));
 }
 
 int usageError(const QString& what) {
@@ -447,7 +449,7 @@ private:
     }
 
     bool configuration() {
-        const QString path = at(systemConfigFile());
+        const QString path = at(QLatin1String(kConfigFile));
         QFile in(path);
         QString text = in.open(QIODevice::ReadOnly) ? QString::fromUtf8(in.readAll()) : QString();
         in.close();
@@ -460,7 +462,7 @@ private:
         bool changed = false;
         if (!file(path, text.toUtf8(), Owner{}, changed)) return false;
         step(changed, Setup::tr("the configuration %1 (folder=, drives=, exercises=, trainer=)")
-                          .arg(systemConfigFile()));
+                          .arg(QLatin1String(kConfigFile)));
         StationConfig config;
         QStringList problems;
         readConfigFile(path, config, problems);
@@ -576,7 +578,7 @@ private:
         env.remove(QStringLiteral("VDM_DRIVES"));
         if (chrooted()) {
             // The system's paths are the root's here, which only the command line can say.
-            args << QStringLiteral("--config") << at(systemConfigFile()) << QStringLiteral("--root")
+            args << QStringLiteral("--config") << at(QLatin1String(kConfigFile)) << QStringLiteral("--root")
                  << o_.root;
             env.insert(QStringLiteral("VDM_DRIVES"), at(o_.drives));
         }

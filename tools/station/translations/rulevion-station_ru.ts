@@ -271,6 +271,10 @@ Try &apos;%1 --help&apos;.
         <translation>после --config нужен файл</translation>
     </message>
     <message>
+        <source>--root needs a folder</source>
+        <translation>--root: нужна папка</translation>
+    </message>
+    <message>
         <source>unknown option %1</source>
         <translation>неизвестный параметр %1</translation>
     </message>
@@ -309,15 +313,16 @@ Try &apos;%1 --help&apos;.
        %1 [--config FILE] run [FOLDER]
        %1 [--config FILE] session [FOLDER]
        %1 log
+       %1 setup [--list FILE] [--password N] … (see %1 setup --help)
        %1 --help | --version
 
 check  tests the station in FOLDER (default: folder= of the configuration,
-       else the current folder) along the program's own road: monitor
+       else the current folder) along the program&apos;s own road: monitor
        file, drive, database, table Students, password file, help document
        and its viewer, a writable folder. One line per check. Exit status 0
        when a student can sign in, 1 otherwise. Nothing in the folder is
        changed.
-run    the station's shell: starts the menu in FOLDER (default: folder= of the
+run    the station&apos;s shell: starts the menu in FOLDER (default: folder= of the
        configuration), runs the command the configuration names for its
        decision and starts the menu again, until the menu decides to leave.
        Problems go to stderr, the system log and the log file. Never as root.
@@ -326,12 +331,16 @@ session  the X session &quot;Rulevion station&quot; (rulevion-station-session): 
        (window-manager=) and runs the shell with RULEVION_SESSION=1; when it
        ends, so does everything it started.
 log    shows the log file, %3.
+setup  makes this machine a station, as root: user, folder, students database,
+       password, configuration, autologin and the X server&apos;s flags.
 
 --config FILE  read FILE instead of %2
                and ~/.config/rulevion/station.conf (the latter wins)
+--root DIR     check: the display manager, the X server and the session are
+               those of the system in DIR (a chroot), its users too
 
 A FOLDER given here, and VDM_DRIVES in the environment, win over the
-configuration's folder= and drives=.
+configuration&apos;s folder= and drives=.
 
 Exit status 2: a usage error.
 </source>
@@ -339,6 +348,7 @@ Exit status 2: a usage error.
        %1 [--config ФАЙЛ] run [ПАПКА]
        %1 [--config ФАЙЛ] session [ПАПКА]
        %1 log
+       %1 setup [--list ФАЙЛ] [--password N] … (см. %1 setup --help)
        %1 --help | --version
 
 check  проверяет станцию в ПАПКЕ (по умолчанию folder= из настроек, иначе
@@ -355,9 +365,13 @@ session  X-сеанс «Станция „Рулевион“» (rulevion-statio
        менеджер (window-manager=) и оболочку с RULEVION_SESSION=1; когда он
        заканчивается, заканчивается и все, что он запустил.
 log    показывает файл журнала, %3.
+setup  делает этот компьютер станцией, от root: пользователь, папка, база
+       курсантов, пароль, настройки, автовход и флаги X-сервера.
 
 --config ФАЙЛ  читать ФАЙЛ вместо %2
                и ~/.config/rulevion/station.conf (второй важнее)
+--root ПАПКА   check: менеджер входа, X-сервер и сеанс, а также пользователи
+               берутся из системы в ПАПКЕ (chroot)
 
 ПАПКА, названная здесь, и VDM_DRIVES в окружении важнее folder= и drives=
 из настроек.
@@ -366,8 +380,8 @@ log    показывает файл журнала, %3.
 </translation>
     </message>
     <message>
-        <source>say check, run, session or log</source>
-        <translation>укажите check, run, session или log</translation>
+        <source>say check, run, session, log or setup</source>
+        <translation>укажите check, run, session, log или setup</translation>
     </message>
     <message>
         <source>log takes no arguments</source>
@@ -534,6 +548,313 @@ log    показывает файл журнала, %3.
     <message>
         <source>vdm03.pdf is not a PDF, so the help shows nothing: cp /usr/share/rulevion/vdm03.pdf into the station folder</source>
         <translation>vdm03.pdf — не PDF, справка ничего не покажет: скопируйте /usr/share/rulevion/vdm03.pdf в папку станции</translation>
+    </message>
+</context>
+<context>
+    <name>Setup</name>
+    <message>
+        <source>Usage: %1 setup [--list FILE] [--password N] [--user NAME] [--folder DIR]
+                        [--drives DIR] [--root DIR]
+
+Makes this machine a station, as root, once the package is installed: the
+station&apos;s user and folder, the monitor file (drive C:), the help document, the
+trainer&apos;s password file, the drive folders and the students database, the
+configuration %2, autologin into the session &quot;Rulevion station&quot; (nodm or
+lightdm, whichever is installed), the X server&apos;s flags against console switching
+and Ctrl+Alt+Backspace, Ctrl+Alt+Del and the SysRq keys turned off. Each step
+changes only what differs, so it may be run again at any time, for instance
+with a new class list. At the end it runs the check as the station&apos;s user and
+says what is left to do; then reboot.
+
+--list FILE     the class list, any format rulevion-jetwriter reads; without it
+                the students database there is stays
+--password N    the trainer&apos;s password (digits); without it the password file
+                there is stays, else it is asked for (not shown as typed)
+--user NAME     the station&apos;s user (default station), made when missing
+--folder DIR    the station folder (default /srv/station)
+--drives DIR    the folder holding the Windows drives (default /mnt)
+--root DIR      set up the system in DIR instead of / (a chroot)
+
+Exit status: 0 when every step is done, 1 when one failed (it says which and
+why; nothing after it is changed), 2 for a usage error.
+</source>
+        <translation>Использование: %1 setup [--list ФАЙЛ] [--password N] [--user ИМЯ] [--folder ПАПКА]
+                        [--drives ПАПКА] [--root ПАПКА]
+
+Делает этот компьютер станцией (от root, после установки пакета):
+пользователь и папка станции, файл монитора (диск C:), справка, файл пароля
+тренера, папки дисков и база курсантов, настройки %2, автовход в сеанс
+«Станция „Рулевион“» (nodm или lightdm, какой установлен), флаги X-сервера
+против переключения консолей и Ctrl+Alt+Backspace, выключенные Ctrl+Alt+Del и
+клавиши SysRq. Каждый шаг меняет только то, что отличается, поэтому команду
+можно запускать снова в любое время, например с новым списком группы. В конце
+она запускает проверку от имени пользователя станции и говорит, что осталось
+сделать; затем перезагрузите компьютер.
+
+--list ФАЙЛ     список группы в любом формате, который читает rulevion-jetwriter;
+                без него остается прежняя база курсантов
+--password N    пароль тренера (цифры); без него остается прежний файл пароля,
+                а если его нет, пароль спрашивается (без показа на экране)
+--user ИМЯ      пользователь станции (по умолчанию station), создается, если его нет
+--folder ПАПКА  папка станции (по умолчанию /srv/station)
+--drives ПАПКА  папка с дисками Windows (по умолчанию /mnt)
+--root ПАПКА    настроить систему в ПАПКЕ вместо / (chroot)
+
+Код выхода: 0, если все шаги выполнены; 1, если какой-то не удался (сказано,
+какой и почему; после него ничего не меняется); 2 при ошибке в командной строке.
+</translation>
+    </message>
+    <message>
+        <source>%1 setup: %2
+Try &apos;%1 setup --help&apos;.
+</source>
+        <translation>%1 setup: %2
+См. «%1 setup --help».
+</translation>
+    </message>
+    <message>
+        <source>The trainer&apos;s password (digits): </source>
+        <translation>Пароль тренера (цифры): </translation>
+    </message>
+    <message>
+        <source>The same password again: </source>
+        <translation>Тот же пароль еще раз: </translation>
+    </message>
+    <message>
+        <source>%1 setup: the two passwords differ; nothing is changed
+</source>
+        <translation>%1 setup: пароли не совпадают; ничего не изменено
+</translation>
+    </message>
+    <message>
+        <source>the password is empty</source>
+        <translation>пароль пуст</translation>
+    </message>
+    <message>
+        <source>the password %1 is not digits only, and the password field takes digits only</source>
+        <translation>пароль %1 состоит не только из цифр, а поле пароля принимает только цифры</translation>
+    </message>
+    <message>
+        <source>the password %1 is longer than the %2 digits the password field takes</source>
+        <translation>пароль %1 длиннее %2 цифр, которые принимает поле пароля</translation>
+    </message>
+    <message>
+        <source>the password %1 is larger than 2147483647</source>
+        <translation>пароль %1 больше 2147483647</translation>
+    </message>
+    <message>
+        <source>changed:    %1
+</source>
+        <translation>изменено:  %1
+</translation>
+    </message>
+    <message>
+        <source>as it was:  %1
+</source>
+        <translation>как было:  %1
+</translation>
+    </message>
+    <message>
+        <source>%1 setup: %2; the steps after it are not done
+</source>
+        <translation>%1 setup: %2; следующие шаги не выполнены
+</translation>
+    </message>
+    <message>
+        <source>%1 setup: the station has no trainer&apos;s password yet: give it with --password N
+</source>
+        <translation>%1 setup: у станции еще нет пароля тренера: укажите его, --password N
+</translation>
+    </message>
+    <message>
+        <source>%1 setup: %2; nothing is changed
+</source>
+        <translation>%1 setup: %2; ничего не изменено
+</translation>
+    </message>
+    <message>
+        <source>no temporary folder: %1</source>
+        <translation>нет временной папки: %1</translation>
+    </message>
+    <message>
+        <source>rulevion-jetwriter is not installed: install the package rulevion-menu</source>
+        <translation>rulevion-jetwriter не установлен: установите пакет rulevion-menu</translation>
+    </message>
+    <message>
+        <source>%1 setup: the class list %2 cannot be used (see above); nothing is changed
+</source>
+        <translation>%1 setup: список группы %2 нельзя использовать (см. выше); ничего не изменено
+</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read: %2</source>
+        <translation>%1 не читается: %2</translation>
+    </message>
+    <message>
+        <source>the user %1 cannot be made: useradd %2: %3</source>
+        <translation>пользователя %1 не удалось создать: useradd %2: %3</translation>
+    </message>
+    <message>
+        <source>the user %1 is not in %2</source>
+        <translation>пользователя %1 нет в %2</translation>
+    </message>
+    <message>
+        <source>the user %1 has root&apos;s rights (uid 0), which a student must never have: name another user with --user</source>
+        <translation>у пользователя %1 права root (uid 0), которых у курсанта быть не должно: укажите другого пользователя, --user</translation>
+    </message>
+    <message>
+        <source>the station&apos;s user %1 (uid %2)</source>
+        <translation>пользователь станции %1 (uid %2)</translation>
+    </message>
+    <message>
+        <source>%1 is a file where a folder belongs</source>
+        <translation>%1 — файл там, где должна быть папка</translation>
+    </message>
+    <message>
+        <source>the folder %1 cannot be made: %2</source>
+        <translation>папку %1 не удалось создать: %2</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>%1 cannot be given its owner and mode: %2</source>
+        <translation>%1: не удалось задать владельца и права: %2</translation>
+    </message>
+    <message>
+        <source>%1 cannot be written: %2</source>
+        <translation>%1 не записывается: %2</translation>
+    </message>
+    <message>
+        <source>the station folder %1, %2&apos;s</source>
+        <translation>папка станции %1, владелец %2</translation>
+    </message>
+    <message>
+        <source>the help document vdm03.pdf</source>
+        <translation>справка vdm03.pdf</translation>
+    </message>
+    <message>
+        <source>the help document %1 is missing: install the package rulevion-menu again, then run setup again</source>
+        <translation>нет справки %1: установите пакет rulevion-menu заново и снова запустите setup</translation>
+    </message>
+    <message>
+        <source>the monitor file __monitor.txt</source>
+        <translation>файл монитора __monitor.txt</translation>
+    </message>
+    <message>
+        <source>the trainer&apos;s password file %1</source>
+        <translation>файл пароля тренера %1</translation>
+    </message>
+    <message>
+        <source>the drive folders, %1 for drive C:</source>
+        <translation>папки дисков, %1 для диска C:</translation>
+    </message>
+    <message>
+        <source>no students database yet: run setup again with the class list, --list FILE</source>
+        <translation>базы курсантов еще нет: снова запустите setup со списком группы, --list ФАЙЛ</translation>
+    </message>
+    <message>
+        <source>the students database %1, from %2</source>
+        <translation>база курсантов %1 из %2</translation>
+    </message>
+    <message>
+        <source>the configuration %1 (folder=, drives=, exercises=, trainer=)</source>
+        <translation>настройки %1 (folder=, drives=, exercises=, trainer=)</translation>
+    </message>
+    <message>
+        <source>no display manager: apt install --no-install-recommends xserver-xorg nodm, then run setup again</source>
+        <translation>нет менеджера входа: apt install --no-install-recommends xserver-xorg nodm, затем снова запустите setup</translation>
+    </message>
+    <message>
+        <source>%1 setup: debconf-set-selections failed, so a reconfiguration of nodm may undo its autologin: %2
+</source>
+        <translation>%1 setup: debconf-set-selections не сработал, и перенастройка nodm может отменить автовход: %2
+</translation>
+    </message>
+    <message>
+        <source>nodm starts the session for %1 (%2)</source>
+        <translation>nodm запускает сеанс для %1 (%2)</translation>
+    </message>
+    <message>
+        <source>lightdm starts the session for %1 (%2)</source>
+        <translation>lightdm запускает сеанс для %1 (%2)</translation>
+    </message>
+    <message>
+        <source>the X server switches no consoles and ignores Ctrl+Alt+Backspace (%1)</source>
+        <translation>X-сервер не переключает консоли и не реагирует на Ctrl+Alt+Backspace (%1)</translation>
+    </message>
+    <message>
+        <source>%1 cannot be made: %2</source>
+        <translation>%1 не удалось создать: %2</translation>
+    </message>
+    <message>
+        <source>Ctrl+Alt+Del does nothing (ctrl-alt-del.target masked, %1)</source>
+        <translation>Ctrl+Alt+Del ничего не делает (ctrl-alt-del.target замаскирован, %1)</translation>
+    </message>
+    <message>
+        <source>the SysRq keys are off (%1)</source>
+        <translation>клавиши SysRq выключены (%1)</translation>
+    </message>
+    <message>
+        <source>
+The check, as %1:
+</source>
+        <translation>
+Проверка от имени %1:
+</translation>
+    </message>
+    <message>
+        <source>%1 setup: the check cannot start: setpriv: %2
+</source>
+        <translation>%1 setup: проверка не запускается: setpriv: %2
+</translation>
+    </message>
+    <message>
+        <source>install Wine: apt install --no-install-recommends wine</source>
+        <translation>установите Wine: apt install --no-install-recommends wine</translation>
+    </message>
+    <message>
+        <source>%1 is not there: mount the share that holds the exercise programs on %2, or copy them there</source>
+        <translation>%1 нет: подключите сетевую папку с программами упражнений к %2 или скопируйте их туда</translation>
+    </message>
+    <message>
+        <source>reboot: the station then starts into the menu</source>
+        <translation>перезагрузите компьютер: станция запустится сразу в меню</translation>
+    </message>
+    <message>
+        <source>
+Left to do:
+</source>
+        <translation>
+Осталось сделать:
+</translation>
+    </message>
+    <message>
+        <source>%1 needs a value</source>
+        <translation>%1: нужно значение</translation>
+    </message>
+    <message>
+        <source>unknown argument %1</source>
+        <translation>неизвестный аргумент %1</translation>
+    </message>
+    <message>
+        <source>%1 cannot be the station&apos;s user: a name of small Latin letters, digits, - and _, not root</source>
+        <translation>%1 не может быть пользователем станции: нужно имя из строчных латинских букв, цифр, - и _, не root</translation>
+    </message>
+    <message>
+        <source>%1 is not an absolute path</source>
+        <translation>%1 — не абсолютный путь</translation>
+    </message>
+    <message>
+        <source>--root %1 is not a folder</source>
+        <translation>--root %1 — не папка</translation>
+    </message>
+    <message>
+        <source>%1 setup: only root can set a station up: sudo %1 setup …
+</source>
+        <translation>%1 setup: настроить станцию может только root: sudo %1 setup …
+</translation>
     </message>
 </context>
 <context>
