@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "SessionCheck.h"
+#include "StationCheck.h"
 #include "TempDir.h"
 
 #include <cstdlib>
@@ -61,6 +62,9 @@ struct System {
         file(root / "etc/default/nodm",
              "NODM_ENABLED=true\nNODM_USER=station\n"
              "NODM_XSESSION=\"/usr/bin/rulevion-station-session\"\n");
+        file(root / "etc/X11/xorg.conf.d/50-rulevion-station.conf",
+             "Section \"ServerFlags\"\n    Option \"DontVTSwitch\" \"true\"\n"
+             "    Option \"DontZap\" \"true\"\nEndSection\n");
         config.exercises = QStringLiteral("wine 'C:\\dat_ulmo\\vdm.exe'");
         // The drive's folders may differ in letter case from the command.
         config.trainer = QStringLiteral("wine \"C:\\\\DAT_ULMO\\\\Trener.exe\"");
@@ -96,7 +100,7 @@ std::string shown(const std::vector<CheckLine>& lines) {
 TEST(SessionCheck, AStationInOrderPassesEveryLine) {
     System s;
     const std::vector<CheckLine> lines = s.check();
-    EXPECT_EQ(lines.size(), 7u) << shown(lines);
+    EXPECT_EQ(lines.size(), 8u) << shown(lines);
     for (const CheckLine& line : lines) EXPECT_EQ(line.result, Result::Passed) << shown(lines);
     EXPECT_NE(shown(lines).find("nodm starts the session for station"), std::string::npos)
         << shown(lines);
@@ -176,6 +180,32 @@ const Case kCases[] = {
                       "autologin-user=other\n");
      },
      Result::Problem, "autologin-user=station, autologin-session=lightdm-xsession"},
+    {"no_server_flags",
+     [](System& s) { fs::remove(s.root / "etc/X11/xorg.conf.d/50-rulevion-station.conf"); },
+     Result::Problem, "the X server's ServerFlags lack DontVTSwitch, DontZap"},
+    // The server reads /usr/share after /etc/X11/xorg.conf and /etc after /usr/share.
+    {"server_flag_turned_off_by_a_later_file",
+     [](System& s) {
+         System::file(s.root / "etc/X11/xorg.conf.d/60-local.conf",
+                      "Section \"ServerFlags\"\n  Option \"DontZap\" \"off\"\nEndSection\n");
+     },
+     Result::Problem, "ServerFlags lack DontZap,"},
+    {"server_flags_in_xorg_conf_without_values",
+     [](System& s) {
+         fs::remove(s.root / "etc/X11/xorg.conf.d/50-rulevion-station.conf");
+         System::file(s.root / "etc/X11/xorg.conf",
+                      "section \"ServerFlags\"  # the keys\n\tOption \"dontvtswitch\"\n"
+                      "\toption \"DontZap\" \"yes\"\nEndSection\n");
+     },
+     Result::Passed, "ignores Ctrl+Alt+Backspace"},
+    // A flag outside ServerFlags is some other section's option.
+    {"server_flag_in_another_section",
+     [](System& s) {
+         System::file(s.root / "etc/X11/xorg.conf.d/50-rulevion-station.conf",
+                      "Section \"ServerFlags\"\n Option \"DontVTSwitch\"\nEndSection\n"
+                      "Section \"InputClass\"\n Option \"DontZap\" \"true\"\nEndSection\n");
+     },
+     Result::Problem, "ServerFlags lack DontZap,"},
 };
 
 class SessionCheckCase : public testing::TestWithParam<Case> {};
@@ -194,6 +224,22 @@ TEST_P(SessionCheckCase, NamesWhatIsWrong) {
 
 INSTANTIATE_TEST_SUITE_P(Stations, SessionCheckCase, testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The menu shows the help itself in the session: a station that boots into it needs no viewer.
+TEST(SessionCheck, AskForAPdfViewerOnlyWhereTheStationDoesNotBootIntoTheSession) {
+    System s;
+    const ScopedEnv path("PATH", s.bin.string());  // no xdg-open there
+    auto viewerLines = [&] {
+        std::string found;
+        for (const CheckLine& line :
+             station::checkStation(s.places.folder, station::bootsIntoSession(s.places)))
+            if (line.text.contains(QStringLiteral("xdg-open"))) found += line.text.toStdString();
+        return found;
+    };
+    EXPECT_EQ(viewerLines(), "");
+    System::file(s.root / "etc/default/nodm", "NODM_ENABLED=true\nNODM_USER=root\n");
+    EXPECT_NE(viewerLines().find("xdg-open is missing"), std::string::npos);
+}
 
 // What sh makes of a command line, as far as the check needs it.
 TEST(ShellWords, SplitsAsTheShellDoes) {

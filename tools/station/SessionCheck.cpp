@@ -10,6 +10,8 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 
+#include <map>
+
 namespace station {
 namespace {
 
@@ -34,7 +36,14 @@ public:
         checkWindowManager();
         checkKeyboard();
         checkAutologin();
+        checkServerFlags();
         return lines_;
+    }
+
+    bool bootsIntoSession() const {
+        const bool lightdm = QFileInfo::exists(system(QStringLiteral("usr/sbin/lightdm")));
+        const bool nodm = QFileInfo::exists(system(QStringLiteral("usr/sbin/nodm")));
+        return (lightdm && lightdmAutologin().isEmpty()) || (nodm && nodmAutologin().isEmpty());
     }
 
 private:
@@ -225,6 +234,55 @@ private:
         add(Result::Problem, wrong.join(QStringLiteral("; ")));
     }
 
+    // The X server's own keys: a console switch, and its end by Ctrl+Alt+Backspace where the
+    // keyboard still binds it. Later files win, as the server reads them.
+    void checkServerFlags() {
+        QStringList files{system(QStringLiteral("etc/X11/xorg.conf"))};
+        for (const char* dir : {"usr/share/X11/xorg.conf.d", "etc/X11/xorg.conf.d"}) {
+            const QDir d(system(QLatin1String(dir)));
+            for (const QString& name :
+                 d.entryList({QStringLiteral("*.conf")}, QDir::Files, QDir::Name))
+                files << d.filePath(name);
+        }
+        std::map<QString, bool> flags;
+        static const QRegularExpression option(
+            QStringLiteral("^\\s*Option\\s+\"([^\"]+)\"(?:\\s+\"([^\"]*)\")?"),
+            QRegularExpression::CaseInsensitiveOption);
+        for (const QString& file : files) {
+            QFile in(file);
+            if (!in.open(QIODevice::ReadOnly)) continue;
+            bool inFlags = false;
+            for (const QByteArray& raw : in.readAll().split('\n')) {
+                const QString line = QString::fromUtf8(raw).section(QLatin1Char('#'), 0, 0).trimmed();
+                if (line.startsWith(QLatin1String("Section"), Qt::CaseInsensitive))
+                    inFlags = line.contains(QLatin1String("\"ServerFlags\""), Qt::CaseInsensitive);
+                else if (line.startsWith(QLatin1String("EndSection"), Qt::CaseInsensitive))
+                    inFlags = false;
+                const QRegularExpressionMatch m = option.match(line);
+                if (!inFlags || !m.hasMatch()) continue;
+                const QString value = m.captured(2).toLower();
+                flags[m.captured(1).toLower()] =
+                    !(value == QLatin1String("false") || value == QLatin1String("off") ||
+                      value == QLatin1String("no") || value == QLatin1String("0"));
+            }
+        }
+        QStringList missing;
+        for (const char* flag : {"DontVTSwitch", "DontZap"}) {
+            const auto it = flags.find(QString::fromLatin1(flag).toLower());
+            if (it == flags.end() || !it->second) missing << QLatin1String(flag);
+        }
+        if (missing.isEmpty())
+            add(Result::Passed, SessionCheck::tr("the X server switches no consoles and ignores "
+                                                 "Ctrl+Alt+Backspace (DontVTSwitch, DontZap)"));
+        else
+            add(Result::Problem,
+                SessionCheck::tr("the X server's ServerFlags lack %1, so a student may reach a "
+                                 "console or end the session before the session's keyboard is "
+                                 "set: rulevion-station setup writes them, or see the guide, "
+                                 "\"Boot into the menu\"")
+                    .arg(missing.join(QStringLiteral(", "))));
+    }
+
     // Empty when lightdm logs the station's user into the session; else what is wrong.
     QString lightdmAutologin() const {
         // lightdm reads these in this order, a later value winning.
@@ -332,6 +390,10 @@ QStringList shellWords(const QString& command) {
 
 std::vector<CheckLine> checkSession(const StationConfig& config, const SessionPlaces& places) {
     return SessionChecker(config, places).run();
+}
+
+bool bootsIntoSession(const SessionPlaces& places) {
+    return SessionChecker(StationConfig(), places).bootsIntoSession();
 }
 
 }  // namespace station

@@ -18,6 +18,9 @@ struct SessionPlaces {
 
 std::vector<CheckLine> checkSession(const StationConfig& config, const SessionPlaces& places);
 
+// Whether nodm or lightdm logs the station's user into the session "Rulevion station".
+bool bootsIntoSession(const SessionPlaces& places);
+
 // The words of a /bin/sh command line as sh splits them ('…', "…" and \ quoting), enough to
 // find its program and arguments; variables and substitutions are kept as written.
 QStringList shellWords(const QString& command);

@@ -75,7 +75,8 @@ QString readAdvice(const fs::path& path) {
 
 class Checker {
 public:
-    explicit Checker(const QString& folder) : folder_(QDir(folder).absolutePath()) {}
+    Checker(const QString& folder, bool helpShownBySession)
+        : folder_(QDir(folder).absolutePath()), helpShownBySession_(helpShownBySession) {}
 
     std::vector<CheckLine> run() {
         if (!checkFolder()) return lines_;
@@ -377,7 +378,7 @@ private:
         } else {
             add(Result::Passed, Check::tr("help document %1").arg(QLatin1String(kHelpDocument)));
         }
-        checkViewer();
+        if (!helpShownBySession_) checkViewer();
     }
 
     void checkViewer() {
@@ -439,13 +440,14 @@ private:
     }
 
     QString folder_;
+    bool helpShownBySession_ = false;
     std::vector<CheckLine> lines_;
 };
 
 }  // namespace
 
-std::vector<CheckLine> checkStation(const QString& folder) {
-    return Checker(folder).run();
+std::vector<CheckLine> checkStation(const QString& folder, bool helpShownBySession) {
+    return Checker(folder, helpShownBySession).run();
 }
 
 QString formatLine(const CheckLine& line) {

@@ -13,7 +13,9 @@ struct CheckLine {
     QString text;
 };
 
-std::vector<CheckLine> checkStation(const QString& folder);
+// helpShownBySession: the station boots into its X session, where the menu shows the help
+// itself, so no PDF viewer is needed.
+std::vector<CheckLine> checkStation(const QString& folder, bool helpShownBySession = false);
 
 // The line as the technician reads it, with its verdict in front.
 QString formatLine(const CheckLine& line);

@@ -54,6 +54,54 @@ void keepScreenOn(xcb_connection_t* display) {
     xcb_flush(display);
 }
 
+// The keymap setxkbmap prints, with Backspace and F1…F12 giving nothing at their Ctrl+Alt level;
+// empty when it holds no symbols section.
+QByteArray withConsoleChordsSwallowed(const QByteArray& keymap) {
+    const qsizetype section = keymap.indexOf("xkb_symbols");
+    const qsizetype include = section < 0 ? -1 : keymap.indexOf("include", section);
+    const qsizetype open = include < 0 ? -1 : keymap.indexOf('"', include);
+    const qsizetype close = open < 0 ? -1 : keymap.indexOf('"', open + 1);
+    if (close < 0) return {};
+    QByteArray keys = "\n    key <BKSP> { type= \"CTRL+ALT\", symbols[Group1]= [ BackSpace, "
+                      "BackSpace, NoSymbol, NoSymbol, VoidSymbol ] };";
+    for (int f = 1; f <= 12; ++f) {
+        const QByteArray name = "F" + QByteArray::number(f);
+        keys += "\n    key <FK" + QByteArray::number(f).rightJustified(2, '0') +
+                "> { type= \"CTRL+ALT\", symbols[Group1]= [ " + name + ", " + name + ", " + name +
+                ", " + name + ", VoidSymbol ] };";
+    }
+    return keymap.left(close + 1) + keys + keymap.mid(close + 1);
+}
+
+// Without this Ctrl+Alt+Backspace reaches the menu as Ctrl+Backspace (the field loses a word)
+// and Ctrl+Alt+F1…F12 as function keys; with the key giving nothing, no client sees them, and
+// no server action is bound that a server without DontZap would obey.
+void swallowConsoleChords(const QStringList& layoutArgs, Reporter& reporter) {
+    const QString what = Session::tr("Ctrl+Alt+Backspace and Ctrl+Alt+F1…F12 still reach the menu");
+    QProcess print;
+    print.start(QStringLiteral("setxkbmap"), QStringList(layoutArgs) << QStringLiteral("-print"));
+    print.waitForFinished(20000);
+    const QByteArray keymap = withConsoleChordsSwallowed(print.readAllStandardOutput());
+    if (print.exitStatus() != QProcess::NormalExit || print.exitCode() != 0 || keymap.isEmpty()) {
+        reporter.report(Session::tr("%1: setxkbmap -print failed: %2")
+                            .arg(what, QString::fromLocal8Bit(print.readAllStandardError())
+                                           .simplified()));
+        return;
+    }
+    QProcess compile;
+    compile.setProcessChannelMode(QProcess::MergedChannels);
+    compile.start(QStringLiteral("xkbcomp"),
+                  {QStringLiteral("-w0"), QStringLiteral("-"), qEnvironmentVariable("DISPLAY")});
+    compile.write(keymap);
+    compile.closeWriteChannel();
+    if (!compile.waitForFinished(20000)) compile.kill();
+    if (compile.exitStatus() != QProcess::NormalExit || compile.exitCode() != 0)
+        reporter.report(Session::tr("%1: xkbcomp failed: %2")
+                            .arg(what, compile.error() == QProcess::FailedToStart
+                                           ? compile.errorString()
+                                           : QString::fromLocal8Bit(compile.readAll()).simplified()));
+}
+
 void setUpKeyboard(const StationConfig& config, Reporter& reporter) {
     if (config.layouts.isEmpty()) return;
     // An empty -option first clears what the X server was started with (Ctrl+Alt+Backspace
@@ -62,8 +110,9 @@ void setUpKeyboard(const StationConfig& config, Reporter& reporter) {
                      QStringLiteral("-option"), QString(),
                      QStringLiteral("-option"), QStringLiteral("srvrkeys:none")};
     if (!config.layoutSwitch.isEmpty()) args << QStringLiteral("-option") << config.layoutSwitch;
-    runTool(QStringLiteral("setxkbmap"), args, reporter,
-            Session::tr("the keyboard layouts %1 cannot be set").arg(config.layouts));
+    if (runTool(QStringLiteral("setxkbmap"), args, reporter,
+                Session::tr("the keyboard layouts %1 cannot be set").arg(config.layouts)))
+        swallowConsoleChords(args, reporter);
 }
 
 pid_t startInBackground(const QString& command) {

@@ -39,14 +39,17 @@ constexpr const char* kSessionName = "rulevion-station";
 constexpr const char* kConfigFile = RULEVION_CONFIG_DIR "/station.conf";
 constexpr const char* kOwnFile = "50-rulevion-station.conf";
 
-// Both keep the X server's own keys away from a student: no console switch, no Ctrl+Alt+Backspace
-// (the session maps it to the server's kill, which DontZap then ignores), no blank screen.
+// The X server's own keys stay away from a student even before the session sets the keyboard:
+// no console switch, no end of the server by Ctrl+Alt+Backspace, no blank screen.
 constexpr const char* kServerFlags =
     "# Written by rulevion-station setup.\n"
     "Section \"ServerFlags\"\n"
     "    Option \"DontVTSwitch\" \"true\"\n"
     "    Option \"DontZap\"      \"true\"\n"
     "    Option \"BlankTime\"    \"0\"\n"
+    "    Option \"StandbyTime\"  \"0\"\n"
+    "    Option \"SuspendTime\"  \"0\"\n"
+    "    Option \"OffTime\"      \"0\"\n"
     "EndSection\n";
 
 // A masked ctrl-alt-del.target still lets seven presses within 2 s force a reboot.

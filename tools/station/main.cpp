@@ -194,11 +194,12 @@ int check(const Arguments& args, const station::StationConfig& config) {
     const QString folder = !args.folder.isEmpty()     ? args.folder
                            : !config.folder.isEmpty() ? config.folder
                                                       : QDir::currentPath();
-    std::vector<station::CheckLine> lines = station::checkStation(folder);
     station::SessionPlaces places;
     places.folder = QDir(folder).absolutePath();
     places.user = checkingUser(places.folder, args.root);
     if (!args.root.isEmpty()) places.root = args.root;
+    std::vector<station::CheckLine> lines =
+        station::checkStation(folder, station::bootsIntoSession(places));
     for (station::CheckLine& line : station::checkSession(config, places))
         lines.push_back(std::move(line));
     for (const station::CheckLine& line : lines)

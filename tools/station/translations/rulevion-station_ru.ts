@@ -442,6 +442,18 @@ setup  делает этот компьютер станцией, от root: п�
         <source>the window manager %1 cannot be started</source>
         <translation>оконный менеджер %1 не удается запустить</translation>
     </message>
+    <message>
+        <source>Ctrl+Alt+Backspace and Ctrl+Alt+F1…F12 still reach the menu</source>
+        <translation>Ctrl+Alt+Backspace и Ctrl+Alt+F1…F12 по-прежнему доходят до меню</translation>
+    </message>
+    <message>
+        <source>%1: setxkbmap -print failed: %2</source>
+        <translation>%1: setxkbmap -print не сработал: %2</translation>
+    </message>
+    <message>
+        <source>%1: xkbcomp failed: %2</source>
+        <translation>%1: xkbcomp не сработал: %2</translation>
+    </message>
 </context>
 <context>
     <name>SessionCheck</name>
@@ -548,6 +560,14 @@ setup  делает этот компьютер станцией, от root: п�
     <message>
         <source>vdm03.pdf is not a PDF, so the help shows nothing: cp /usr/share/rulevion/vdm03.pdf into the station folder</source>
         <translation>vdm03.pdf — не PDF, справка ничего не покажет: скопируйте /usr/share/rulevion/vdm03.pdf в папку станции</translation>
+    </message>
+    <message>
+        <source>the X server switches no consoles and ignores Ctrl+Alt+Backspace (DontVTSwitch, DontZap)</source>
+        <translation>X-сервер не переключает консоли и не реагирует на Ctrl+Alt+Backspace (DontVTSwitch, DontZap)</translation>
+    </message>
+    <message>
+        <source>the X server&apos;s ServerFlags lack %1, so a student may reach a console or end the session before the session&apos;s keyboard is set: rulevion-station setup writes them, or see the guide, &quot;Boot into the menu&quot;</source>
+        <translation>в ServerFlags X-сервера нет %1, и курсант может попасть на консоль или завершить сеанс, пока клавиатура сеанса еще не настроена: их записывает rulevion-station setup, см. также руководство, «Запуск станции при включении»</translation>
     </message>
 </context>
 <context>
