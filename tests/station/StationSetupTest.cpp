@@ -231,6 +231,32 @@ TEST(StationSetup, AutologinThroughWhicheverDisplayManagerIsInstalled) {
     }
 }
 
+// The station's user owns the station folder: a link there must not turn root's write or chmod
+// onto another file.
+TEST(StationSetup, FollowsNoLinkInTheStationFolder) {
+    REQUIRE_ROOT();
+    Root r;
+    r.write("etc/secret", "root's own\n");
+    fs::permissions(r.root / "etc/secret", fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_directories(r.root / "srv/station");
+    fs::create_symlink(r.root / "etc/secret", r.root / "srv/station/vdmdat01.bin");
+    const ToolResult replaced = r.setup({"--password", "1234"});
+    ASSERT_EQ(replaced.exitCode, 0) << replaced.out << replaced.err;
+    EXPECT_FALSE(fs::is_symlink(r.root / "srv/station/vdmdat01.bin"));
+    EXPECT_EQ(readFile(r.root / "srv/station/vdmdat01.bin"), trainer::passwordFileBytes(1234));
+    EXPECT_EQ(readFile(r.root / "etc/secret"), "root's own\n");
+
+    fs::remove(r.root / "srv/station/__monitor.txt");
+    fs::create_symlink(r.root / "etc/secret", r.root / "srv/station/__monitor.txt");
+    const ToolResult refused = r.setup({});
+    EXPECT_EQ(refused.exitCode, 1) << refused.out << refused.err;
+    EXPECT_NE(refused.err.find("__monitor.txt is a symbolic link, which setup does not follow"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_EQ(ownerOf(r.root / "etc/secret").uid, 0u);
+    EXPECT_EQ(ownerOf(r.root / "etc/secret").mode, 0600u);
+}
+
 // Every refusal comes before the first change: the scratch system stays as it was.
 TEST(StationSetup, RefusesWithAClearMessageAndChangesNothing) {
     struct Case {

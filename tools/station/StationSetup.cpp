@@ -12,10 +12,10 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -234,11 +234,9 @@ private:
     bool prepare() {
         const QString passwordFile = at(o_.folder + QStringLiteral("/vdmdat01.bin"));
         if (o_.password.isEmpty()) {
-            QFile existing(passwordFile);
-            const bool usable =
-                existing.open(QIODevice::ReadOnly) &&
-                trainer::parsePasswordFile(existing.read(trainer::kPasswordFileSize).toStdString())
-                        .status == trainer::PasswordFileStatus::Ok;
+            const std::optional<QByteArray> existing = contents(passwordFile);
+            const bool usable = existing && trainer::parsePasswordFile(existing->toStdString())
+                                                    .status == trainer::PasswordFileStatus::Ok;
             if (!usable) {
                 if (!isatty(STDIN_FILENO)) {
                     print(stderr, Setup::tr("%1 setup: the station has no trainer's password "
@@ -359,35 +357,68 @@ private:
         return !adopt || ownAs(path, owner, 0755, changed);
     }
 
+    // The station's user may own the folder these files are in: a link placed there must never
+    // lead root's chown, chmod or write to another file, so no link is followed.
     bool ownAs(const QString& path, Owner owner, mode_t mode, bool& changed) {
-        const QByteArray name = QFile::encodeName(path);
+        const int fd = ::open(QFile::encodeName(path).constData(),
+                              O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            return fail(errno == ELOOP ? Setup::tr("%1 is a symbolic link, which setup does not "
+                                                   "follow: remove it and run setup again")
+                                             .arg(path)
+                                       : Setup::tr("%1: %2").arg(path, errnoText()));
         struct stat st {};
-        if (::lstat(name.constData(), &st) != 0)
-            return fail(Setup::tr("%1: %2").arg(path, errnoText()));
-        if (st.st_uid == owner.uid && st.st_gid == owner.gid && (st.st_mode & 07777) == mode)
-            return true;
-        changed = true;
-        if (::lchown(name.constData(), owner.uid, owner.gid) != 0 ||
-            ::chmod(name.constData(), mode) != 0)
-            return fail(Setup::tr("%1 cannot be given its owner and mode: %2")
-                            .arg(path, errnoText()));
+        bool ok = ::fstat(fd, &st) == 0;
+        if (ok && (st.st_uid != owner.uid || st.st_gid != owner.gid ||
+                   (st.st_mode & 07777) != mode)) {
+            changed = true;
+            ok = ::fchown(fd, owner.uid, owner.gid) == 0 && ::fchmod(fd, mode) == 0;
+        }
+        const QString why = errnoText();
+        ::close(fd);
+        if (!ok)
+            return fail(Setup::tr("%1 cannot be given its owner and mode: %2").arg(path, why));
         return true;
     }
 
-    // Writes bytes to path unless it holds them already.
+    static std::optional<QByteArray> contents(const QString& path) {
+        const int fd = ::open(QFile::encodeName(path).constData(),
+                              O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) return std::nullopt;
+        QFile in;
+        std::optional<QByteArray> bytes;
+        if (in.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) bytes = in.readAll();
+        else ::close(fd);
+        return bytes;
+    }
+
+    // Writes bytes to path unless it holds them already: a new file, owner and mode set before
+    // it takes the old one's place, so that no one sees it half written or someone else's.
     bool file(const QString& path, const QByteArray& bytes, Owner owner, bool& changed) {
         if (!directory(QFileInfo(path).path(), Owner{}, false, changed)) return false;
-        QFile existing(path);
-        const bool same = existing.open(QIODevice::ReadOnly) && existing.readAll() == bytes;
-        existing.close();
-        if (!same) {
-            QSaveFile out(path);
-            if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() ||
-                !out.commit())
-                return fail(Setup::tr("%1 cannot be written: %2").arg(path, out.errorString()));
-            changed = true;
+        if (contents(path) == bytes) return ownAs(path, owner, 0644, changed);
+        QByteArray temp = QFile::encodeName(QFileInfo(path).path() + QStringLiteral("/.") +
+                                            QFileInfo(path).fileName() +
+                                            QStringLiteral(".setup-XXXXXX"));
+        const int fd = ::mkstemp(temp.data());
+        if (fd < 0) return fail(Setup::tr("%1 cannot be written: %2").arg(path, errnoText()));
+        bool ok = ::fchown(fd, owner.uid, owner.gid) == 0 && ::fchmod(fd, 0644) == 0;
+        for (qsizetype done = 0; ok && done < bytes.size();) {
+            const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+            if (n < 0 && errno == EINTR) continue;
+            ok = n > 0;
+            done += n > 0 ? n : 0;
         }
-        return ownAs(path, owner, 0644, changed);
+        ok = ok && ::fsync(fd) == 0;
+        ok = ::close(fd) == 0 && ok;
+        ok = ok && ::rename(temp.constData(), QFile::encodeName(path).constData()) == 0;
+        if (!ok) {
+            const QString why = errnoText();
+            ::unlink(temp.constData());
+            return fail(Setup::tr("%1 cannot be written: %2").arg(path, why));
+        }
+        changed = true;
+        return true;
     }
 
     bool folder() {

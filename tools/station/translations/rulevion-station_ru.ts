@@ -876,6 +876,10 @@ Left to do:
         <translation>%1 setup: настроить станцию может только root: sudo %1 setup …
 </translation>
     </message>
+    <message>
+        <source>%1 is a symbolic link, which setup does not follow: remove it and run setup again</source>
+        <translation>%1 — символическая ссылка, по которой setup не переходит: удалите ее и снова запустите setup</translation>
+    </message>
 </context>
 <context>
     <name>Shell</name>
