@@ -142,7 +142,8 @@ namespace {
 
 QString errnoText() { return QString::fromLocal8Bit(std::strerror(errno)); }
 
-// The trainer's password, typed twice without echo.
+// The trainer's password, typed twice without echo; nothing when the two differ or the input
+// ends (said here).
 std::optional<QString> askPassword() {
     termios saved{};
     if (tcgetattr(STDIN_FILENO, &saved) != 0) return std::nullopt;
@@ -150,25 +151,25 @@ std::optional<QString> askPassword() {
         print(stderr, prompt);
         termios quiet = saved;
         quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-        tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
+        tcsetattr(STDIN_FILENO, TCSANOW, &quiet);
         char buffer[256];
         const bool got = std::fgets(buffer, sizeof buffer, stdin) != nullptr;
-        tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+        tcsetattr(STDIN_FILENO, TCSANOW, &saved);
         print(stderr, QStringLiteral("\n"));
         if (!got) return std::nullopt;
         return QString::fromLocal8Bit(buffer).trimmed();
     };
     const std::optional<QString> first =
         readHidden(Setup::tr("The trainer's password (digits): "));
-    if (!first) return std::nullopt;
-    const std::optional<QString> again = readHidden(Setup::tr("The same password again: "));
-    if (!again) return std::nullopt;
-    if (*first != *again) {
-        print(stderr, Setup::tr("%1 setup: the two passwords differ; nothing is changed\n")
-                          .arg(QLatin1String(kName)));
-        return QString();
-    }
-    return first;
+    const std::optional<QString> again =
+        first ? readHidden(Setup::tr("The same password again: ")) : std::nullopt;
+    if (first && again && *first == *again) return first;
+    print(stderr, (first && again ? Setup::tr("%1 setup: the two passwords differ; nothing is "
+                                              "changed\n")
+                                  : Setup::tr("%1 setup: no password was typed; nothing is "
+                                              "changed\n"))
+                      .arg(QLatin1String(kName)));
+    return std::nullopt;
 }
 
 // Why `text` cannot be the trainer's password; empty when it can.
@@ -232,7 +233,9 @@ private:
     // What needs no change of the system: the password and the database, made before any
     // change, so that a bad list or password leaves the machine as it was.
     bool prepare() {
-        const QString passwordFile = at(o_.folder + QStringLiteral("/vdmdat01.bin"));
+        const QString passwordFile =
+            at(o_.folder + QLatin1Char('/') + QLatin1String(trainer::kPasswordFile));
+        bool typedPassword = false;
         if (o_.password.isEmpty()) {
             const std::optional<QByteArray> existing = contents(passwordFile);
             const bool usable = existing && trainer::parsePasswordFile(existing->toStdString())
@@ -245,11 +248,12 @@ private:
                     return false;
                 }
                 const std::optional<QString> typed = askPassword();
-                if (!typed || typed->isEmpty()) return false;
+                if (!typed) return false;
                 o_.password = *typed;
+                typedPassword = true;
             }
         }
-        if (!o_.password.isEmpty()) {
+        if (!o_.password.isEmpty() || typedPassword) {
             std::int32_t value = 0;
             const QString why = passwordProblem(o_.password, value);
             if (!why.isEmpty()) {

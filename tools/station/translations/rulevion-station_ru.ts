@@ -880,6 +880,12 @@ Left to do:
         <source>%1 is a symbolic link, which setup does not follow: remove it and run setup again</source>
         <translation>%1 — символическая ссылка, по которой setup не переходит: удалите ее и снова запустите setup</translation>
     </message>
+    <message>
+        <source>%1 setup: no password was typed; nothing is changed
+</source>
+        <translation>%1 setup: пароль не введен; ничего не изменено
+</translation>
+    </message>
 </context>
 <context>
     <name>Shell</name>
