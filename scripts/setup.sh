@@ -3,6 +3,7 @@
 #
 #   bash scripts/setup.sh            everything: build, tests, benchmarks, fuzzing
 #   bash scripts/setup.sh --package  only what building the Debian package needs (no tests)
+#   bash scripts/setup.sh --image    only what the station's disk image and its test need
 set -euo pipefail
 
 # The package build: compiler and dpkg-dev (dpkg-shlibdeps) from build-essential, Qt with its
@@ -43,11 +44,20 @@ packages=(
   poppler-utils desktop-file-utils lintian
 )
 
+# The station's disk image (scripts/station-image.sh) and its test in QEMU (tests/image/): a
+# Debian root made without loop mounts, GRUB for BIOS and UEFI written into the image file, the
+# partitions as files (mkfs.fat, mtools, sgdisk), QEMU with UEFI firmware.
+image=(
+  mmdebstrap grub-pc-bin grub-efi-amd64-bin grub-common mtools dosfstools gdisk e2fsprogs
+  openssl curl qemu-system-x86 qemu-utils ovmf
+)
+
 case "${1:-}" in
   "") ;;
   --package) packages=("${package_build[@]}") ;;
+  --image) packages=("${image[@]}") ;;
   *)
-    echo "usage: bash scripts/setup.sh [--package]" >&2
+    echo "usage: bash scripts/setup.sh [--package | --image]" >&2
     exit 2
     ;;
 esac
@@ -60,7 +70,7 @@ for p in "${packages[@]}"; do
 done
 # node and npm may come from another packaging of Node.js; only their commands matter. The
 # package build needs neither.
-if [ "${1:-}" != --package ]; then
+if [ -z "${1:-}" ]; then
   command -v node >/dev/null 2>&1 || missing+=(nodejs)
   command -v npm >/dev/null 2>&1 || missing+=(npm)
 fi
