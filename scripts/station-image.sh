@@ -18,7 +18,7 @@
 #   --extra-package P  one more Debian package, for a test image only (repeatable)
 #   --hook CMD         one more mmdebstrap customize hook, for a test image only (repeatable)
 #
-# The technician reaches a root console by pressing Esc in the second GRUB waits at boot, which
+# The technician reaches a root console by pressing Esc during the second GRUB waits at boot, which
 # shows its menu, and choosing "Technician console": GRUB asks for the technician's password
 # (a student can neither choose that entry nor change the kernel's command line without it), and
 # the rescue console asks for root's. In the station's session no key reaches a console.
@@ -39,6 +39,7 @@ while [ $# -gt 0 ]; do
     --cache) cache=$2; shift 2 ;;
     --extra-package) extra+=("$2"); shift 2 ;;
     --hook) hooks+=("$2"); shift 2 ;;
+    -h | --help) sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//'; exit 0 ;;
     *) echo "station-image: unknown argument $1 (see the head of $0)" >&2; exit 2 ;;
   esac
 done
