@@ -36,7 +36,8 @@ int runProgram(int& argc, char** argv, const std::function<void(MainPanelDialog&
     SignInState signIn;
     LauncherApp app([&] {
         auto panel = std::make_unique<MainPanelDialog>(services, signIn, password);
-        station.adopt(*panel);
+        station.adopt(*panel, panel->typingField());
+        panel->whenSignInAttempted([&station] { station.signInAttempted(); });
         if (onPanel) onPanel(*panel);
         return panel;
     });

@@ -198,7 +198,12 @@ void MainPanelDialog::onTrainer() {
 
 void MainPanelDialog::onHelp() { services_.openDocument("vdm03.pdf"); }
 
-void MainPanelDialog::onSignIn() { ::onSignIn(services_, *this, signIn_, database_); }
+void MainPanelDialog::onSignIn() {
+    ::onSignIn(services_, *this, signIn_, database_);
+    if (signIn_.signInAttempted && afterAttempt_) afterAttempt_();
+}
+
+QWidget* MainPanelDialog::typingField() const { return entry_; }
 
 void MainPanelDialog::onDriving() {
     if (!signIn_.signInAttempted) {
