@@ -1,5 +1,7 @@
 #include "CrashGuard.h"
 
+#include "ShellContract.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -42,10 +44,11 @@ void say(const char* text) {
 [[noreturn]] void handOverAndEnd(const char* what) {
     // Non-blocking: a named pipe in the file's place must not hold the end.
     const int fd =
-        open("vdm_out.txt", O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0666);
+        open(shellcontract::kHandOffFile, O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0666);
     bool handedOver = false;
     if (fd >= 0) {
-        handedOver = write(fd, "1", 1) == 1;
+        constexpr char code = static_cast<char>(shellcontract::HandOffCode::Return);
+        handedOver = write(fd, &code, 1) == 1;
         handedOver = close(fd) == 0 && handedOver;
     }
     say("rulevion-menu: ");

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ShellContract.h"
+
 class QDialog;
 
 namespace ui {
@@ -9,14 +11,8 @@ class WindowServices;
 // The program's decision for the shell: one character in vdm_out.txt in the current directory.
 namespace app {
 
-inline constexpr const char* kHandOffFile = "vdm_out.txt";
-
-enum class HandOffCode : char {
-    Leave = '0',
-    Return = '1',
-    Trainer = '2',
-    Driving = '5',
-};
+using shellcontract::HandOffCode;
+using shellcontract::kHandOffFile;
 
 // The end of the panel's leaving buttons: writes the code, then ends the panel's run with the
 // Cancel result. A file that cannot be written shows text::kCannotCreateHandOff on the panel and

@@ -1,5 +1,7 @@
 #include "StationSession.h"
 
+#include "ShellContract.h"
+
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -150,7 +152,8 @@ int runSession(const StationConfig& config, const QString& folder, const QString
     }
     const QByteArray id = QByteArray::number(getpid()) + '-' +
                           QByteArray::number(QDateTime::currentMSecsSinceEpoch());
-    qputenv(kSessionVariable, "1");
+    // The menu and what it starts learn from it that they run in the session.
+    qputenv(shellcontract::kSessionVariable, shellcontract::kSessionValue);
     qputenv(kSessionIdVariable, id);
     // With no session bus, a Qt program would autolaunch one that outlives the session; the
     // station needs none. A bus the display manager provides is its own to end.

@@ -9,8 +9,6 @@
 // station's shell, and nothing left running when it ends.
 namespace station {
 
-// The menu and what it starts learn that they run in the session from RULEVION_SESSION=1.
-inline constexpr const char* kSessionVariable = "RULEVION_SESSION";
 // Every process the session starts inherits it, so that the session can find them all at its
 // end, even those that left its process group.
 inline constexpr const char* kSessionIdVariable = "RULEVION_SESSION_ID";

@@ -1,5 +1,7 @@
 #include "StationShell.h"
 
+#include "ShellContract.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -24,7 +26,12 @@ struct Shell {
     Q_DECLARE_TR_FUNCTIONS(Shell)
 };
 
-constexpr const char* kHandOffFile = "vdm_out.txt";
+using shellcontract::HandOffCode;
+using shellcontract::kHandOffFile;
+
+constexpr char code(HandOffCode c) {
+    return static_cast<char>(c);
+}
 // A menu that fails within this time of its start counts as failing at once.
 constexpr auto kQuickFailure = std::chrono::seconds(10);
 // No student decides this fast: a menu that ends so soon failed whatever it wrote (its fatal
@@ -59,7 +66,7 @@ Ending runInFolder(const QString& command, const QString& folder,
                    const QByteArray& failed = QByteArray()) {
     const QByteArray cmd = command.toLocal8Bit();
     const QByteArray dir = QFile::encodeName(folder);
-    std::vector<QByteArray> env = childEnvironment(kFailedVariable, failed);
+    std::vector<QByteArray> env = childEnvironment(shellcontract::kFailedVariable, failed);
     std::vector<char*> envp;
     for (QByteArray& e : env) envp.push_back(e.data());
     envp.push_back(nullptr);
@@ -138,7 +145,7 @@ public:
                 continue;
             }
             const bool quick = ran < kQuickDecision;
-            if (*decision == '0') return 0;
+            if (*decision == code(HandOffCode::Leave)) return 0;
             failed = act(*decision);
             pauseAfterFailure(quick);
         }
@@ -172,7 +179,7 @@ private:
                                  .arg(QLatin1String(kHandOffFile)));
             return std::nullopt;
         }
-        if (bytes.size() != 1 || !QByteArray("0125").contains(bytes[0])) {
+        if (bytes.size() != 1 || !shellcontract::isHandOffCode(bytes[0])) {
             reporter_.report(Shell::tr("the menu left an unknown decision \"%1\" in %2; it is "
                                        "started again")
                                  .arg(shown(bytes), QLatin1String(kHandOffFile)));
@@ -183,31 +190,34 @@ private:
 
     // Returns the name of the command that failed, for the menu to show, or nothing.
     QByteArray act(char decision) {
-        const char* key = nullptr;
+        const char* key = nullptr;  // the configuration's
+        const char* failed = nullptr;  // what the menu is told after a failure
         const QString* command = nullptr;
-        switch (decision) {
-            case '1':
+        switch (static_cast<HandOffCode>(decision)) {
+            case HandOffCode::Return:
                 key = "return";
                 command = &config_.back;
                 break;
-            case '2':
+            case HandOffCode::Trainer:
                 key = "trainer";
+                failed = shellcontract::kFailedTrainer;
                 command = &config_.trainer;
                 break;
-            case '5':
+            case HandOffCode::Driving:
                 key = "exercises";
+                failed = shellcontract::kFailedExercises;
                 command = &config_.exercises;
                 break;
             default: return {};
         }
         if (command->isEmpty()) {
             // Return needs nothing: the menu comes back.
-            if (decision == '1') return {};
+            if (!failed) return {};
             reporter_.report(Shell::tr("decision %1: no command is configured (%2=); the "
                                        "menu is started again")
                                  .arg(QLatin1Char(decision))
                                  .arg(QLatin1String(key)));
-            return key;
+            return failed;
         }
         const Ending end = runInFolder(*command, folder_);
         if (ok(end) || stopSignal) return {};
@@ -215,7 +225,7 @@ private:
                                    "again")
                              .arg(QLatin1Char(decision))
                              .arg(QLatin1String(key), *command, describe(end)));
-        return decision == '1' ? QByteArray() : QByteArray(key);
+        return failed ? QByteArray(failed) : QByteArray();
     }
 
     // A menu that keeps dying at once would otherwise spin; the pause grows, bounded by the

@@ -14,10 +14,6 @@ public:
     virtual void report(const QString& text) = 0;
 };
 
-// The menu's environment after a trainer (code 2) or exercises (code 5) command failed:
-// RULEVION_FAILED=trainer or exercises, for that one menu run; never passed on otherwise.
-inline constexpr const char* kFailedVariable = "RULEVION_FAILED";
-
 // Runs until the menu decides "0" or a stop is requested, then returns 0. Nothing else ends it: a
 // missing or unknown decision, a command that fails or cannot start and a menu that crashes are
 // reported and the menu comes back. menuCommand runs through /bin/sh -c in folder, as the
