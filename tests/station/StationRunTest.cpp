@@ -134,6 +134,87 @@ TEST(StationRunConfig, ConfiguredFolderAndRussianReports) {
     EXPECT_NE(r.err.find("не оставило решения"), std::string::npos) << r.err;
 }
 
+// What runs is decided only by files the station's user cannot change: the user's own
+// configuration is read only when root owns it and every folder above it and the user can write
+// none of them. Each case gives the system's file one menu and the user's file another.
+TEST(StationUserConfig, ReadOnlyWhenTheUserCannotChangeIt) {
+    enum class Place { UsersHome, RootsFolder, RootsFolderOpenToAll, LinkToUsersFolder };
+    struct Row {
+        const char* name;
+        Place place;
+        bool read;
+        const char* why;  // in the report when the file is not read
+    };
+    const Row rows[] = {
+        {"the user's own file", Place::UsersHome, false, "does not belong to root"},
+        {"root's file in root's folders", Place::RootsFolder, true, ""},
+        {"root's file in a folder anyone may write", Place::RootsFolderOpenToAll, false,
+         "the station's user can change"},
+        {"root's link to the user's folder", Place::LinkToUsersFolder, false,
+         "does not belong to root"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        // Only root can give a file to root; the user's own file is ignored for anyone.
+        if (row.place != Place::UsersHome && geteuid() != 0) continue;
+        TempDir dir;  // the station user's: handed to it whole
+        TempDir roots;
+        fs::permissions(roots.path(), fs::perms::owner_all | fs::perms::group_read |
+                                          fs::perms::group_exec | fs::perms::others_read |
+                                          fs::perms::others_exec);
+        const fs::path station = dir / "station";
+        fs::create_directories(station);
+        fs::create_directories(dir / "etc");
+        for (const char* menu : {"system", "user"}) {
+            writeFile(dir / (std::string(menu) + ".sh"),
+                      "#!/bin/sh\necho " + std::string(menu) + " >> runs.log\nprintf 0 > vdm_out.txt\n");
+            fs::permissions(dir / (std::string(menu) + ".sh"), fs::perms::owner_all);
+        }
+        writeFile(dir / "etc" / "station.conf",
+                  "menu=" + (dir / "system.sh").string() + "\nfolder=" + station.string() + "\n");
+        fs::path configHome;
+        switch (row.place) {
+            case Place::UsersHome: configHome = dir / "config"; break;
+            case Place::RootsFolder:
+            case Place::RootsFolderOpenToAll: configHome = roots.path(); break;
+            case Place::LinkToUsersFolder:
+                configHome = roots.path();
+                fs::create_directories(dir / "linked");
+                fs::create_directory_symlink(dir / "linked", roots / "rulevion");
+                break;
+        }
+        fs::create_directories(configHome / "rulevion");
+        if (row.place == Place::RootsFolderOpenToAll)
+            fs::permissions(configHome / "rulevion", fs::perms::all);
+        writeFile(configHome / "rulevion" / "station.conf",
+                  "menu=" + (dir / "user.sh").string() + "\n");
+
+        const ToolResult r = runStationAsUser(
+            {"run"}, dir.path(), dir.path(),
+            {{"RULEVION_CONFIG_DIR", (dir / "etc").string()},
+             {"XDG_CONFIG_HOME", configHome.string()}});
+
+        ASSERT_TRUE(r.finished && r.exitCode == 0) << r.err;
+        EXPECT_EQ(readFile(station / "runs.log"), row.read ? "user\n" : "system\n") << r.err;
+        if (row.read) {
+            EXPECT_EQ(r.err, "");
+            continue;
+        }
+        EXPECT_NE(r.err.find("station.conf is not read: "), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(row.why), std::string::npos) << r.err;
+        EXPECT_NE(readFile(stationLogFile(dir.path())).find("is not read"), std::string::npos);
+        // The check names it too.
+        const ToolResult check = runStationAsUser(
+            {"check", station.string()}, dir.path(), dir.path(),
+            {{"RULEVION_CONFIG_DIR", (dir / "etc").string()},
+             {"XDG_CONFIG_HOME", configHome.string()}});
+        EXPECT_NE(check.out.find((configHome / "rulevion" / "station.conf").string() +
+                                 " is not read: "),
+                  std::string::npos)
+            << check.out;
+    }
+}
+
 // Neither asking for help nor a mistake on the command line touches the station.
 TEST(StationCommandLine, HelpVersionAndUsageErrorsLeaveTheFolderAlone) {
     struct Row {

@@ -57,15 +57,22 @@ void keepScreenOn(xcb_connection_t* display) {
 }
 
 void setUpKeyboard(const StationConfig& config, Reporter& reporter) {
-    if (config.layouts.isEmpty()) return;
     // An empty -option first clears what the X server was started with (Ctrl+Alt+Backspace
     // among them); srvrkeys:none takes the console switch off Ctrl+Alt+F1…F12.
-    QStringList args{QStringLiteral("-layout"), config.layouts,
-                     QStringLiteral("-option"), QString(),
-                     QStringLiteral("-option"), QStringLiteral("srvrkeys:none")};
-    if (!config.layoutSwitch.isEmpty()) args << QStringLiteral("-option") << config.layoutSwitch;
-    runTool(QStringLiteral("setxkbmap"), args, reporter,
-            Session::tr("the keyboard layouts %1 cannot be set").arg(config.layouts));
+    const QStringList locked{QStringLiteral("-option"), QString(), QStringLiteral("-option"),
+                             QStringLiteral("srvrkeys:none")};
+    if (!config.layouts.isEmpty()) {
+        QStringList args = QStringList{QStringLiteral("-layout"), config.layouts} + locked;
+        if (!config.layoutSwitch.isEmpty())
+            args << QStringLiteral("-option") << config.layoutSwitch;
+        if (runTool(QStringLiteral("setxkbmap"), args, reporter,
+                    Session::tr("the keyboard layouts %1 cannot be set").arg(config.layouts)))
+            return;
+    }
+    // Whatever the layouts: no layouts, or ones setxkbmap refused, still leave the console keys
+    // locked.
+    runTool(QStringLiteral("setxkbmap"), locked, reporter,
+            Session::tr("the console keys cannot be locked"));
 }
 
 pid_t startInBackground(const QString& command) {
