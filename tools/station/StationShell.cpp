@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <poll.h>
+#include <sys/signalfd.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,7 +16,6 @@
 #include <csignal>
 #include <cstring>
 #include <optional>
-#include <thread>
 #include <vector>
 
 extern char** environ;
@@ -47,7 +48,52 @@ struct Ending {
     int code = 0;  // exit status, or the signal
 };
 
-volatile std::sig_atomic_t stopSignal = 0;
+// The stop signals and SIGCHLD, read from a descriptor rather than caught: one that arrives
+// between two looks is kept until it is read, so no stop is lost and no end of a child missed.
+class Signals {
+public:
+    Signals() {
+        sigset_t handled;
+        sigemptyset(&handled);
+        for (const int sig : {SIGTERM, SIGHUP, SIGINT, SIGCHLD}) sigaddset(&handled, sig);
+        pthread_sigmask(SIG_BLOCK, &handled, &entry_);
+        // What the children start with: nothing of these blocked, whatever this process had.
+        childMask_ = entry_;
+        for (const int sig : {SIGTERM, SIGHUP, SIGINT, SIGCHLD}) sigdelset(&childMask_, sig);
+        fd_ = signalfd(-1, &handled, SFD_CLOEXEC | SFD_NONBLOCK);
+    }
+    ~Signals() {
+        if (fd_ >= 0) close(fd_);
+        pthread_sigmask(SIG_SETMASK, &entry_, nullptr);
+    }
+    Signals(const Signals&) = delete;
+    Signals& operator=(const Signals&) = delete;
+
+    // Waits up to timeoutMs (-1: for ever) for a signal or for extra to be readable; reads the
+    // signals that came. Returns whether a child ended.
+    bool wait(int timeoutMs, int extra = -1) {
+        pollfd fds[2] = {{fd_, POLLIN, 0}, {extra, POLLIN, 0}};
+        if (poll(fds, extra >= 0 ? 2 : 1, timeoutMs) <= 0) return false;
+        bool childEnded = false;
+        signalfd_siginfo info{};
+        while (read(fd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
+            if (info.ssi_signo == SIGCHLD)
+                childEnded = true;
+            else
+                stop_ = true;
+        }
+        return childEnded;
+    }
+    bool stopRequested() const { return stop_; }
+    // In a child before exec: the signals as the command expects them.
+    void restoreInChild() const { pthread_sigmask(SIG_SETMASK, &childMask_, nullptr); }
+
+private:
+    sigset_t entry_;
+    sigset_t childMask_;
+    int fd_ = -1;
+    bool stop_ = false;
+};
 
 // The environment a child gets: the shell's, with failedName set to failedValue (removed when
 // failedValue is empty). Built before fork, since the child may only exec.
@@ -62,7 +108,7 @@ std::vector<QByteArray> childEnvironment(const char* failedName, const QByteArra
 
 // /bin/sh -c command in folder, waited for; the child shares the shell's terminal. A stop
 // request passes SIGTERM on to it.
-Ending runInFolder(const QString& command, const QString& folder,
+Ending runInFolder(Signals& incoming, const QString& command, const QString& folder,
                    const QByteArray& failed = QByteArray()) {
     const QByteArray cmd = command.toLocal8Bit();
     const QByteArray dir = QFile::encodeName(folder);
@@ -73,6 +119,7 @@ Ending runInFolder(const QString& command, const QString& folder,
     const pid_t pid = fork();
     if (pid < 0) return Ending{false, false, errno};
     if (pid == 0) {
+        incoming.restoreInChild();
         if (chdir(dir.constData()) != 0) _exit(127);
         const char* argv[] = {"sh", "-c", cmd.constData(), nullptr};
         execve("/bin/sh", const_cast<char* const*>(argv), envp.data());
@@ -80,12 +127,15 @@ Ending runInFolder(const QString& command, const QString& folder,
     }
     int status = 0;
     bool passedOn = false;
-    while (waitpid(pid, &status, 0) < 0) {
-        if (errno != EINTR) return Ending{false, false, errno};
-        if (stopSignal && !passedOn) {
+    for (;;) {
+        const pid_t ended = waitpid(pid, &status, WNOHANG);
+        if (ended == pid) break;
+        if (ended < 0 && errno != EINTR) return Ending{false, false, errno};
+        if (incoming.stopRequested() && !passedOn) {
             kill(pid, SIGTERM);
             passedOn = true;
         }
+        incoming.wait(-1);
     }
     if (WIFSIGNALED(status)) return Ending{true, true, WTERMSIG(status)};
     // /bin/sh tells a command killed by signal n as the status 128 + n.
@@ -132,12 +182,13 @@ public:
         if (!QDir(folder_).exists())
             reporter_.report(Shell::tr("the station folder %1 does not exist").arg(folder_));
         QByteArray failed;
-        while (!stopSignal) {
+        signals_.wait(0);
+        while (!signals_.stopRequested()) {
             const bool removed = removeOldDecision();
             const auto started = std::chrono::steady_clock::now();
-            const Ending end = runInFolder(menu_, folder_, failed);
+            const Ending end = runInFolder(signals_, menu_, folder_, failed);
             failed.clear();
-            if (stopSignal) break;
+            if (signals_.stopRequested()) break;
             const auto ran = std::chrono::steady_clock::now() - started;
             const std::optional<char> decision = readDecision(end, removed);
             if (!decision) {
@@ -219,8 +270,8 @@ private:
                                  .arg(QLatin1String(key)));
             return failed;
         }
-        const Ending end = runInFolder(*command, folder_);
-        if (ok(end) || stopSignal) return {};
+        const Ending end = runInFolder(signals_, *command, folder_);
+        if (ok(end) || signals_.stopRequested()) return {};
         reporter_.report(Shell::tr("decision %1: the command %2=%3 %4; the menu is started "
                                    "again")
                              .arg(QLatin1Char(decision))
@@ -247,26 +298,21 @@ private:
                 .arg(seconds));
         // A stop request ends the pause at once.
         const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-        while (!stopSignal && std::chrono::steady_clock::now() < until)
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        for (auto now = std::chrono::steady_clock::now(); !signals_.stopRequested() && now < until;
+             now = std::chrono::steady_clock::now())
+            signals_.wait(static_cast<int>(
+                std::chrono::duration_cast<std::chrono::milliseconds>(until - now).count()) + 1);
     }
 
     const StationConfig& config_;
     QString folder_;
     QString menu_;
     Reporter& reporter_;
+    Signals signals_;
     int failures_ = 0;
 };
 
 }  // namespace
-
-void requestStop(int) {
-    stopSignal = 1;
-}
-
-bool stopRequested() {
-    return stopSignal != 0;
-}
 
 int runShell(const StationConfig& config, const QString& folder, const QString& menuCommand,
              Reporter& reporter) {

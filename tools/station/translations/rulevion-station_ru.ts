@@ -456,6 +456,14 @@ log    показывает файл журнала, %3.
         <source>the console keys cannot be locked</source>
         <translation>клавиши переключения на консоль не удается отключить</translation>
     </message>
+    <message>
+        <source>what the shell runs did not end within %1 s of the stop; it was killed</source>
+        <translation>то, что выполняет оболочка, не завершилось за %1 с после остановки и было принудительно завершено</translation>
+    </message>
+    <message>
+        <source>the window manager did not end within %1 s; it was killed</source>
+        <translation>оконный менеджер не завершился за %1 с и был принудительно завершен</translation>
+    </message>
 </context>
 <context>
     <name>SessionCheck</name>
