@@ -1,5 +1,7 @@
 #include "CrashGuard.h"
 
+#include "HandOff.h"
+
 #include "ShellContract.h"
 
 #include <QString>
@@ -51,6 +53,7 @@ void say(const char* text) {
         handedOver = write(fd, &code, 1) == 1;
         handedOver = close(fd) == 0 && handedOver;
     }
+    tellShellOfFatalEnd(shellcontract::FatalEnd::Crash);
     say("rulevion-menu: ");
     say(what);
     say(handedOver ? "; handed over \"1\" (return)\n" : "; vdm_out.txt could not be written\n");
@@ -96,6 +99,7 @@ void onQtMessage(QtMsgType type, const QMessageLogContext& context, const QStrin
 }  // namespace
 
 void installCrashGuard() {
+    fatalEndDescriptor();  // read now: the handlers may not read the environment
     // Room to run the handler even when the stack itself overflowed.
     static char alternateStack[64 * 1024];
     stack_t stack{};

@@ -25,4 +25,11 @@ void handOffExitCode(ui::WindowServices& services);
 // Writes "1" where it can and ends the process with status 0 at once.
 [[noreturn]] void fatalExit(ui::WindowServices& services);
 
+// The descriptor the station's shell gave for a fatal end (RULEVION_FATAL_FD), or -1 outside the
+// shell or when it names no pipe. Read once; after the first call, safe in a signal handler.
+int fatalEndDescriptor();
+
+// Tells the shell, where there is one, how the program ends. Async-signal-safe.
+void tellShellOfFatalEnd(shellcontract::FatalEnd how);
+
 }  // namespace app

@@ -32,4 +32,14 @@ inline constexpr const char* kFailedVariable = "RULEVION_FAILED";
 inline constexpr const char* kFailedTrainer = "trainer";
 inline constexpr const char* kFailedExercises = "exercises";
 
+// Set by the shell, for the menu alone, to the number of a descriptor the menu inherits (a pipe):
+// the menu writes one FatalEnd byte to it when it ends through its fatal exit or its crash guard,
+// whose "1" the shell could not tell from the Return button.
+inline constexpr const char* kFatalEndVariable = "RULEVION_FATAL_FD";
+
+enum class FatalEnd : char {
+    ErrorBox = 'f',  // the fatal exit, after the box that said why
+    Crash = 'c',     // the crash guard: a fatal signal, an uncaught exception, a fatal Qt message
+};
+
 }  // namespace shellcontract

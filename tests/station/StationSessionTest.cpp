@@ -115,6 +115,12 @@ TEST(StationSessionEnd, NothingItStartedOutlivesIt) {
     }
     EXPECT_NE(r.err.find("the session ends what is still running: sleep"), std::string::npos)
         << r.err;
+    // The technician finds the session's start and end in the log, around what it ended.
+    const std::string log = readFile(stationLogFile(place.dir.path()));
+    const size_t start = log.find("the session starts on display " + x.display().toStdString());
+    const size_t leftovers = log.find("the session ends what is still running");
+    const size_t end = log.find("the session ends: the menu decided to leave");
+    EXPECT_TRUE(start < leftovers && leftovers < end && end != std::string::npos) << log;
 }
 
 // A window manager that ignores SIGTERM does not hold the end: it is killed after its deadline.
@@ -171,7 +177,13 @@ TEST(StationSessionEnd, StopAtAnyMomentEndsTheSession) {
         ASSERT_TRUE(session.waitForEnd(30000)) << "the session did not end; it said:\n"
                                                << session.err();
         // Stopped before it could block the signal, the command ends by it, which is as good.
-        if (!session.crashed()) EXPECT_EQ(session.exitCode(), 0) << session.err();
+        if (!session.crashed()) {
+            EXPECT_EQ(session.exitCode(), 0) << session.err();
+            EXPECT_NE(readFile(stationLogFile(place.dir.path()))
+                          .find("the session ends: stopped by signal 15"),
+                      std::string::npos)
+                << session.err();
+        }
         for (const char* started : {"wm.pid", "menu.pid"})
             EXPECT_FALSE(stillRuns(place.station / started)) << started << session.err();
     }

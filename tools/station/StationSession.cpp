@@ -20,6 +20,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <set>
 #include <vector>
@@ -144,7 +145,7 @@ public:
         if (poll(&p, 1, timeoutMs) > 0) {
             signalfd_siginfo info{};
             while (read(fd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info))
-                if (info.ssi_signo != SIGCHLD) stop_ = true;
+                if (info.ssi_signo != SIGCHLD && !stop_) stop_ = static_cast<int>(info.ssi_signo);
         }
         reap();
     }
@@ -153,7 +154,8 @@ public:
         while ((pid = waitpid(-1, nullptr, WNOHANG)) > 0) ended_.insert(pid);
     }
     bool ended(pid_t pid) const { return ended_.count(pid) != 0; }
-    bool stopRequested() const { return stop_; }
+    bool stopRequested() const { return stop_ != 0; }
+    int stopSignal() const { return stop_; }
 
     // Waits until pid ended or the deadline passed; false then.
     bool waitFor(pid_t pid, std::chrono::milliseconds deadline) {
@@ -187,7 +189,7 @@ public:
 private:
     int fd_;
     std::set<pid_t> ended_;
-    bool stop_ = false;
+    int stop_ = 0;  // the first stop signal
 };
 
 // Ends a child that must end: politely first, then for good. Returns whether it ended politely.
@@ -233,6 +235,8 @@ int runSession(const StationConfig& config, const QString& folder, const QString
                             .arg(qEnvironmentVariable("DISPLAY")));
         return 1;
     }
+    reporter.report(Session::tr("the session starts on display %1")
+                        .arg(qEnvironmentVariable("DISPLAY")));
     // The menu and what it starts learn from it that they run in the session.
     qputenv(shellcontract::kSessionVariable, shellcontract::kSessionValue);
     // With no session bus, a Qt program would autolaunch one that outlives the session; the
@@ -322,6 +326,12 @@ int runSession(const StationConfig& config, const QString& folder, const QString
                                      kWindowManagerDeadline)
                                      .count()));
     endLeftovers(children, reporter);
+    if (children.stopRequested())
+        reporter.report(Session::tr("the session ends: stopped by signal %1 (%2)")
+                            .arg(children.stopSignal())
+                            .arg(QString::fromLocal8Bit(strsignal(children.stopSignal()))));
+    else
+        reporter.report(Session::tr("the session ends: the menu decided to leave"));
     close(signalFd);
     xcb_disconnect(display);
     return 0;

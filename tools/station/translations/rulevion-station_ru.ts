@@ -464,6 +464,18 @@ log    показывает файл журнала, %3.
         <source>the window manager did not end within %1 s; it was killed</source>
         <translation>оконный менеджер не завершился за %1 с и был принудительно завершен</translation>
     </message>
+    <message>
+        <source>the session starts on display %1</source>
+        <translation>сеанс начинается на дисплее %1</translation>
+    </message>
+    <message>
+        <source>the session ends: stopped by signal %1 (%2)</source>
+        <translation>сеанс заканчивается: остановлен сигналом %1 (%2)</translation>
+    </message>
+    <message>
+        <source>the session ends: the menu decided to leave</source>
+        <translation>сеанс заканчивается: в меню выбран выход</translation>
+    </message>
 </context>
 <context>
     <name>SessionCheck</name>
@@ -625,6 +637,20 @@ log    показывает файл журнала, %3.
     <message>
         <source>the menu failed or ended within %1 s of its start %2 times in a row; it is started again in %3 s</source>
         <translation>меню %2 раз подряд завершилось с ошибкой или в пределах %1 с после запуска; оно будет запущено снова через %3 с</translation>
+    </message>
+    <message>
+        <source>the last lines it wrote to stderr:
+%1</source>
+        <translation>последние строки из потока ошибок:
+%1</translation>
+    </message>
+    <message>
+        <source>the menu failed and its crash guard ended it</source>
+        <translation>в меню произошел сбой, и его защита от сбоев завершила его</translation>
+    </message>
+    <message>
+        <source>the menu ended through its fatal exit, after its error box</source>
+        <translation>меню завершилось через аварийный выход после своего сообщения об ошибке</translation>
     </message>
 </context>
 </TS>
