@@ -79,15 +79,7 @@ StationProcess::StationProcess(const std::vector<std::string>& args, const fs::p
                                const fs::path& cwd, std::map<std::string, std::string> env)
     : dir_(dir) {
     userEnvironment(dir, env);
-    const ProcessOptions options = stationOptions(cwd, env);
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const auto& [name, value] : options.env) {
-        if (value.empty())
-            environment.remove(QString::fromStdString(name));
-        else
-            environment.insert(QString::fromStdString(name), QString::fromStdString(value));
-    }
-    process_.setProcessEnvironment(environment);
+    process_.setProcessEnvironment(environmentWith(stationOptions(cwd, env).env));
     process_.setWorkingDirectory(QString::fromStdString(cwd.string()));
     process_.setStandardOutputFile(QString::fromStdString((dir / "station-stdout.txt").string()));
     process_.setStandardErrorFile(QString::fromStdString((dir / "station-stderr.txt").string()));
