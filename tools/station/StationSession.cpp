@@ -141,6 +141,8 @@ public:
 
     // Waits up to timeoutMs (-1: for ever) for a signal, then reaps; returns at the first.
     void wait(int timeoutMs) {
+        // Without its descriptor (signalfd failed) the session still looks every 100 ms.
+        if (fd_ < 0 && (timeoutMs < 0 || timeoutMs > 100)) timeoutMs = 100;
         pollfd p{fd_, POLLIN, 0};
         if (poll(&p, 1, timeoutMs) > 0) {
             signalfd_siginfo info{};

@@ -70,20 +70,16 @@ public:
     Signals(const Signals&) = delete;
     Signals& operator=(const Signals&) = delete;
 
-    // Waits up to timeoutMs (-1: for ever) for a signal or for extra to be readable; reads the
-    // signals that came. Returns whether a child ended.
-    bool wait(int timeoutMs, int extra = -1) {
+    // Waits up to timeoutMs (-1: for ever) for a signal (a stop, or a child's end) or for extra
+    // to be readable, and reads the signals that came.
+    void wait(int timeoutMs, int extra = -1) {
+        // Without its descriptor (signalfd failed) the shell still looks every 100 ms.
+        if (fd_ < 0 && (timeoutMs < 0 || timeoutMs > 100)) timeoutMs = 100;
         pollfd fds[2] = {{fd_, POLLIN, 0}, {extra, POLLIN, 0}};
-        if (poll(fds, extra >= 0 ? 2 : 1, timeoutMs) <= 0) return false;
-        bool childEnded = false;
+        if (poll(fds, extra >= 0 ? 2 : 1, timeoutMs) <= 0) return;
         signalfd_siginfo info{};
-        while (read(fd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
-            if (info.ssi_signo == SIGCHLD)
-                childEnded = true;
-            else
-                stop_ = true;
-        }
-        return childEnded;
+        while (read(fd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info))
+            if (info.ssi_signo != SIGCHLD) stop_ = true;
     }
     bool stopRequested() const { return stop_; }
     // In a child before exec: the signals as the command expects them.
