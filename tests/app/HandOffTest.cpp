@@ -8,7 +8,11 @@
 #include <gtest/gtest.h>
 #include <QDialog>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -159,6 +163,46 @@ TEST_F(HandOffTest, FatalExitIgnoresAFileItCannotWrite) {
         },
         ::testing::ExitedWithCode(0), "^$");
     EXPECT_TRUE(fs::is_directory(dir / "vdm_out.txt"));
+}
+
+// Under the station's shell the fatal exit says so on the pipe the shell gave, so that its log
+// can tell that "1" from the Return button; a value that names no pipe is passed over.
+TEST_F(HandOffTest, FatalExitTellsTheShellOnItsPipeOnly) {
+    GTEST_FLAG_SET(death_test_style, "fast");
+    int shell[2];
+    ASSERT_EQ(pipe2(shell, O_NONBLOCK), 0);
+    const int file = open((dir / "not-a-pipe").c_str(), O_RDWR | O_CREAT, 0600);
+    ASSERT_GE(file, 0);
+    struct Row {
+        std::string value;
+        std::string told;  // on the shell's pipe
+    };
+    const Row rows[] = {
+        {std::to_string(shell[1]), "f"},
+        {std::to_string(file), ""},
+        {"2", ""},  // stderr
+        {"7x", ""},
+        {"", ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.value);
+        setenv(shellcontract::kFatalEndVariable, row.value.c_str(), 1);
+        EXPECT_EXIT(
+            {
+                ui::QtWindowServices real;
+                app::fatalExit(real);
+            },
+            ::testing::ExitedWithCode(0), "^$");
+        unsetenv(shellcontract::kFatalEndVariable);
+        char buffer[8];
+        const ssize_t n = read(shell[0], buffer, sizeof buffer);
+        EXPECT_EQ(std::string(buffer, n > 0 ? n : 0), row.told);
+        EXPECT_EQ(handOff(), "1");
+    }
+    EXPECT_EQ(readFile(dir / "not-a-pipe"), "");
+    close(shell[0]);
+    close(shell[1]);
+    close(file);
 }
 
 // In a read-only folder an ordinary user cannot replace the file: the box, the fatal exit, and

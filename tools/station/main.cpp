@@ -59,7 +59,9 @@ QString usage() {
                "log    shows the log file, %3.\n"
                "\n"
                "--config FILE  read FILE instead of %2\n"
-               "               and ~/.config/rulevion/station.conf (the latter wins)\n"
+               "               and ~/.config/rulevion/station.conf (the latter wins, but is\n"
+               "               read only when root owns it and its folders and the user can\n"
+               "               change none of them)\n"
                "\n"
                "A FOLDER given here, and VDM_DRIVES in the environment, win over the\n"
                "configuration's folder= and drives=.\n"
@@ -133,7 +135,27 @@ QString defaultMenuCommand() {
     return QLatin1Char('\'') + path + QLatin1Char('\'');
 }
 
-bool loadConfig(const Arguments& args, station::StationConfig& config) {
+// The user's own configuration that is not read, and why; empty when there is none.
+QString ignoredUserFile(const station::ConfigFiles& files) {
+    if (files.ignored.isEmpty()) return {};
+    return Main::tr("%1 is not read: %2; only files the station's user cannot change decide "
+                    "what the station runs")
+        .arg(files.ignored, files.ignoredReason);
+}
+
+// check as root judges the station's user's own file, as that user's session would read it.
+station::ConfigReader configReader(const Arguments& args) {
+    station::ConfigReader reader = station::currentReader();
+    if (args.verb != QLatin1String("check") || geteuid() != 0) return reader;
+    const QString folder = args.folder.isEmpty() ? QDir::currentPath() : args.folder;
+    struct stat st {};
+    if (stat(QFile::encodeName(folder).constData(), &st) != 0 || st.st_uid == 0) return reader;
+    if (const passwd* pw = getpwuid(st.st_uid))
+        return {pw->pw_uid, QDir(QFile::decodeName(pw->pw_dir)).filePath(QStringLiteral(".config"))};
+    return reader;
+}
+
+bool loadConfig(const Arguments& args, station::StationConfig& config, QString& ignored) {
     QStringList problems;
     if (!args.configFile.isEmpty()) {
         if (!station::readConfigFile(args.configFile, config, problems)) {
@@ -142,8 +164,9 @@ bool loadConfig(const Arguments& args, station::StationConfig& config) {
             return false;
         }
     } else {
-        for (const QString& file : station::defaultConfigFiles())
-            station::readConfigFile(file, config, problems);
+        const station::ConfigFiles files = station::defaultConfigFiles(configReader(args));
+        for (const QString& file : files.read) station::readConfigFile(file, config, problems);
+        ignored = ignoredUserFile(files);
     }
     for (const QString& problem : problems)
         print(stderr, QStringLiteral("%1: %2\n").arg(QLatin1String(kName), problem));
@@ -172,7 +195,7 @@ QString checkingUser(const QString& folder) {
     return pw ? QString::fromLocal8Bit(pw->pw_name) : QString();
 }
 
-int check(const Arguments& args, const station::StationConfig& config) {
+int check(const Arguments& args, const station::StationConfig& config, const QString& ignored) {
     // The folder run would use, so that the check looks where the menu will start.
     const QString folder = !args.folder.isEmpty()     ? args.folder
                            : !config.folder.isEmpty() ? config.folder
@@ -183,6 +206,7 @@ int check(const Arguments& args, const station::StationConfig& config) {
     places.user = checkingUser(places.folder);
     for (station::CheckLine& line : station::checkSession(config, places))
         lines.push_back(std::move(line));
+    if (!ignored.isEmpty()) lines.push_back({station::CheckLine::Result::Problem, ignored});
     for (const station::CheckLine& line : lines)
         print(stdout, station::formatLine(line) + QLatin1Char('\n'));
     const bool ok = station::signInCanSucceed(lines);
@@ -223,7 +247,7 @@ std::optional<int> refuseToStart(const Arguments& args, const QString& folder) {
     return std::nullopt;
 }
 
-int run(const Arguments& args, const station::StationConfig& config) {
+int run(const Arguments& args, const station::StationConfig& config, const QString& ignored) {
     // The menu removes result files where it starts: never in a folder nobody chose, such as
     // the home folder a desktop starts programs in.
     const QString given = args.folder.isEmpty() ? config.folder : args.folder;
@@ -234,6 +258,8 @@ int run(const Arguments& args, const station::StationConfig& config) {
     if (const std::optional<int> refused = refuseToStart(args, folder)) return *refused;
     const QString menu = config.menu.isEmpty() ? defaultMenuCommand() : config.menu;
     station::StationReporter reporter;
+    // Said at every start, so that a file someone planted shows in the log.
+    if (!ignored.isEmpty()) reporter.report(ignored);
     if (args.verb == QLatin1String("session"))
         return station::runSession(config, folder, menu, reporter);
     return station::runShell(config, folder, menu, reporter);
@@ -265,6 +291,8 @@ int main(int argc, char** argv) {
     if (const std::optional<int> done = parse(QCoreApplication::arguments(), args)) return *done;
     if (args.verb == QLatin1String("log")) return showLog();
     station::StationConfig config;
-    if (!loadConfig(args, config)) return 2;
-    return args.verb == QLatin1String("check") ? check(args, config) : run(args, config);
+    QString ignored;
+    if (!loadConfig(args, config, ignored)) return 2;
+    return args.verb == QLatin1String("check") ? check(args, config, ignored)
+                                               : run(args, config, ignored);
 }

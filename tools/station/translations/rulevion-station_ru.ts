@@ -246,6 +246,22 @@
         <source>%1, line %2: %3, passed over</source>
         <translation>%1, строка %2: %3, пропущена</translation>
     </message>
+    <message>
+        <source>%1 cannot be found</source>
+        <translation>%1 не найден</translation>
+    </message>
+    <message>
+        <source>%1 cannot be examined</source>
+        <translation>%1 не удается проверить</translation>
+    </message>
+    <message>
+        <source>%1 does not belong to root</source>
+        <translation>%1 принадлежит не root</translation>
+    </message>
+    <message>
+        <source>the station's user can change %1</source>
+        <translation>пользователь станции может изменить %1</translation>
+    </message>
 </context>
 <context>
     <name>Log</name>
@@ -328,7 +344,9 @@ session  the X session &quot;Rulevion station&quot; (rulevion-station-session): 
 log    shows the log file, %3.
 
 --config FILE  read FILE instead of %2
-               and ~/.config/rulevion/station.conf (the latter wins)
+               and ~/.config/rulevion/station.conf (the latter wins, but is
+               read only when root owns it and its folders and the user can
+               change none of them)
 
 A FOLDER given here, and VDM_DRIVES in the environment, win over the
 configuration's folder= and drives=.
@@ -357,7 +375,9 @@ session  X-сеанс «Станция „Рулевион“» (rulevion-statio
 log    показывает файл журнала, %3.
 
 --config ФАЙЛ  читать ФАЙЛ вместо %2
-               и ~/.config/rulevion/station.conf (второй важнее)
+               и ~/.config/rulevion/station.conf (второй важнее, но читается,
+               только если он и его папки принадлежат root и пользователь не
+               может изменить ни один из них)
 
 ПАПКА, названная здесь, и VDM_DRIVES в окружении важнее folder= и drives=
 из настроек.
@@ -397,6 +417,10 @@ log    показывает файл журнала, %3.
         <translation>%1: в %2 ничего не записано
 </translation>
     </message>
+    <message>
+        <source>%1 is not read: %2; only files the station's user cannot change decide what the station runs</source>
+        <translation>%1 не читается: %2; что запускает станция, решают только файлы, которые ее пользователь не может изменить</translation>
+    </message>
 </context>
 <context>
     <name>Session</name>
@@ -427,6 +451,30 @@ log    показывает файл журнала, %3.
     <message>
         <source>the window manager %1 cannot be started</source>
         <translation>оконный менеджер %1 не удается запустить</translation>
+    </message>
+    <message>
+        <source>the console keys cannot be locked</source>
+        <translation>клавиши переключения на консоль не удается отключить</translation>
+    </message>
+    <message>
+        <source>what the shell runs did not end within %1 s of the stop; it was killed</source>
+        <translation>то, что выполняет оболочка, не завершилось за %1 с после остановки и было принудительно завершено</translation>
+    </message>
+    <message>
+        <source>the window manager did not end within %1 s; it was killed</source>
+        <translation>оконный менеджер не завершился за %1 с и был принудительно завершен</translation>
+    </message>
+    <message>
+        <source>the session starts on display %1</source>
+        <translation>сеанс начинается на дисплее %1</translation>
+    </message>
+    <message>
+        <source>the session ends: stopped by signal %1 (%2)</source>
+        <translation>сеанс заканчивается: остановлен сигналом %1 (%2)</translation>
+    </message>
+    <message>
+        <source>the session ends: the menu decided to leave</source>
+        <translation>сеанс заканчивается: в меню выбран выход</translation>
     </message>
 </context>
 <context>
@@ -589,6 +637,20 @@ log    показывает файл журнала, %3.
     <message>
         <source>the menu failed or ended within %1 s of its start %2 times in a row; it is started again in %3 s</source>
         <translation>меню %2 раз подряд завершилось с ошибкой или в пределах %1 с после запуска; оно будет запущено снова через %3 с</translation>
+    </message>
+    <message>
+        <source>the last lines it wrote to stderr:
+%1</source>
+        <translation>последние строки из потока ошибок:
+%1</translation>
+    </message>
+    <message>
+        <source>the menu failed and its crash guard ended it</source>
+        <translation>в меню произошел сбой, и его защита от сбоев завершила его</translation>
+    </message>
+    <message>
+        <source>the menu ended through its fatal exit, after its error box</source>
+        <translation>меню завершилось через аварийный выход после своего сообщения об ошибке</translation>
     </message>
 </context>
 </TS>
