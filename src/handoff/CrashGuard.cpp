@@ -14,7 +14,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace app {
+namespace handoff {
 
 namespace {
 
@@ -122,4 +122,4 @@ void installCrashGuard() {
     previousHandler = qInstallMessageHandler(onQtMessage);
 }
 
-}  // namespace app
+}  // namespace handoff

@@ -13,7 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace app {
+namespace handoff {
 
 namespace {
 
@@ -22,7 +22,7 @@ enum class WriteResult { Written, CannotOpen, CannotWrite };
 // One byte, then the close, both checked: a full disk must not leave the shell an empty file
 // while the program believes it handed over.
 WriteResult writeCode(char code) {
-    std::FILE* file = openStationFile(kHandOffFile, "w");
+    std::FILE* file = stationfolder::openStationFile(kHandOffFile, "w");
     if (!file) return WriteResult::CannotOpen;
     const bool written = std::fputc(code, file) != EOF;
     const bool closed = std::fclose(file) == 0;
@@ -89,4 +89,4 @@ void fatalExit(ui::WindowServices& services) {
     std::_Exit(0);  // a window-services object that returned still must not let the caller run on
 }
 
-}  // namespace app
+}  // namespace handoff

@@ -9,7 +9,7 @@ class WindowServices;
 }
 
 // The program's decision for the shell: one character in vdm_out.txt in the current directory.
-namespace app {
+namespace handoff {
 
 using shellcontract::HandOffCode;
 using shellcontract::kHandOffFile;
@@ -32,4 +32,4 @@ int fatalEndDescriptor();
 // Tells the shell, where there is one, how the program ends. Async-signal-safe.
 void tellShellOfFatalEnd(shellcontract::FatalEnd how);
 
-}  // namespace app
+}  // namespace handoff

@@ -18,6 +18,8 @@ namespace ui {
 class WindowServices;
 }
 
+namespace panel {
+
 // The one window the station's users see: four leaving buttons along the top, the picture, and
 // the student's sign-in area on it.
 class MainPanelDialog : public QDialog, public SignInView {
@@ -80,3 +82,5 @@ private:
     QPushButton* signInButton_ = nullptr;
     QPushButton* drivingButton_ = nullptr;
 };
+
+}  // namespace panel

@@ -16,7 +16,7 @@
 #include <filesystem>
 
 namespace fs = std::filesystem;
-using app::HandOffCode;
+using handoff::HandOffCode;
 
 namespace {
 
@@ -63,7 +63,7 @@ TEST_F(HandOffTest, EachCodeLeavesExactlyOneByteAndEndsThePanel) {
          {HandOffCode::Leave, HandOffCode::Return, HandOffCode::Trainer, HandOffCode::Driving}) {
         writeFile(dir / "vdm_out.txt", "left by another program\r\n");
         panel.setResult(-1);
-        app::handOffAndClose(services, panel, code);
+        handoff::handOffAndClose(services, panel, code);
         EXPECT_EQ(handOff(), std::string(1, static_cast<char>(code)));
         EXPECT_EQ(panel.result(), QDialog::Rejected);
     }
@@ -79,7 +79,7 @@ TEST_F(HandOffTest, FileThatCannotBeCreatedShowsItsBoxOnThePanelThenEndsFatally)
             EXPECT_EQ(box.title, messageText(text::kBoxTitle));
             EXPECT_EQ(box.type, ui::kBoxError);
         };
-        app::handOffAndClose(services, panel, HandOffCode::Driving);
+        handoff::handOffAndClose(services, panel, HandOffCode::Driving);
     });
     ASSERT_TRUE(child.finished);
     EXPECT_EQ(child.status, 0);
@@ -95,7 +95,7 @@ TEST_F(HandOffTest, FailedWriteIsCaughtNotReportedAsHandedOver) {
         services.onBox = [&](const ui::RecordingServices::Box&) {
             EXPECT_NE(panel.result(), QDialog::Rejected) << "closed as if handed over";
         };
-        app::handOffAndClose(services, panel, HandOffCode::Trainer);
+        handoff::handOffAndClose(services, panel, HandOffCode::Trainer);
     });
     ASSERT_TRUE(child.finished);
     EXPECT_EQ(child.status, 0);
@@ -104,7 +104,7 @@ TEST_F(HandOffTest, FailedWriteIsCaughtNotReportedAsHandedOver) {
 
 TEST_F(HandOffTest, ExitCodeWritesZeroAndReturns) {
     writeFile(dir / "vdm_out.txt", "22222");
-    app::handOffExitCode(services);
+    handoff::handOffExitCode(services);
     EXPECT_EQ(handOff(), "0");
     EXPECT_TRUE(services.boxes.empty());
 }
@@ -131,7 +131,7 @@ TEST_F(HandOffTest, ExitCodeFailuresShowTheirOwnTextsWithNoOwner) {
                 EXPECT_EQ(box.title, messageText(text::kBoxTitle));
                 EXPECT_EQ(box.type, ui::kBoxError);
             };
-            app::handOffExitCode(services);
+            handoff::handOffExitCode(services);
         });
         ASSERT_TRUE(child.finished);
         EXPECT_EQ(child.status, 0);
@@ -147,7 +147,7 @@ TEST_F(HandOffTest, FatalExitEndsTheRealProcessWithStatusZero) {
     EXPECT_EXIT(
         {
             ui::QtWindowServices real;
-            app::fatalExit(real);
+            handoff::fatalExit(real);
         },
         ::testing::ExitedWithCode(0), "^$");
     EXPECT_EQ(handOff(), "1");
@@ -159,7 +159,7 @@ TEST_F(HandOffTest, FatalExitIgnoresAFileItCannotWrite) {
     EXPECT_EXIT(
         {
             ui::QtWindowServices real;
-            app::fatalExit(real);
+            handoff::fatalExit(real);
         },
         ::testing::ExitedWithCode(0), "^$");
     EXPECT_TRUE(fs::is_directory(dir / "vdm_out.txt"));
@@ -190,7 +190,7 @@ TEST_F(HandOffTest, FatalExitTellsTheShellOnItsPipeOnly) {
         EXPECT_EXIT(
             {
                 ui::QtWindowServices real;
-                app::fatalExit(real);
+                handoff::fatalExit(real);
             },
             ::testing::ExitedWithCode(0), "^$");
         unsetenv(shellcontract::kFatalEndVariable);
@@ -214,7 +214,7 @@ TEST_F(HandOffTest, ReadOnlyFolderLeavesTheOldFileUnchanged) {
     const ChildResult child = endingInChild(
         [&] {
             services.answerOk();
-            app::handOffAndClose(services, panel, HandOffCode::Leave);
+            handoff::handOffAndClose(services, panel, HandOffCode::Leave);
         },
         true);
     chmod(dir.path().c_str(), 0755);

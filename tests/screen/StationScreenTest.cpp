@@ -72,7 +72,7 @@ protected:
     SignInState signIn;
     trainer::PasswordState password;
     session::StationScreen screen;
-    MainPanelDialog panel{services, signIn, password};
+    panel::MainPanelDialog panel{services, signIn, password};
 };
 
 TEST_F(StationScreenTest, PanelStandsCentredOnThePicturesColours) {
@@ -228,7 +228,7 @@ TEST(SessionServices, HelpButtonInAndOutOfTheSession) {
         ui::RecordingServices inner;
         session::StationSession session(&inner);
         ASSERT_NE(session.screen(), nullptr);
-        MainPanelDialog panel(session.services(), signIn, password);
+        panel::MainPanelDialog panel(session.services(), signIn, password);
         session.adopt(panel);
         panel.show();
         QTest::mouseClick(panel.findChild<QPushButton*>(QStringLiteral("helpButton")),
@@ -243,7 +243,7 @@ TEST(SessionServices, HelpButtonInAndOutOfTheSession) {
         ui::RecordingServices inner;
         inner.answerOk();
         session::StationSession session(&inner);
-        MainPanelDialog panel(session.services(), signIn, password);
+        panel::MainPanelDialog panel(session.services(), signIn, password);
         session.adopt(panel);
         panel.show();
         QTest::mouseClick(panel.findChild<QPushButton*>(QStringLiteral("helpButton")),
@@ -258,7 +258,7 @@ TEST(SessionServices, HelpButtonInAndOutOfTheSession) {
         ui::RecordingServices inner;
         session::StationSession session(&inner);
         EXPECT_EQ(session.screen(), nullptr);
-        MainPanelDialog panel(session.services(), signIn, password);
+        panel::MainPanelDialog panel(session.services(), signIn, password);
         session.adopt(panel);
         EXPECT_TRUE(panel.isWindow());
         EXPECT_EQ(panel.pos(), QPoint(0, 0));
@@ -296,7 +296,7 @@ TEST(SessionServices, FailedCommandsBoxComesOverTheRunningPanel) {
         session::StationSession session(&inner);
         SignInState signIn;
         trainer::PasswordState password;
-        MainPanelDialog panel(session.services(), signIn, password);
+        panel::MainPanelDialog panel(session.services(), signIn, password);
         session.adopt(panel);
         bool panelShown = false;
         inner.onBox = [&](const ui::RecordingServices::Box&) { panelShown = panel.isVisible(); };
@@ -357,7 +357,7 @@ TEST(SessionServices, WrongPasswordBoxStandsOverTheScreenNotTheDialog) {
     session::StationSession session(&inner);
     SignInState signIn;
     trainer::PasswordState password;
-    MainPanelDialog panel(session.services(), signIn, password);
+    panel::MainPanelDialog panel(session.services(), signIn, password);
     session.adopt(panel, panel.typingField());
     panel.show();
     QApplication::processEvents();

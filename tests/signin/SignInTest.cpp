@@ -76,7 +76,7 @@ protected:
         view.entry = cp1251::fromUtf8(typedUtf8);
         pressOkAgain();
     }
-    void pressOkAgain() { onSignIn(services, view, state, db); }
+    void pressOkAgain() { panel::onSignIn(services, view, state, db); }
 
     // Presses OK where the sign-in ends the process: in a child, where check looks at the run
     // at its end, answering the boxes expected with OK. The child must end with status 0.
