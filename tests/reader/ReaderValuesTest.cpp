@@ -182,7 +182,7 @@ protected:
     void SetUp() override {
         auto bytes = readertest::written({readertest::students(1)});
         first_ = bytes.pageCount();
-        bytes.bytes.append(2 * readertest::JetBytes::kPage, '\0');
+        bytes.bytes.append(7 * readertest::JetBytes::kPage, '\0');
         addLvalRow(bytes, first_, std::string("\0\0\0\0", 4) + std::string(1, '\x01'), "Hello, ");
         // The chain's first row points at row 0 of the second page.
         std::string next(4, '\0');
@@ -196,6 +196,18 @@ protected:
         addLvalRow(bytes, first_ + 1, pointer(first_, 1), "xy");
         addLvalRow(bytes, first_ + 1, pointer(first_ + 1, 5), "a");
         addLvalRow(bytes, first_ + 1, pointer(first_ + 1, 4), "a");
+        // A compressed text of 4,000 characters, a page for each thousand.
+        for (std::uint32_t k = 0; k < 4; ++k) {
+            const std::string piece = std::string(1000, static_cast<char>('a' + k));
+            addLvalRow(bytes, first_ + 2 + k, k < 3 ? pointer(first_ + 3 + k, 0) : pointer(0, 0),
+                       k == 0 ? "\xFF\xFE" + piece : piece);
+        }
+        // One whose first piece is mostly switches between one- and two-byte characters.
+        addLvalRow(bytes, first_ + 6, pointer(first_ + 6, 1),
+                   "\xFF\xFE"
+                   "ab" +
+                       std::string(20, '\0'));
+        addLvalRow(bytes, first_ + 6, pointer(0, 0), "cdefgh");
         path_ = bytes.save(dir_.path(), "memo.mdb");
         file_ = std::make_unique<jet::reader::detail::PageFile>(path_.string());
     }
@@ -227,10 +239,20 @@ protected:
                       std::uint8_t row) {
         std::string f(12, '\0');
         f[0] = static_cast<char>(length);
+        f[1] = static_cast<char>(length >> 8);
+        f[2] = static_cast<char>(length >> 16);
         f[3] = static_cast<char>(kind);
         f[4] = static_cast<char>(row);
         f[5] = static_cast<char>(page);
         return f;
+    }
+    std::string text(const std::string& f, std::size_t limit) {
+        std::string scratch;
+        std::string out;
+        jet::reader::detail::appendLongText(*file_, reinterpret_cast<const std::uint8_t*>(f.data()),
+                                            static_cast<std::uint32_t>(f.size()), scratch, out,
+                                            limit);
+        return out;
     }
     std::string read(const std::string& f) {
         std::string scratch;
@@ -265,6 +287,25 @@ TEST_F(LongValues, EachPlaceIsRead) {
     EXPECT_EQ(read(field(3, 0x80, 0, 0) + "abc"), "abc");
     EXPECT_EQ(read(field(12, 0x00, first_, 1)), "Hello, world");
     EXPECT_EQ(read(field(5, 0x40, first_ + 1, 0)), std::string(4, '\0') + "w");
+}
+
+// The helper caps what it sends of a value; a chain is read no further than the cap needs.
+TEST_F(LongValues, TextIsReadNoFurtherThanTheLimit) {
+    constexpr std::uint64_t kPage = readertest::JetBytes::kPage;
+    const std::string chain = field(4002, 0x00, first_ + 2, 0);
+    EXPECT_EQ(file_->heldBytes(), 0u);
+    EXPECT_EQ(text(chain, 10), std::string(10, 'a'));
+    EXPECT_EQ(file_->heldBytes(), kPage);
+    EXPECT_EQ(text(chain, 1001), std::string(1000, 'a') + "b");
+    EXPECT_LT(file_->heldBytes(), 4 * kPage);
+    const std::string whole = text(chain, std::string::npos);
+    EXPECT_EQ(whole.size(), 4000u);
+    EXPECT_EQ(whole.substr(2990, 20), std::string(10, 'c') + std::string(10, 'd'));
+    EXPECT_EQ(file_->heldBytes(), 4 * kPage);
+    // Where the bytes the limit allows hold fewer characters, the value is read on.
+    const std::string switches = field(30, 0x00, first_ + 6, 0);
+    for (const std::size_t limit : {0u, 2u, 4u, 8u, 100u})
+        EXPECT_EQ(text(switches, limit), std::string("abcdefgh").substr(0, limit)) << limit;
 }
 
 TEST_F(LongValues, BadPointersAndLengthsAreDamage) {

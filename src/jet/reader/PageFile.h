@@ -33,6 +33,8 @@ public:
     void prefetch(const std::vector<std::uint32_t>& ascending);
     // How many pages the reader holds at most; past that a file is refused.
     std::uint32_t maxHeldPages() const;
+    // The bytes of the pages read so far.
+    std::uint64_t heldBytes() const { return heldBytes_; }
 
 private:
     void readHeader();

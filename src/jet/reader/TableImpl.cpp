@@ -373,9 +373,10 @@ void Table::Impl::appendText(std::uint32_t row, std::size_t column, std::string&
     std::string_view stored;
     switch (static_cast<ColumnType>(c.type)) {
         case ColumnType::Memo:
-            // A calculated Memo's wrapper is inside its long value.
-            stored = longValue(file->pages, v.data, v.size, scratch);
-            if (c.calculated) stored = unwrapCalculated(stored);
+            if (!c.calculated)
+                return appendLongText(file->pages, v.data, v.size, scratch, out, limit);
+            // A calculated Memo's wrapper is inside its long value, its length checked whole.
+            stored = unwrapCalculated(longValue(file->pages, v.data, v.size, scratch));
             break;
         case ColumnType::Text:
             v = unwrapped(c, v);
