@@ -122,6 +122,10 @@ const FaultCase kFaults[] = {
     {"find-segv", Stage::Scan, Code::HelperCrashed, true},
     {"find-wrongtype", Stage::Scan, Code::MalformedReply, true},
     {"find-beyond", Stage::Scan, Code::MalformedReply, true},
+    // A row that does not hold the typed number, by the search's own reply or read back.
+    {"find-wrongrow", Stage::Scan, Code::MalformedReply, true},
+    {"find-shiftedrow", Stage::Scan, Code::MalformedReply, true},
+    {"find-gaveup", Stage::Scan, Code::MalformedReply, true},
     {"find-damaged", Stage::Scan, Code::DamagedData, true},
     {"find-undecodable", Stage::Scan, Code::MalformedReply, true},
     {"close-hang", Stage::Nowhere, Code::Other},
@@ -162,6 +166,32 @@ INSTANTIATE_TEST_SUITE_P(Fake, HelperFaults, ::testing::ValuesIn(kFaults), [](co
         if (ch == '-') ch = '_';
     return n;
 });
+
+// A search goes on from the current row: a helper's match before it is refused, while the same
+// search of a sound helper ends on the last row.
+TEST(HelperChannel, SearchFromTheCurrentRowOnly) {
+    for (const std::string mode : {"none-none", "find-beforestart"}) {
+        TempDir dir;
+        jet::Database db(fakeHelper(dir, mode));
+        db.open("/station/dbtrener.mdb");
+        jet::TableDef table(db);
+        table.open("Students");
+        jet::Recordset records(db);
+        records.open(table, signin::studentColumns());
+        records.moveFirst();
+        records.moveNext();
+        try {
+            EXPECT_FALSE(records.findNext("StBook", "F1.0")) << mode;
+            EXPECT_EQ(records.value("StBook").text, "F3.0");
+            EXPECT_EQ(mode, "none-none");
+        } catch (const Error& e) {
+            EXPECT_EQ(mode, "find-beforestart");
+            EXPECT_EQ(e.code(), Code::MalformedReply);
+            EXPECT_FALSE(db.isOpen());
+        }
+    }
+    EXPECT_TRUE(jettest::noChildren());
+}
 
 TEST(HelperChannel, MissingHelperFailsTheOpen) {
     TempDir dir;
