@@ -12,6 +12,7 @@
 #include <unistd.h>
 #include <algorithm>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -204,6 +205,7 @@ void misbehave(const std::string& fault, const Request& rq) {
         if (fault == "escapeopen") ::open("/dev/null", O_RDONLY | O_CLOEXEC);
         if (fault == "escapeexec") execl("/bin/true", "true", static_cast<char*>(nullptr));
         if (fault == "escapesocket") socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (fault == "escapeabort") std::abort();
         return send(good);
     }
     if (fault == "closeinput") {
