@@ -3,6 +3,7 @@
 // as Access marks them.
 #include "Cp1251.h"
 #include "JetReader.h"
+#include "Encryption.h"
 #include "PageFile.h"
 #include "ReaderTestFiles.h"
 #include "TempDir.h"

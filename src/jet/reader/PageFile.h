@@ -71,7 +71,4 @@ private:
     std::uint64_t heldBytes_ = 0;
 };
 
-// RC4 applied in place; Jet masks its header and, with a database key, its pages with it.
-void rc4(const std::uint8_t* key, std::size_t keyLength, std::uint8_t* data, std::size_t length);
-
 }  // namespace jet::reader::detail
