@@ -333,37 +333,6 @@ const Column& Table::Impl::numberForm(const Column& c, Field& v) {
 
 void Table::Impl::appendText(std::uint32_t row, std::size_t column, std::string& out,
                              std::size_t limit) {
-    if (!scanned) scan();
-    // The scanned column's case, a plain Text value, located as field() does without its detour:
-    // a sign-in reads it for every row, and a wide row for every column. Such a value fits a
-    // row, far below any limit.
-    if (row < rows.size() && column < def.columns.size()) {
-        const Column& c = def.columns[column];
-        if (c.type == static_cast<std::uint8_t>(ColumnType::Text) && !c.fixed && !c.calculated) {
-            const bool jet3 = file->pages.format().jet3;
-            const Row& r = rows[row];
-            const std::uint32_t cc = jet3 ? r.data[0] : u16(r.data);
-            if (c.number >= cc) return;
-            const std::uint32_t maskSize = (cc + 7) / 8;
-            if (!((r.data[r.size - maskSize + c.number / 8] >> (c.number % 8)) & 1)) return;
-            const char* data = reinterpret_cast<const char*>(r.data);
-            if (jet3) {
-                Jet3Offsets v;
-                v.init(r.data, r.size, maskSize);  // checked by the scan
-                if (c.varIndex >= v.count()) return;
-                const std::uint32_t start = v.at(c.varIndex);
-                appendCodePageText(std::string_view(data + start, v.at(c.varIndex + 1u) - start),
-                                   file->pages.codePage(), out, limit);
-                return;
-            }
-            const std::uint8_t* entry = r.data + r.size - maskSize - 4;  // checked by the scan
-            if (c.varIndex >= u16(entry + 2)) return;
-            const std::uint32_t start = u16(entry - 2 * c.varIndex);
-            const std::uint32_t end = u16(entry - 2 * c.varIndex - 2);
-            appendStoredText(std::string_view(data + start, end - start), out);
-            return;
-        }
-    }
     Field v = field(row, column);
     const Column& c = def.columns[column];
     if (!readableAsText(c.type)) unreadable("column of type " + typeName(c.type) + " is not text");
