@@ -15,16 +15,10 @@
 namespace jet::reader::detail {
 
 // Faulting in fresh memory page by page cost a scan of 100,000 rows more than reading the file
-// (perf: a quarter of its time in page faults); a run of 2 MB gets huge pages where the system
-// offers them.
-PageFile::Block::Block(std::uint32_t pages, std::size_t length) : pages_(pages) {
-    if (length % kHugePage == 0) {
-        data_ = static_cast<std::uint8_t*>(std::aligned_alloc(kHugePage, length));
-        if (data_) ::madvise(data_, length, MADV_HUGEPAGE);
-    } else {
-        // Not cleared first: every byte is read from the file or the read fails.
-        data_ = static_cast<std::uint8_t*>(std::malloc(length));
-    }
+// (perf: a quarter of its time in page faults); a run from 1 MB on gets huge pages where the
+// system offers them. Not cleared first: every byte is read from the file or the read fails.
+PageFile::Block::Block(std::uint32_t pages, std::size_t length) : pages_(pages), size_(length) {
+    data_ = static_cast<std::uint8_t*>(allocateHugeFrom1Mb(size_));
     if (!data_) throw std::bad_alloc();
 }
 
@@ -36,7 +30,8 @@ namespace {
 
 // The helper runs under a 512 MB address-space limit, and whatever a file claims, the reader
 // stays inside this budget (a file that would need more is refused as damaged):
-//   pages held          192 MB  (kMaxHeldBytes; a Students table of 100,000 rows is ~10 MB)
+//   pages held          192 MB  (kMaxHeldBytes, their memory, a run from 1 MB on in whole 2 MB;
+//                                a Students table of 100,000 rows is ~10 MB)
 //   their index           6 MB  (one map entry per run read, at most one per page held)
 //   rows of a scan       64 MB  (kMaxRows x 16 bytes) and moved-row targets 16 MB
 //   usage-map list      0.4 MB  (at most one entry per page that may be held)
@@ -134,16 +129,15 @@ void PageFile::readHeader() {
         throw ReadError(Failure::Encrypted, "pages encrypted with a password");
 }
 
-void PageFile::reserve(std::uint32_t count) {
-    const std::uint64_t more = std::uint64_t{count} * format_.pageSize;
-    if (heldBytes_ + more > kMaxHeldBytes) damaged("more pages than the reader holds");
-    heldBytes_ += more;
+void PageFile::hold(std::size_t bytes) {
+    if (heldBytes_ + bytes > kMaxHeldBytes) damaged("more pages than the reader holds");
+    heldBytes_ += bytes;
 }
 
 void PageFile::readRun(std::uint32_t first, std::uint32_t count) {
-    reserve(count);
     const std::size_t length = std::size_t{count} * format_.pageSize;
     Block block(count, length);
+    hold(block.size());
     if (!readAt(fd_, block.get(), length, static_cast<off_t>(first) * format_.pageSize))
         damaged("file ended before its last page");
     for (std::uint32_t i = 0; i < count; ++i) {

@@ -33,13 +33,13 @@ public:
     void prefetch(const std::vector<std::uint32_t>& ascending);
     // How many pages the reader holds at most; past that a file is refused.
     std::uint32_t maxHeldPages() const;
-    // The bytes of the pages read so far.
+    // The memory of the pages read so far.
     std::uint64_t heldBytes() const { return heldBytes_; }
 
 private:
     void readHeader();
     void readRun(std::uint32_t first, std::uint32_t count);
-    void reserve(std::uint32_t count);
+    void hold(std::size_t bytes);  // counts memory for pages against the budget
 
     int fd_ = -1;
     Format format_;
@@ -52,14 +52,17 @@ private:
     public:
         Block(std::uint32_t pages, std::size_t length);
         ~Block();
-        Block(Block&& o) noexcept : data_(std::exchange(o.data_, nullptr)), pages_(o.pages_) {}
+        Block(Block&& o) noexcept
+            : data_(std::exchange(o.data_, nullptr)), pages_(o.pages_), size_(o.size_) {}
         Block& operator=(Block&&) = delete;
         std::uint8_t* get() const { return data_; }
         std::uint32_t pages() const { return pages_; }
+        std::size_t size() const { return size_; }  // the memory taken, at least the pages'
 
     private:
         std::uint8_t* data_ = nullptr;
         std::uint32_t pages_ = 0;
+        std::size_t size_ = 0;
     };
     // The pages read, as runs keyed by their first page: memory follows what was read, never
     // the page count the file claims. A scan walks a run page by page, so the last run found
