@@ -268,6 +268,12 @@ void Table::Impl::scan() {
 }
 
 Table::Impl::Field Table::Impl::field(std::uint32_t row, std::size_t column) {
+    return locate(row, column);
+}
+
+// Inlined where a value is decoded: a sign-in decodes one for every row.
+[[gnu::always_inline]] inline Table::Impl::Field Table::Impl::locate(std::uint32_t row,
+                                                                     std::size_t column) {
     if (!scanned) scan();
     if (row >= rows.size()) throw std::out_of_range("row number past the table's rows");
     if (column >= def.columns.size())
@@ -333,35 +339,33 @@ const Column& Table::Impl::numberForm(const Column& c, Field& v) {
 
 void Table::Impl::appendText(std::uint32_t row, std::size_t column, std::string& out,
                              std::size_t limit) {
-    Field v = field(row, column);
+    Field v = locate(row, column);
     const Column& c = def.columns[column];
+    const auto type = static_cast<ColumnType>(c.type);
+    const bool jet3 = file->pages.format().jet3;
+    auto decode = [&](std::string_view stored) {
+        if (jet3)
+            appendCodePageText(stored, file->pages.codePage(), out, limit);
+        else
+            appendStoredText(stored, out, limit);
+    };
+    // A plain Text value first: a sign-in decodes one for every row.
+    if (type == ColumnType::Text && !c.calculated) {
+        if (v.present) decode(std::string_view(reinterpret_cast<const char*>(v.data), v.size));
+        return;
+    }
     if (!readableAsText(c.type)) unreadable("column of type " + typeName(c.type) + " is not text");
     if (!v.present) return;
-    const std::uint16_t codePage = file->pages.codePage();
-    const bool jet3 = file->pages.format().jet3;
-    std::string_view stored;
-    switch (static_cast<ColumnType>(c.type)) {
-        case ColumnType::Memo:
-            if (!c.calculated)
-                return appendLongText(file->pages, v.data, v.size, scratch, out, limit);
-            // A calculated Memo's wrapper is inside its long value, its length checked whole.
-            stored = unwrapCalculated(longValue(file->pages, v.data, v.size, scratch));
-            break;
-        case ColumnType::Text:
-            v = unwrapped(c, v);
-            stored = std::string_view(reinterpret_cast<const char*>(v.data), v.size);
-            break;
-        default: {
-            v = unwrapped(c, v);
-            const Column& as = numberForm(c, v);
-            appendNumberText(as, v.data, v.size, out);
-            return;
-        }
+    if (type == ColumnType::Memo) {
+        if (!c.calculated) return appendLongText(file->pages, v.data, v.size, scratch, out, limit);
+        // A calculated Memo's wrapper is inside its long value, its length checked whole.
+        return decode(unwrapCalculated(longValue(file->pages, v.data, v.size, scratch)));
     }
-    if (jet3)
-        appendCodePageText(stored, codePage, out, limit);
-    else
-        appendStoredText(stored, out, limit);
+    v = unwrapped(c, v);
+    if (type == ColumnType::Text)
+        return decode(std::string_view(reinterpret_cast<const char*>(v.data), v.size));
+    const Column& as = numberForm(c, v);
+    appendNumberText(as, v.data, v.size, out);
 }
 
 std::int32_t Table::Impl::number(std::uint32_t row, std::size_t column) {

@@ -44,6 +44,7 @@ struct Table::Impl {
     std::string scratch;  // long values gathered from a chain of pages
 
 private:
+    Field locate(std::uint32_t row, std::size_t column);  // field()'s work
     void addPage(std::uint32_t number);
     void addMoved(const detail::Slot& pointer);
     void checkRow(const Row& row) const;
