@@ -230,8 +230,14 @@ std::size_t decodeStored(const unsigned char* p, std::size_t left, bool marked, 
             continue;
         }
         if (compressed) {
-            // A run of single bytes up to the next switch.
-            for (; left > 0 && *p != 0 && w != end; ++p, --left) *w++ = cp1251Of(*p);
+            // A run of single bytes up to the next switch, bounded once rather than per byte:
+            // a sign-in's search decodes one for every row.
+            const std::size_t most = std::min(left, static_cast<std::size_t>(end - w));
+            std::size_t n = 0;
+            for (; n < most && p[n] != 0; ++n) w[n] = cp1251Of(p[n]);
+            p += n;
+            left -= n;
+            w += n;
             continue;
         }
         if (left < 2) break;
