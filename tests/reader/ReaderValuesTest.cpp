@@ -1,4 +1,5 @@
 // What each kind of stored value becomes as text and as a 32-bit number.
+#include "CaseFold.h"
 #include "Cp1251.h"
 #include "JetReader.h"
 #include "LongValue.h"
@@ -13,6 +14,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <optional>
 
 using jet::reader::Column;
 using jet::reader::ColumnType;
@@ -155,6 +157,52 @@ TEST(StoredText, BecomesCp1251) {
         std::string out;
         jet::reader::detail::appendStoredText(c.stored, out);
         EXPECT_EQ(out, cp1251::fromUtf8(c.utf8)) << c.utf8;
+    }
+}
+
+// A search compares a compressed value with no switch as stored; any other is decoded first.
+TEST(StoredText, ComparedAsStoredWhereThatTells) {
+    using Equal = std::optional<bool>;
+    const struct {
+        std::string stored;
+        std::string text;
+        Equal equal;
+    } cases[] = {
+        {"\xFF\xFE"
+         "AB12",
+         "ab12", true},
+        {"\xFF\xFE"
+         "AB12",
+         "AB12", true},
+        {"\xFF\xFE"
+         "AB12",
+         "ab1", false},
+        {"\xFF\xFE"
+         "AB12",
+         "ab123", false},
+        {"\xFF\xFE"
+         "AB12",
+         "ab13", false},
+        {"\xFF\xFE"
+         "\xE9",
+         "?", true},  // é has no CP1251 form
+        {"\xFF\xFE", "", true},
+        {std::string("\xFF\xFE"
+                     "Ab \0\x1F\x04",
+                     7),
+         "ab п", std::nullopt},
+        {std::string("A\0B\0", 4), "ab", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(jet::reader::detail::storedTextEquals(c.stored, cp1251::fromUtf8(c.text)),
+                  c.equal)
+            << c.text;
+        // Where it tells, it tells what decoding and comparing would.
+        std::string decoded;
+        jet::reader::detail::appendStoredText(c.stored, decoded);
+        if (c.equal)
+            EXPECT_EQ(*c.equal, cp1251::equalIgnoringCase(decoded, cp1251::fromUtf8(c.text)))
+                << c.text;
     }
 }
 

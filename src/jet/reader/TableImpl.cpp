@@ -1,6 +1,7 @@
 #include "TableImpl.h"
 
 #include "CalculatedValue.h"
+#include "CaseFold.h"
 #include "FileImpl.h"
 #include "LongValue.h"
 #include "NumberValue.h"
@@ -366,6 +367,22 @@ void Table::Impl::appendText(std::uint32_t row, std::size_t column, std::string&
         return decode(std::string_view(reinterpret_cast<const char*>(v.data), v.size));
     const Column& as = numberForm(c, v);
     appendNumberText(as, v.data, v.size, out);
+}
+
+bool Table::Impl::textEquals(std::uint32_t row, std::size_t column, std::string_view text) {
+    // A search compares the column of every row: a compressed Text value is compared as stored.
+    const Field v = locate(row, column);
+    const Column& c = def.columns[column];
+    if (c.type == static_cast<std::uint8_t>(ColumnType::Text) && !c.calculated &&
+        !file->pages.format().jet3) {
+        if (!v.present) return text.empty();
+        const std::string_view stored(reinterpret_cast<const char*>(v.data), v.size);
+        if (const std::optional<bool> equal = storedTextEquals(stored, text)) return *equal;
+    }
+    // One character more than `text` already differs from it.
+    compared.clear();
+    appendText(row, column, compared, text.size() + 1);
+    return cp1251::equalIgnoringCase(compared, text);
 }
 
 std::int32_t Table::Impl::number(std::uint32_t row, std::size_t column) {
