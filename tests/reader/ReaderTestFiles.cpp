@@ -1,5 +1,6 @@
 #include "ReaderTestFiles.h"
 
+#include "Encryption.h"
 #include "PageFile.h"
 #include "StudentsCsv.h"
 #include "TempDir.h"
