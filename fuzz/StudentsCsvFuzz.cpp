@@ -11,10 +11,11 @@
 
 #include "FuzzCheck.h"
 #include "JetText.h"
-#include "StudentsCsv.h"
+#include "CsvClassList.h"
 #include "Utf8.h"
 
 using namespace jetwriter;
+using namespace classlist;
 
 namespace {
 

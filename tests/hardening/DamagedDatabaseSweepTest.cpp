@@ -10,7 +10,7 @@
 #include "JetWriter.h"
 #include "MessageCatalogue.h"
 #include "Station.h"
-#include "StudentsCsv.h"
+#include "CsvClassList.h"
 
 #include <gtest/gtest.h>
 #include <sys/prctl.h>
@@ -183,7 +183,7 @@ std::string editedSchoolFile() {
                 s.StCount,
                 s.GrCount};
     };
-    jetwriter::Table t = jetwriter::studentsTable();
+    jetwriter::Table t = classlist::studentsTable();
     // Each live row is preceded by a gone one with the same number and other values: a reader
     // that took it for live would sign the student in with them.
     for (std::size_t i = 0; i < live.size(); ++i) {

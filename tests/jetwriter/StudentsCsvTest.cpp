@@ -7,11 +7,11 @@
 #include "CaseFold.h"
 #include "Cp1251.h"
 #include "NumberDamage.h"
-#include "StudentsCsv.h"
+#include "CsvClassList.h"
 #include "Utf8.h"
 
-using jetwriter::CsvError;
-using jetwriter::NumberDamage;
+using classlist::CsvError;
+using classlist::NumberDamage;
 using jetwriter::Row;
 
 namespace {
@@ -123,7 +123,7 @@ void PrintTo(const GoodCsv& c, std::ostream* os) {
 class CsvReads : public testing::TestWithParam<GoodCsv> {};
 
 TEST_P(CsvReads, EveryValueAsWritten) {
-    const jetwriter::Table t = jetwriter::readStudentsCsv(GetParam().csv);
+    const jetwriter::Table t = classlist::readStudentsCsv(GetParam().csv);
     EXPECT_EQ(t.name, "Students");
     ASSERT_EQ(t.columns.size(), 6u);
     EXPECT_EQ(t.rows, GetParam().rows);
@@ -212,7 +212,7 @@ class CsvRefuses : public testing::TestWithParam<BadCsv> {};
 TEST_P(CsvRefuses, NamingTheLineAndColumn) {
     const BadCsv& c = GetParam();
     try {
-        jetwriter::readStudentsCsv(c.csv);
+        classlist::readStudentsCsv(c.csv);
         FAIL() << "no error";
     } catch (const CsvError& e) {
         EXPECT_EQ(e.line(), c.line) << e.what();
@@ -227,7 +227,7 @@ TEST_P(CsvRefuses, NamingTheLineAndColumn) {
 INSTANTIATE_TEST_SUITE_P(Csv, CsvRefuses, testing::ValuesIn(kBad),
                          [](const auto& info) { return std::string(info.param.name); });
 
-using Kind = jetwriter::ClassListNote::Kind;
+using Kind = classlist::ClassListNote::Kind;
 
 struct NotesCase {
     const char* name;
@@ -314,7 +314,7 @@ TEST(CsvNumberDamage, PatternsOfASpreadsheetsNumbers) {
         SCOPED_TRACE(c.name);
         const std::vector<std::string_view> numbers(c.numbers.begin(), c.numbers.end());
         std::vector<std::pair<std::size_t, NumberDamage>> got;
-        for (const auto& d : jetwriter::findNumberDamage(numbers))
+        for (const auto& d : classlist::findNumberDamage(numbers))
             got.emplace_back(d.index, d.damage);
         EXPECT_EQ(got, c.damaged);
     }
@@ -323,7 +323,7 @@ TEST(CsvNumberDamage, PatternsOfASpreadsheetsNumbers) {
 // In a class list: each damaged number noted on its line, and counted among the students who
 // may not sign in with them those without a number and the duplicates, each line once.
 TEST(CsvNumberDamage, NotedLineByLineAndCounted) {
-    const jetwriter::ClassList list = jetwriter::readClassList(
+    const classlist::ClassList list = classlist::readClassList(
         "StBook;StName\n00123;a\n00124;b\n125;c\n00126;d\n2024,0;e\n;f\n00123;g\n");
     std::vector<std::pair<Kind, std::size_t>> got;
     for (const auto& n : list.notes) got.emplace_back(n.kind, n.line);
@@ -334,7 +334,7 @@ TEST(CsvNumberDamage, NotedLineByLineAndCounted) {
     };
     EXPECT_EQ(got, expected);
     EXPECT_EQ(list.table.rows.size(), 7u);
-    EXPECT_EQ(jetwriter::studentsAtRisk(list), 4u);
+    EXPECT_EQ(classlist::studentsAtRisk(list), 4u);
     const std::string text = english(list.notes[5].text);
     EXPECT_NE(text.find("\"125\" is shorter than most (5 digits)"), std::string::npos) << text;
 }
@@ -346,7 +346,7 @@ void PrintTo(const NotesCase& c, std::ostream* os) {
 class CsvNotes : public testing::TestWithParam<NotesCase> {};
 
 TEST_P(CsvNotes, SayWhatWasPassedOverOrIsDoubtful) {
-    const jetwriter::ClassList list = jetwriter::readClassList(GetParam().csv);
+    const classlist::ClassList list = classlist::readClassList(GetParam().csv);
     std::vector<std::pair<Kind, std::size_t>> got;
     bool textFound = false;
     for (const auto& n : list.notes) {
@@ -369,7 +369,7 @@ TEST(CsvDuplicates, FoundWithTheSignInsFold) {
     for (const std::string& a : numbers) {
         for (const std::string& b : numbers) {
             const std::string csv = "StBook,StName\n\"" + a + "\",x\n\"" + b + "\",y\n";
-            const jetwriter::ClassList list = jetwriter::readClassList(csv);
+            const classlist::ClassList list = classlist::readClassList(csv);
             ASSERT_EQ(list.table.rows.size(), 2u);
             const bool noted = std::any_of(list.notes.begin(), list.notes.end(),
                                            [](const auto& n) { return n.kind == Kind::Duplicate; });
@@ -382,18 +382,18 @@ TEST(CsvDuplicates, FoundWithTheSignInsFold) {
 TEST(CsvSpreadsheets, EncodingAndSeparatorAreFound) {
     const struct {
         std::string bytes;
-        jetwriter::Encoding encoding;
+        classlist::Encoding encoding;
         char separator;
     } cases[] = {
-        {"StBook,StName\n1,a\n", jetwriter::Encoding::Utf8, ','},
-        {"\xEF\xBB\xBFStBook;StName\n1;a,b\n", jetwriter::Encoding::Utf8WithBom, ';'},
-        {"\"St,Book\"\tStBook\tStName\t;x\n", jetwriter::Encoding::Utf8, '\t'},
-        {"\xB9;\xD4\xC8\xCE;x,y;StBook\n", jetwriter::Encoding::Cp1251, ';'},
-        {utf16(u"StBook\tStName\n", true), jetwriter::Encoding::Utf16Le, '\t'},
-        {utf16(u"StBook;StName\n", false), jetwriter::Encoding::Utf16Be, ';'},
+        {"StBook,StName\n1,a\n", classlist::Encoding::Utf8, ','},
+        {"\xEF\xBB\xBFStBook;StName\n1;a,b\n", classlist::Encoding::Utf8WithBom, ';'},
+        {"\"St,Book\"\tStBook\tStName\t;x\n", classlist::Encoding::Utf8, '\t'},
+        {"\xB9;\xD4\xC8\xCE;x,y;StBook\n", classlist::Encoding::Cp1251, ';'},
+        {utf16(u"StBook\tStName\n", true), classlist::Encoding::Utf16Le, '\t'},
+        {utf16(u"StBook;StName\n", false), classlist::Encoding::Utf16Be, ';'},
     };
     for (const auto& c : cases) {
-        const jetwriter::ClassList list = jetwriter::readClassList(c.bytes);
+        const classlist::ClassList list = classlist::readClassList(c.bytes);
         EXPECT_EQ(list.encoding, c.encoding) << c.bytes;
         EXPECT_EQ(list.separator, c.separator) << c.bytes;
     }
@@ -401,7 +401,7 @@ TEST(CsvSpreadsheets, EncodingAndSeparatorAreFound) {
 
 TEST(CsvMessages, NameTheColumnByItsHeader) {
     try {
-        jetwriter::readStudentsCsv(kHeader + "\n1,2,3,4,5,x\n");
+        classlist::readStudentsCsv(kHeader + "\n1,2,3,4,5,x\n");
         FAIL() << "no error";
     } catch (const CsvError& e) {
         EXPECT_STREQ(
@@ -438,7 +438,7 @@ TEST(CsvRobustness, MutatedInputGivesRowsOrACsvError) {
             }
         }
         try {
-            const jetwriter::Table t = jetwriter::readStudentsCsv(s);
+            const jetwriter::Table t = classlist::readStudentsCsv(s);
             ++accepted;
             for (const Row& row : t.rows) {
                 ASSERT_EQ(row.size(), 6u);

@@ -9,7 +9,7 @@
 
 #include "Cp1251.h"
 #include "Readers.h"
-#include "StudentsCsv.h"
+#include "CsvClassList.h"
 #include "TempDir.h"
 
 namespace fs = std::filesystem;
@@ -120,7 +120,7 @@ TEST_P(ToolReadsSheet, WritesEveryStudentAndReportsIt) {
     const ProcessResult r = tool({"students", (dir / "list.csv").string(), out});
     ASSERT_TRUE(r.finished && r.exitCode == 0) << r.err;
     EXPECT_EQ(r.err, "");
-    jetwriter::Table expected = jetwriter::studentsTable();
+    jetwriter::Table expected = classlist::studentsTable();
     expected.rows = GetParam().rows;
     EXPECT_EQ(mdbTool("mdb-export", {out, "Students"}), expectedMdbExport(expected));
     for (const std::string& part : GetParam().report)
@@ -189,7 +189,7 @@ TEST(ToolStudents, NullsAndEmptyTextsStayApart) {
     const QJsonObject read = readWithMdbReader(out);
     const QJsonArray rows = read["data"]["Students"]["rows"].toArray();
     const QJsonArray expected =
-        expectedJsonRows(jetwriter::readStudentsCsv(dataFile("students_nulls.csv")));
+        expectedJsonRows(classlist::readStudentsCsv(dataFile("students_nulls.csv")));
     EXPECT_EQ(rows, expected);
     ASSERT_EQ(rows.size(), 3);
     EXPECT_EQ(rows[2][1], QJsonValue(""));    // N3's name: empty text
@@ -212,7 +212,7 @@ TEST(ToolStudents, HundredThousandRowsReadBack) {
     const ProcessResult r = tool({"students", (dir / "list.csv").string(), out});
     ASSERT_TRUE(r.finished && r.exitCode == 0) << r.err;
 
-    const jetwriter::Table expected = jetwriter::readStudentsCsv(csv);
+    const jetwriter::Table expected = classlist::readStudentsCsv(csv);
     EXPECT_EQ(mdbTool("mdb-count", {out, "Students"}), "100000\n");
     EXPECT_EQ(mdbTool("mdb-export", {out, "Students"}), expectedMdbExport(expected));
     const QJsonObject read = readWithMdbReader(out);

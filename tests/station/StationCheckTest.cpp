@@ -5,7 +5,7 @@
 #include "JetWriter.h"
 #include "PasswordFile.h"
 #include "StationTool.h"
-#include "StudentsCsv.h"
+#include "CsvClassList.h"
 #include "TempDir.h"
 
 #include <unistd.h>
@@ -30,7 +30,7 @@ struct Station {
                   student("ab12", "Сидоров А.")});
 
     static jetwriter::Table withRows(std::vector<jetwriter::Row> rows) {
-        jetwriter::Table t = jetwriter::studentsTable();
+        jetwriter::Table t = classlist::studentsTable();
         t.rows = std::move(rows);
         return t;
     }

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "Readers.h"
-#include "StudentsCsv.h"
+#include "CsvClassList.h"
 #include "TempDir.h"
 #include "WorkbookFiles.h"
 
@@ -142,7 +142,7 @@ TEST(WorkbookTool, EveryStudentOfTheWorkbookIsWritten) {
         const ProcessResult r = tool({"students", (dir / "list.xlsx").string(), out});
         ASSERT_TRUE(r.finished && r.exitCode == 0) << r.err;
         EXPECT_EQ(r.err, "");
-        jetwriter::Table expected = jetwriter::studentsTable();
+        jetwriter::Table expected = classlist::studentsTable();
         expected.rows = c.students;
         EXPECT_EQ(mdbTool("mdb-export", {out, "Students"}), expectedMdbExport(expected));
         for (const std::string& part : c.report)

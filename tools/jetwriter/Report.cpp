@@ -10,6 +10,9 @@
 namespace jetwriter {
 namespace {
 
+using classlist::ClassList;
+using classlist::ClassListNote;
+
 // A long list with the same fault on every line still gives a report one can read.
 constexpr std::size_t kLinesPerKind = 10;
 
@@ -26,7 +29,7 @@ std::string separatorName(char c) {
 std::string noteLine(const ClassListNote& n, const std::string& sheet) {
     Message where;
     if (sheet.empty())
-        where = CsvError(n.line, n.column, n.columnName, {}).where();
+        where = classlist::CsvError(n.line, n.column, n.columnName, {}).where();
     else if (n.column == 0)
         where = workbook::rowPlace(sheet, n.line);
     else
@@ -89,7 +92,7 @@ std::string classListReport(const ClassList& list, const std::string& csvPath,
         out +=
             translated(JW_TR("jetwriter", "To check (these students are written all the same):")) +
             "\n" + check;
-    if (const std::size_t atRisk = studentsAtRisk(list))
+    if (const std::size_t atRisk = classlist::studentsAtRisk(list))
         out += translatedCount(JW_TR_N("jetwriter",
                                        "%n student(s) may not be able to sign in with the number "
                                        "on their card."),

@@ -15,7 +15,7 @@
 #include "JetWriter.h"
 #include "PasswordFile.h"
 #include "Report.h"
-#include "StudentsCsv.h"
+#include "CsvClassList.h"
 #include "Translate.h"
 #include "Workbook.h"
 #include "WorkbookClassList.h"
@@ -85,7 +85,7 @@ const char kHelpText[] = JW_TR(
 
 std::string titles(std::size_t column) {
     std::string out;
-    const auto all = jetwriter::titlesFor(column);
+    const auto all = classlist::titlesFor(column);
     for (std::size_t i = 1; i < all.size(); ++i) {  // the first is our own name
         if (i > 1) out += ", ";
         out += "\"" + std::string(all[i]) + "\"";
@@ -159,7 +159,7 @@ int students(const std::string& csvPath, const std::string& outPath) {
                              "the database would replace the class list \"%1\"; give another "
                              "output file"),
                        {csvPath}));
-    jetwriter::ClassList list;
+    classlist::ClassList list;
     std::string sheet;
     try {
         const std::string bytes = readWholeFile(csvPath);
@@ -170,10 +170,10 @@ int students(const std::string& csvPath, const std::string& outPath) {
         else if (kind != workbook::FileKind::Text)
             return failure(csvPath + ": " + translated(workbook::refusal(kind)) + nothingWritten());
         else
-            list = jetwriter::readClassList(bytes);
+            list = classlist::readClassList(bytes);
     } catch (const ReadError& e) {
         return failure(e.text + nothingWritten());
-    } catch (const jetwriter::CsvError& e) {
+    } catch (const classlist::CsvError& e) {
         return failure(csvPath + ": " + translated(e.where()) + ": " + translated(e.problemText()) +
                        nothingWritten());
     } catch (const workbook::WorkbookError& e) {
