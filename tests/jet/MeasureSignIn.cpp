@@ -5,10 +5,10 @@
 //
 // jet_measure HELPER DATABASE [RUNS]
 // jet_measure --write-students N OUT.mdb     (a file of N rows from the project's writer)
+#include "CsvClassList.h"
 #include "Jet.h"
 #include "JetWriter.h"
 #include "StudentColumns.h"
-#include "CsvClassList.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,9 +1,9 @@
 // Databases from the project's own Jet4 writer, read back by the reader: each value as written,
 // text outside CP1251 as '?', and tables whose columns are not what the sign-in reads refused.
 #include "Cp1251.h"
+#include "CsvClassList.h"
 #include "JetTestSupport.h"
 #include "JetWriter.h"
-#include "CsvClassList.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>

@@ -7,9 +7,9 @@
 #include <climits>
 #include <functional>
 
+#include "CsvClassList.h"
 #include "JetWriter.h"
 #include "Readers.h"
-#include "CsvClassList.h"
 #include "TempDir.h"
 
 using jetwriter::Column;

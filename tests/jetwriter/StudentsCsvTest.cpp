@@ -6,8 +6,8 @@
 
 #include "CaseFold.h"
 #include "Cp1251.h"
-#include "NumberDamage.h"
 #include "CsvClassList.h"
+#include "NumberDamage.h"
 #include "Utf8.h"
 
 using classlist::CsvError;
@@ -61,7 +61,8 @@ const GoodCsv kGood[] = {
      "Номер зачётки\tФ. И. О.\nA-1\tИван\n",
      {{"A-1", "Иван", std::nullopt, std::nullopt, std::nullopt, std::nullopt}}},
     {"TextsTrimmed",
-     kHeader + "\n\" 7 \", a , 2,b\t,3,4\n\t8\xC2\xA0,b,2,\"\xC2\xA0" "c\",3,4\n",
+     kHeader + "\n\" 7 \", a , 2,b\t,3,4\n\t8\xC2\xA0,b,2,\"\xC2\xA0"
+               "c\",3,4\n",
      {{"7", "a", "2", "b", 3, 4}, {"8", "b", "2", "c", 3, 4}}},
     {"TrailingEmptyFieldsBeyondTheHeader",
      kHeader + "\n1,a,2,b,3,4,,\n",
@@ -195,10 +196,10 @@ const BadCsv kBad[] = {
     // The header is found below a title, and what it lacks is said on its own line.
     {"HeaderBelowATitleWithoutName", "Список\nStBook;Дата\n", 2, 0, "there is no column StName"},
     {"OnlyEmptyFields", ";;;\n;;\n", 1, 0, "there is no column StBook"},
-    // A spreadsheet that held long numbers as numbers saves them in exponent form: the digits
-    // are gone, nothing can be written that a card matches.
-    {"RecordBookInExponentForm", "StBook;StName\n202400000001;a\n2,024E+11;b\n", 3, 1,
-     "the record-book number \"2,024E+11\" is in exponent form"},
+    // Every number in exponent form: their digits are gone, and no student is left to write.
+    {"EveryRecordBookInExponentForm", "StBook;StName\n2,024E+11;a\n\n2,025E+11;b\n", 2, 1,
+     "the record-book number \"2,024E+11\" is in exponent form, as a spreadsheet shows a long "
+     "number it holds as a number, and so is every other"},
     {"RecordBookInExponentFormWithPoint", kHeader + "\n\" 1.5e+07\",a,,,,\n", 2, 1,
      "exponent form"},
 };
@@ -334,9 +335,35 @@ TEST(CsvNumberDamage, NotedLineByLineAndCounted) {
     };
     EXPECT_EQ(got, expected);
     EXPECT_EQ(list.table.rows.size(), 7u);
-    EXPECT_EQ(classlist::studentsAtRisk(list), 4u);
+    // The one without a number and the duplicate cannot sign in at all; two more may not.
+    EXPECT_EQ(classlist::studentsLockedOut(list).size(), 2u);
+    EXPECT_EQ(classlist::studentsAtRisk(list), 2u);
     const std::string text = english(list.notes[5].text);
     EXPECT_NE(text.find("\"125\" is shorter than most (5 digits)"), std::string::npos) << text;
+}
+
+// A spreadsheet that held long numbers as numbers saves them in exponent form: those students'
+// digits are gone and they are not written, the rest of the class is; who cannot sign in is
+// named by line and name, in the order of the lines.
+TEST(CsvNumberDamage, ExponentRowsLeftOutTheRestWritten) {
+    const classlist::ClassList list = classlist::readClassList(
+        "StBook;StName\n202400000001;Иванов\n2,024E+11;Петров\n;Сидоров\n"
+        "202400000003;Орлов\n 1.5e+07 ;Котов\n");
+    ASSERT_EQ(list.table.rows.size(), 3u);
+    EXPECT_EQ(std::get<std::string>(*list.table.rows[0][0]), "202400000001");
+    EXPECT_EQ(std::get<std::string>(*list.table.rows[2][0]), "202400000003");
+    std::vector<std::pair<std::size_t, std::string>> lockedOut;
+    for (const auto& n : classlist::studentsLockedOut(list))
+        lockedOut.emplace_back(n.line, n.student);
+    const std::vector<std::pair<std::size_t, std::string>> expected = {
+        {3, "Петров"}, {4, "Сидоров"}, {6, "Котов"}};
+    EXPECT_EQ(lockedOut, expected);
+    EXPECT_EQ(classlist::studentsAtRisk(list), 0u);
+    const auto lost = std::find_if(list.notes.begin(), list.notes.end(),
+                                   [](const auto& n) { return n.kind == Kind::DigitsLost; });
+    ASSERT_NE(lost, list.notes.end());
+    EXPECT_EQ(lost->column, 1u);
+    EXPECT_NE(english(lost->text).find("\"2,024E+11\" is in exponent form"), std::string::npos);
 }
 
 void PrintTo(const NotesCase& c, std::ostream* os) {

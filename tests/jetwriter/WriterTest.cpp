@@ -10,9 +10,9 @@
 #include <cstring>
 #include <filesystem>
 
+#include "CsvClassList.h"
 #include "JetText.h"
 #include "JetWriter.h"
-#include "CsvClassList.h"
 #include "TempDir.h"
 #include "Utf8.h"
 

@@ -1,7 +1,7 @@
 #include "ReaderTestFiles.h"
 
-#include "PageFile.h"
 #include "CsvClassList.h"
+#include "PageFile.h"
 #include "TempDir.h"
 
 #include <cstdlib>

@@ -1,4 +1,5 @@
 #include "Cp1251.h"
+#include "CsvClassList.h"
 #include "EncryptedFiles.h"
 #include "FakeSignInView.h"
 #include "Jet.h"
@@ -9,7 +10,6 @@
 #include "ScopedEnv.h"
 #include "SignIn.h"
 #include "Station.h"
-#include "CsvClassList.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>

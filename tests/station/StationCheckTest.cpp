@@ -1,11 +1,11 @@
 // rulevion-station check on stations made as a technician makes them, each broken in one way.
 #include <gtest/gtest.h>
 
+#include "CsvClassList.h"
 #include "EncryptedFiles.h"
 #include "JetWriter.h"
 #include "PasswordFile.h"
 #include "StationTool.h"
-#include "CsvClassList.h"
 #include "TempDir.h"
 
 #include <unistd.h>
@@ -300,7 +300,9 @@ TEST_P(StationAdvice, NamesTheCauseAndTheSafeCure) {
 
     ASSERT_TRUE(r.finished) << r.err;
     // -1: other checks may fail too when the check runs as another user.
-    if (c.exitCode >= 0) EXPECT_EQ(r.exitCode, c.exitCode) << r.out << r.err;
+    if (c.exitCode >= 0) {
+        EXPECT_EQ(r.exitCode, c.exitCode) << r.out << r.err;
+    }
     for (const std::string& part : c.says)
         EXPECT_NE(r.out.find(part), std::string::npos) << part << "\n" << r.out;
     EXPECT_EQ(r.out.find(c.neverSays), std::string::npos) << r.out;
@@ -421,15 +423,15 @@ std::string runnerName(Runner runner) {
     return "as_user";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Stations, StationUserCheck,
-    testing::Combine(testing::ValuesIn(kUserCases),
-                     testing::Values(Runner::RootForUser, Runner::RootForFolderOwner,
-                                     Runner::User)),
-    [](const auto& info) {
-        return std::string(std::get<0>(info.param).name) + "_" +
-               runnerName(std::get<1>(info.param));
-    });
+INSTANTIATE_TEST_SUITE_P(Stations, StationUserCheck,
+                         testing::Combine(testing::ValuesIn(kUserCases),
+                                          testing::Values(Runner::RootForUser,
+                                                          Runner::RootForFolderOwner,
+                                                          Runner::User)),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param).name) + "_" +
+                                    runnerName(std::get<1>(info.param));
+                         });
 
 // Where check looks and which drives it maps: the command line, then the environment, then the
 // user's file, then the system's; with none of them, the current folder and /mnt.

@@ -54,9 +54,9 @@ private:
     void checkCommand(const char* key, const QString& command, const QString& what) {
         if (command.trimmed().isEmpty()) {
             wontStart(what,
-                SessionCheck::tr("%1= is not set, so %2 do not start and the menu says so: "
-                                 "set it in the station's configuration")
-                    .arg(QLatin1String(key), what));
+                      SessionCheck::tr("%1= is not set, so %2 do not start and the menu says so: "
+                                       "set it in the station's configuration")
+                          .arg(QLatin1String(key), what));
             return;
         }
         QStringList words = shellWords(command);
@@ -70,9 +70,9 @@ private:
         const QString found = findProgram(program);
         if (found.isEmpty()) {
             wontStart(what,
-                SessionCheck::tr("%1=%2: the program %3 is not installed or not executable, "
-                                 "so %4 cannot start")
-                    .arg(QLatin1String(key), command, program, what));
+                      SessionCheck::tr("%1=%2: the program %3 is not installed or not executable, "
+                                       "so %4 cannot start")
+                          .arg(QLatin1String(key), command, program, what));
             return;
         }
         if (!QFileInfo(program).fileName().startsWith(QLatin1String("wine"))) {
@@ -96,10 +96,10 @@ private:
                     SessionCheck::tr("%1=: wine, %2 is %3").arg(QLatin1String(key), arg, shown));
             else
                 wontStart(what,
-                    SessionCheck::tr("%1=%2: %3 is %4 on this system, which does not exist, "
-                                     "so %5 cannot start: install the program there, or "
-                                     "correct drives= or the command")
-                        .arg(QLatin1String(key), command, arg, shown, what));
+                          SessionCheck::tr("%1=%2: %3 is %4 on this system, which does not exist, "
+                                           "so %5 cannot start: install the program there, or "
+                                           "correct drives= or the command")
+                              .arg(QLatin1String(key), command, arg, shown, what));
             return;
         }
         add(Result::Passed,

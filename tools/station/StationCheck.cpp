@@ -218,8 +218,8 @@ private:
             return false;
         }
         if (access(path.c_str(), R_OK) != 0) {
-            add(Result::Failed,
-                Check::tr("the database %1 cannot be read (%2)").arg(shown, readAdvice(path, byRoot_)));
+            add(Result::Failed, Check::tr("the database %1 cannot be read (%2)")
+                                    .arg(shown, readAdvice(path, byRoot_)));
             return false;
         }
         add(Result::Passed, Check::tr("database file %1").arg(shown));
@@ -505,14 +505,16 @@ QString verdictText(const std::vector<CheckLine>& lines) {
             QStringList parts;
             for (const CheckLine& l : lines)
                 if (l.result == Result::WontStart && !parts.contains(l.part)) parts << l.part;
-            return Check::tr("Students can sign in at this station, but %1 will not start until "
-                             "the failures above are put right.")
+            return Check::tr(
+                       "Students can sign in at this station, but %1 will not start until "
+                       "the failures above are put right.")
                 .arg(parts.join(Check::tr(" and ")));
         }
         case Verdict::NoSignIn: break;
     }
-    return Check::tr("No student can sign in at this station until the failures above are put "
-                     "right.");
+    return Check::tr(
+        "No student can sign in at this station until the failures above are put "
+        "right.");
 }
 
 int exitStatus(Verdict verdict) {

@@ -221,8 +221,7 @@ int check(const Arguments& args, const station::StationConfig& config) {
                                "rights for the check.\n")
                           .arg(user->name)
                           .arg(user->uid));
-        const int status =
-            station::runAsUser(*user, [&] { return judge(folder, config, byRoot); });
+        const int status = station::runAsUser(*user, [&] { return judge(folder, config, byRoot); });
         if (status >= 0) return status;
         print(stderr, Main::tr("%1: could not take the rights of the user %2 for the check\n")
                           .arg(QLatin1String(kName), user->name));

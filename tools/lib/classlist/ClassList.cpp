@@ -17,24 +17,25 @@ namespace classlist {
 namespace {
 
 using jetwriter::Column;
+using jetwriter::ColumnType;
 using jetwriter::decodeUtf8;
 using jetwriter::encodeJetText;
 using jetwriter::firstInvalidUtf8;
-using jetwriter::utf16Length;
-using jetwriter::ColumnType;
 using jetwriter::Message;
 using jetwriter::Row;
 using jetwriter::Table;
+using jetwriter::utf16Length;
 using jetwriter::Value;
 
 constexpr std::size_t kStBook = 0;
+constexpr std::size_t kStName = 1;
 
 using Field = ClassListCell;
 
-// A field's text for a message: printable ASCII and valid UTF-8 as they are, other bytes as
-// \xNN, cut after 40 characters.
+// A field's text for a message, which puts it in quotes: printable ASCII and valid UTF-8 as
+// they are, other bytes as \xNN, cut after 40 characters.
 std::string shown(std::string_view text) {
-    std::string out = "\"";
+    std::string out;
     std::size_t chars = 0;
     std::size_t pos = 0;
     while (pos < text.size() && chars < 40) {
@@ -55,7 +56,7 @@ std::string shown(std::string_view text) {
         ++chars;
     }
     if (pos < text.size()) out += "...";
-    return out + "\"";
+    return out;
 }
 
 // Space, tab and the no-break space that spreadsheets carry over from formatted cells.
@@ -84,11 +85,10 @@ std::string_view trimBlanks(std::string_view s) {
 
 std::string joinedTitles(std::size_t column) {
     std::string out;
+    // No title holds a comma, so the list needs no quotes, which are the translation's to choose.
     for (const std::string_view t : titlesFor(column)) {
         if (!out.empty()) out += ", ";
-        out += "\"";
         out += t;
-        out += "\"";
     }
     return out;
 }
@@ -116,7 +116,7 @@ ColumnMap readHeader(const std::vector<Field>& fields, std::size_t line, const T
                                  i + 1,
                                  "",
                                  {JW_TR("jetwriter",
-                                        "%1 is not a column of the class list, "
+                                        "\"%1\" is not a column of the class list, "
                                         "passed over"),
                                   {shown(title)}}});
             continue;
@@ -182,13 +182,14 @@ Value countValue(const Field& f, const Column& column, std::size_t index) {
         case Int32Parse::NotANumber:
             throw CsvError(
                 f.line, index, column.name,
-                {JW_TR("jetwriter", "not a whole number: %1; write digits only, or leave it empty"),
+                {JW_TR("jetwriter",
+                       "not a whole number: \"%1\"; write digits only, or leave it empty"),
                  {shown(f.text)}});
         case Int32Parse::OutOfRange: break;
     }
     throw CsvError(f.line, index, column.name,
                    {JW_TR("jetwriter",
-                          "the number %1 is outside the range -2147483648 to "
+                          "the number \"%1\" is outside the range -2147483648 to "
                           "2147483647"),
                     {shown(f.text)}});
 }
@@ -218,12 +219,13 @@ std::string lineText(const std::vector<Field>& fields) {
 const char* trimmedText(std::size_t column) {
     switch (column) {
         case kStBook:
-            return JW_TR("jetwriter",
-                         "blanks around the record-book number %1 removed (a typed number never "
-                         "has them)");
-        case 1: return JW_TR("jetwriter", "blanks around the name %1 removed");
-        case 3: return JW_TR("jetwriter", "blanks around the group %1 removed");
-        default: return JW_TR("jetwriter", "blanks around %1 removed");
+            return JW_TR(
+                "jetwriter",
+                "blanks around the record-book number \"%1\" removed (a typed number never "
+                "has them)");
+        case 1: return JW_TR("jetwriter", "blanks around the name \"%1\" removed");
+        case 3: return JW_TR("jetwriter", "blanks around the group \"%1\" removed");
+        default: return JW_TR("jetwriter", "blanks around \"%1\" removed");
     }
 }
 
@@ -231,20 +233,20 @@ Message damageText(const DamagedNumber& d, const std::string& number) {
     switch (d.damage) {
         case NumberDamage::DecimalZero:
             return {JW_TR("jetwriter",
-                          "the record-book number %1 ends in a decimal zero, as a spreadsheet "
+                          "the record-book number \"%1\" ends in a decimal zero, as a spreadsheet "
                           "writes a number it holds as a number; the card most likely reads it "
                           "without; format the column as text, or give the workbook itself"),
                     {shown(number)}};
         case NumberDamage::LeadingZerosLost:
             return {JW_TR("jetwriter",
-                          "the record-book number %1 is shorter than most (%2 digits): a "
+                          "the record-book number \"%1\" is shorter than most (%2 digits): a "
                           "spreadsheet that holds numbers drops their leading zeros; if the card "
                           "reads more digits, format the column as text, or give the workbook "
                           "itself"),
                     {shown(number), std::to_string(d.usualDigits)}};
         case NumberDamage::ExponentForm: break;
     }
-    return {JW_TR("jetwriter", "the record-book number %1 looks changed by a spreadsheet"),
+    return {JW_TR("jetwriter", "the record-book number \"%1\" looks changed by a spreadsheet"),
             {shown(number)}};
 }
 
@@ -263,12 +265,33 @@ Table studentsTable() {
                  {}};
 }
 
-std::size_t studentsAtRisk(const ClassList& list) {
+namespace {
+
+bool locksOut(ClassListNote::Kind kind) {
     using Kind = ClassListNote::Kind;
+    return kind == Kind::DigitsLost || kind == Kind::NoRecordBook || kind == Kind::Duplicate;
+}
+
+}  // namespace
+
+std::vector<ClassListNote> studentsLockedOut(const ClassList& list) {
+    std::vector<ClassListNote> out;
+    for (const ClassListNote& n : list.notes)
+        if (locksOut(n.kind)) out.push_back(n);
+    std::stable_sort(out.begin(), out.end(), [](const ClassListNote& a, const ClassListNote& b) {
+        return a.line < b.line;
+    });
+    return out;
+}
+
+std::size_t studentsAtRisk(const ClassList& list) {
+    std::vector<std::size_t> lockedOut;
+    for (const ClassListNote& n : list.notes)
+        if (locksOut(n.kind)) lockedOut.push_back(n.line);
     std::vector<std::size_t> lines;
     for (const ClassListNote& n : list.notes)
-        if (n.kind == Kind::NoRecordBook || n.kind == Kind::Duplicate ||
-            n.kind == Kind::DamagedNumber)
+        if (n.kind == ClassListNote::Kind::DamagedNumber &&
+            std::find(lockedOut.begin(), lockedOut.end(), n.line) == lockedOut.end())
             lines.push_back(n.line);
     std::sort(lines.begin(), lines.end());
     return static_cast<std::size_t>(std::unique(lines.begin(), lines.end()) - lines.begin());
@@ -296,11 +319,28 @@ public:
         notes_ = std::move(above);
         takeHeader(header);
         ClassListRow row;
+        std::optional<std::size_t> firstLost;  // its note
         while (rows_.next(row)) {
             if (passedOver(row)) continue;
+            if (lostDigits(row)) {
+                if (!firstLost) firstLost = notes_.size() - 1;
+                continue;
+            }
             Row values = readValues(row);
             noteRecordBook(values, row.line);
             list_.table.rows.push_back(std::move(values));
+        }
+        if (list_.table.rows.empty() && firstLost) {
+            const ClassListNote& lost = notes_[*firstLost];
+            throw CsvError(lost.line, lost.column, lost.columnName,
+                           {JW_TR("jetwriter",
+                                  "the record-book number \"%1\" is in exponent form, as a "
+                                  "spreadsheet shows a long number it holds as a number, and so "
+                                  "is every other: their digits are lost, no student is left to "
+                                  "write. Format the column as text in the spreadsheet and type "
+                                  "the numbers again, or give the workbook (.xlsx, .ods, .xls) "
+                                  "itself"),
+                            lost.text.args});
         }
         noteDamagedNumbers();
     }
@@ -326,7 +366,7 @@ private:
                                  row.line,
                                  0,
                                  "",
-                                 {JW_TR("jetwriter", "%1 above the header, passed over"),
+                                 {JW_TR("jetwriter", "\"%1\" above the header, passed over"),
                                   {shown(lineText(row.cells))}}});
         }
         if (!first)
@@ -383,9 +423,8 @@ private:
         checkWidth(row);
         // Only passed-over columns filled: writing a row would add one that no one can sign in
         // with.
-        if (std::all_of(map_.begin(), map_.end(), [&](const auto& j) {
-                return !j || trimBlanks(fields[*j].text).empty();
-            })) {
+        if (std::all_of(map_.begin(), map_.end(),
+                        [&](const auto& j) { return !j || trimBlanks(fields[*j].text).empty(); })) {
             notes_.push_back(
                 {Kind::EmptyLine,
                  row.line,
@@ -418,6 +457,30 @@ private:
                             {std::to_string(fields.size()), std::to_string(width_)}});
     }
 
+    // A number shown with an exponent keeps six digits of twelve: no card reads it, and a
+    // student written with it would only take the place of the right number.
+    bool lostDigits(const ClassListRow& row) {
+        const Field& f = row.cells[*map_[kStBook]];
+        const std::string_view book = trimBlanks(f.text);
+        if (!inExponentForm(book)) return false;
+        notes_.push_back({Kind::DigitsLost,
+                          f.line,
+                          bookColumn_,
+                          "StBook",
+                          {JW_TR("jetwriter",
+                                 "the record-book number \"%1\" is in exponent form, as a "
+                                 "spreadsheet shows a long number it holds as a number: its "
+                                 "digits are lost, this student is not written"),
+                           {shown(std::string(book))}},
+                          nameOn(row)});
+        return true;
+    }
+
+    std::string nameOn(const ClassListRow& row) const {
+        return map_[kStName] ? std::string(trimBlanks(row.cells[*map_[kStName]].text))
+                             : std::string();
+    }
+
     Row readValues(ClassListRow& row) {
         Row values(columns_.size());
         for (std::size_t c = 0; c < columns_.size(); ++c) {
@@ -434,15 +497,6 @@ private:
                     f.text = std::string(trimmed);
                 }
             }
-            if (c == kStBook && inExponentForm(f.text))
-                throw CsvError(
-                    f.line, *map_[c] + 1, columns_[c].name,
-                    {JW_TR("jetwriter",
-                           "the record-book number %1 is in exponent form, as a spreadsheet "
-                           "shows a long number it holds as a number: its digits are lost. "
-                           "Format the column as text in the spreadsheet and type the numbers "
-                           "again, or give the workbook (.xlsx, .ods) itself"),
-                     {shown(f.text)}});
             values[c] = columns_[c].type == ColumnType::Text
                             ? textValue(f, columns_[c], *map_[c] + 1)
                             : countValue(f, columns_[c], *map_[c] + 1);
@@ -452,6 +506,9 @@ private:
 
     // A student without a number, or with one an earlier row has, cannot sign in.
     void noteRecordBook(const Row& values, std::size_t line) {
+        const std::string* name =
+            values[kStName] ? std::get_if<std::string>(&*values[kStName]) : nullptr;
+        const std::string student = name ? *name : std::string();
         const std::string* book =
             values[kStBook] ? std::get_if<std::string>(&*values[kStBook]) : nullptr;
         if (!book || book->empty()) {
@@ -460,7 +517,8 @@ private:
                  line,
                  bookColumn_,
                  "StBook",
-                 {JW_TR("jetwriter", "no record-book number; this student cannot sign in"), {}}});
+                 {JW_TR("jetwriter", "no record-book number; this student cannot sign in"), {}},
+                 student});
             return;
         }
         const auto [at, isNew] = firstLineOf_.emplace(signInKey(*book), line);
@@ -470,9 +528,10 @@ private:
                               bookColumn_,
                               "StBook",
                               {JW_TR("jetwriter",
-                                     "the record-book number %1 is on line %2 already (letter "
+                                     "the record-book number \"%1\" is on line %2 already (letter "
                                      "case aside); only the student on line %2 can sign in"),
-                               {shown(*book), std::to_string(at->second)}}});
+                               {shown(*book), std::to_string(at->second)}},
+                              student});
         books_.push_back(*book);
         bookLines_.push_back(line);
     }

@@ -28,12 +28,14 @@ struct ClassListNote {
         NoRecordBook,      // a student without a record-book number
         Duplicate,         // a record-book number already on an earlier line
         DamagedNumber,     // a record-book number as a spreadsheet changes numbers
+        DigitsLost,        // a record-book number in exponent form: the student is not written
     };
     Kind kind;
     std::size_t line;
     std::size_t column;  // 0 when the whole line is meant
     std::string columnName;
     jetwriter::Message text;
+    std::string student = {};  // the name on that line, where the note is about a student
 };
 
 struct ClassList {
@@ -43,7 +45,12 @@ struct ClassList {
     std::vector<ClassListNote> notes;
 };
 
-// Students who may not sign in with the number on their card, as the notes show them.
+// Students who cannot sign in: not written, without a number, or with one an earlier line has;
+// one note each, in the order of the lines.
+std::vector<ClassListNote> studentsLockedOut(const ClassList& list);
+
+// Students who may not sign in with the number on their card, as the notes show them, apart
+// from those locked out.
 std::size_t studentsAtRisk(const ClassList& list);
 
 // A cell of a class list as a CSV line or a sheet's row holds it, before it is read as a value.
@@ -72,8 +79,10 @@ bool namesRecordBook(const std::vector<ClassListCell>& cells);
 
 // What is the same whatever file the cells come from: the header found below any title lines
 // (the first row with a record-book title, else the first row), the columns mapped by their
-// titles, blanks trimmed, values checked, notes made. Fills `list.table` and `list.notes`;
-// throws CsvError for a row it cannot take.
+// titles, blanks trimmed, values checked, notes made. A student whose record-book number shows
+// an exponent is not written: its digits are gone, and the rest of the class is still of use.
+// Fills `list.table` and `list.notes`; throws CsvError for a row it cannot take, and when no
+// student is left to write.
 void readClassListRows(ClassListRows& rows, ClassList& list);
 
 }  // namespace classlist

@@ -13,7 +13,8 @@ namespace classlist {
 // English; the tool translates where() and problemText() instead.
 class CsvError : public jetwriter::Error {
 public:
-    CsvError(std::size_t line, std::size_t column, std::string columnName, jetwriter::Message problem);
+    CsvError(std::size_t line, std::size_t column, std::string columnName,
+             jetwriter::Message problem);
 
     std::size_t line() const { return line_; }
     std::size_t column() const { return column_; }
