@@ -113,6 +113,17 @@ std::vector<Good> goodWorkbooks() {
          {"Wrote 4 student(s)",
           "sheet \"Лист1\", cell A5: the record-book number \"123\" is shorter than most (5 "
           "digits)"}},
+        // Text that shows an exponent kept only what it shows: that student is left out, the
+        // rest of the class written, and the report ends with who cannot sign in.
+        {"XlsxTextInExponentFormLeavesOneStudentOut",
+         xlsx({{"Группа 1",
+                groupSheet(R"(<c r="C7" t="inlineStr"><is><t>1,23457E+11</t></is></c>)")}}),
+         {group[0], group[1]},
+         {"Wrote 2 student(s)", "Not written (their record-book numbers have lost their digits):",
+          "sheet \"Группа 1\", cell C7: the record-book number \"1,23457E+11\" is in exponent "
+          "form",
+          "type the numbers again into cells formatted as text",
+          "\n1 student(s) cannot sign in: row 7 (Петров Пётр).\n"}},
         {"OdsRepeatedCellsAndAHiddenSheet",
          [] {
              OdsBook b;
