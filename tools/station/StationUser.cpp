@@ -54,7 +54,7 @@ std::optional<StationUser> folderOwner(const QString& folder) {
 int runAsUser(const StationUser& user, const std::function<int()>& work) {
     std::fflush(nullptr);
     const pid_t child = fork();
-    if (child < 0) return -1;
+    if (child < 0) return kCouldNotBecomeUser;
     if (child == 0) {
         // Groups first: once the uid is dropped they can no longer be changed.
         if (setgroups(user.groups.size(), user.groups.data()) != 0 || setgid(user.gid) != 0 ||
@@ -66,9 +66,9 @@ int runAsUser(const StationUser& user, const std::function<int()>& work) {
     }
     int status = 0;
     while (waitpid(child, &status, 0) < 0)
-        if (errno != EINTR) return -1;
-    if (!WIFEXITED(status) || WEXITSTATUS(status) == 255) return -1;
-    return WEXITSTATUS(status);
+        if (errno != EINTR) return kDiedAsUser;
+    if (!WIFEXITED(status)) return kDiedAsUser;
+    return WEXITSTATUS(status) == 255 ? kCouldNotBecomeUser : WEXITSTATUS(status);
 }
 
 }  // namespace station

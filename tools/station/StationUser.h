@@ -26,8 +26,11 @@ std::optional<StationUser> lookUpUser(const QString& nameOrUid);
 // the station up.
 std::optional<StationUser> folderOwner(const QString& folder);
 
+inline constexpr int kCouldNotBecomeUser = -1;
+inline constexpr int kDiedAsUser = -2;
+
 // Runs `work` in a child that has become `user` (its groups, group and uid, with no way back)
-// and returns what `work` returned; -1 when the child could not become the user or died.
+// and returns what `work` returned (0 to 254), or one of the two failures above.
 int runAsUser(const StationUser& user, const std::function<int()>& work);
 
 }  // namespace station

@@ -223,8 +223,13 @@ int check(const Arguments& args, const station::StationConfig& config) {
                           .arg(user->uid));
         const int status = station::runAsUser(*user, [&] { return judge(folder, config, byRoot); });
         if (status >= 0) return status;
-        print(stderr, Main::tr("%1: could not take the rights of the user %2 for the check\n")
-                          .arg(QLatin1String(kName), user->name));
+        print(stderr, status == station::kCouldNotBecomeUser
+                          ? Main::tr("%1: could not take the rights of the user %2 for the "
+                                     "check\n")
+                                .arg(QLatin1String(kName), user->name)
+                          : Main::tr("%1: the check with the rights of the user %2 ended "
+                                     "abnormally\n")
+                                .arg(QLatin1String(kName), user->name));
         return 1;
     }
     if (user && user->uid != geteuid())

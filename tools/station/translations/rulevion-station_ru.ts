@@ -471,6 +471,12 @@ log    показывает файл журнала, %3.
         <translation>Проверка для пользователя %1 (uid %2), который ее запустил.
 </translation>
     </message>
+    <message>
+        <source>%1: the check with the rights of the user %2 ended abnormally
+</source>
+        <translation>%1: проверка с правами пользователя %2 завершилась аварийно
+</translation>
+    </message>
 </context>
 <context>
     <name>Session</name>
