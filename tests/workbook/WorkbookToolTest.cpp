@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "CsvClassList.h"
 #include "Readers.h"
-#include "StudentsCsv.h"
 #include "TempDir.h"
 #include "WorkbookFiles.h"
 
@@ -113,6 +113,17 @@ std::vector<Good> goodWorkbooks() {
          {"Wrote 4 student(s)",
           "sheet \"Лист1\", cell A5: the record-book number \"123\" is shorter than most (5 "
           "digits)"}},
+        // Text that shows an exponent kept only what it shows: that student is left out, the
+        // rest of the class written, and the report ends with who cannot sign in.
+        {"XlsxTextInExponentFormLeavesOneStudentOut",
+         xlsx({{"Группа 1",
+                groupSheet(R"(<c r="C7" t="inlineStr"><is><t>1,23457E+11</t></is></c>)")}}),
+         {group[0], group[1]},
+         {"Wrote 2 student(s)", "Not written (their record-book numbers have lost their digits):",
+          "sheet \"Группа 1\", cell C7: the record-book number \"1,23457E+11\" is in exponent "
+          "form",
+          "type the numbers again into cells formatted as text",
+          "\n1 student(s) cannot sign in: row 7 (Петров Пётр).\n"}},
         {"OdsRepeatedCellsAndAHiddenSheet",
          [] {
              OdsBook b;
@@ -142,7 +153,7 @@ TEST(WorkbookTool, EveryStudentOfTheWorkbookIsWritten) {
         const ProcessResult r = tool({"students", (dir / "list.xlsx").string(), out});
         ASSERT_TRUE(r.finished && r.exitCode == 0) << r.err;
         EXPECT_EQ(r.err, "");
-        jetwriter::Table expected = jetwriter::studentsTable();
+        jetwriter::Table expected = classlist::studentsTable();
         expected.rows = c.students;
         EXPECT_EQ(mdbTool("mdb-export", {out, "Students"}), expectedMdbExport(expected));
         for (const std::string& part : c.report)
@@ -162,18 +173,18 @@ std::vector<Bad> badFiles() {
         {"DateInTheRecordBookColumn",
          xlsx({{"Группа 1", groupSheet(R"(<c r="C7" s="2"><v>45363</v></c>)")}}),
          "sheet \"Группа 1\", cell C7: a date (12.03.2024) where a record-book number belongs",
-         "лист \"Группа 1\", ячейка C7: дата (12.03.2024) вместо номера зачётной книжки"},
+         "лист «Группа 1», ячейка C7: дата (12.03.2024) вместо номера зачетки"},
         {"FormulaErrorInTheRecordBookColumn",
          xlsx({{"Группа 1",
                 groupSheet(R"(<c r="C7" t="e"><f>VLOOKUP(B7,X!A:B,2,0)</f><v>#N/A</v></c>)")}}),
          "sheet \"Группа 1\", cell C7: the formula's result is the error #N/A",
-         "лист \"Группа 1\", ячейка C7: результат формулы — ошибка #N/A"},
+         "лист «Группа 1», ячейка C7: результат формулы — ошибка #N/A"},
         {"NumberPastFifteenDigits",
          xlsx({{"Лист1", R"(<row><c t="s"><v>3</v></c><c t="s"><v>2</v></c></row>
                           <row><c><v>1234567890123456789</v></c><c t="s"><v>5</v></c></row>)"}}),
          "sheet \"Лист1\", cell A2: the record-book number \"1,23456789012346E+18\" is in "
          "exponent form",
-         "лист \"Лист1\", ячейка A2"},
+         "лист «Лист1», ячейка A2"},
         {"NoSheetWithARecordBookColumn", xlsx({{"Титул", R"(<row><c t="s"><v>9</v></c></row>)"}}),
          "no sheet of the workbook has a record-book column", "ни на одном листе книги нет"},
         {"ExcelOldWorkbook",

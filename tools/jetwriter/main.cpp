@@ -12,10 +12,10 @@
 
 #include "AtomicFile.h"
 #include "ColumnTitles.h"
+#include "CsvClassList.h"
 #include "JetWriter.h"
 #include "PasswordFile.h"
 #include "Report.h"
-#include "StudentsCsv.h"
 #include "Translate.h"
 #include "Workbook.h"
 #include "WorkbookClassList.h"
@@ -78,17 +78,18 @@ const char kHelpText[] = JW_TR(
     "text are removed; empty lines and lines of empty fields are passed over. Record-book\n"
     "numbers that differ only in letter case are reported: only the first of them can sign\n"
     "in. So are numbers as a spreadsheet saves what it holds as numbers (2024.0, leading\n"
-    "zeros lost); one in exponent form (1,2E+11) has lost its digits and is refused.\n"
+    "zeros lost). A number in exponent form (1,2E+11) has lost its digits: that student is\n"
+    "not written, the rest of the class is, and the report ends with who cannot sign in.\n"
     "\n"
     "Files are written completely or not at all: on any error nothing is written, a file\n"
     "already there stays as it was, and the exit status is 1 (2 for wrong usage).\n");
 
 std::string titles(std::size_t column) {
     std::string out;
-    const auto all = jetwriter::titlesFor(column);
+    const auto all = classlist::titlesFor(column);
     for (std::size_t i = 1; i < all.size(); ++i) {  // the first is our own name
         if (i > 1) out += ", ";
-        out += "\"" + std::string(all[i]) + "\"";
+        out += translated(JW_TR("jetwriter", "\"%1\""), {std::string(all[i])});
     }
     return out;
 }
@@ -159,7 +160,7 @@ int students(const std::string& csvPath, const std::string& outPath) {
                              "the database would replace the class list \"%1\"; give another "
                              "output file"),
                        {csvPath}));
-    jetwriter::ClassList list;
+    classlist::ClassList list;
     std::string sheet;
     try {
         const std::string bytes = readWholeFile(csvPath);
@@ -170,10 +171,10 @@ int students(const std::string& csvPath, const std::string& outPath) {
         else if (kind != workbook::FileKind::Text)
             return failure(csvPath + ": " + translated(workbook::refusal(kind)) + nothingWritten());
         else
-            list = jetwriter::readClassList(bytes);
+            list = classlist::readClassList(bytes);
     } catch (const ReadError& e) {
         return failure(e.text + nothingWritten());
-    } catch (const jetwriter::CsvError& e) {
+    } catch (const classlist::CsvError& e) {
         return failure(csvPath + ": " + translated(e.where()) + ": " + translated(e.problemText()) +
                        nothingWritten());
     } catch (const workbook::WorkbookError& e) {

@@ -5,6 +5,7 @@
 #include "StationLog.h"
 #include "StationSession.h"
 #include "StationShell.h"
+#include "StationUser.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -36,7 +37,7 @@ void print(std::FILE* stream, const QString& text) {
 
 QString usage() {
     return Main::tr(
-               "Usage: %1 [--config FILE] check [FOLDER]\n"
+               "Usage: %1 [--config FILE] check [--user USER] [FOLDER]\n"
                "       %1 [--config FILE] run [FOLDER]\n"
                "       %1 [--config FILE] session [FOLDER]\n"
                "       %1 log\n"
@@ -45,9 +46,12 @@ QString usage() {
                "check  tests the station in FOLDER (default: folder= of the configuration,\n"
                "       else the current folder) along the program's own road: monitor\n"
                "       file, drive, database, table Students, password file, help document\n"
-               "       and its viewer, a writable folder. One line per check. Exit status 0\n"
-               "       when a student can sign in, 1 otherwise. Nothing in the folder is\n"
-               "       changed.\n"
+               "       and its viewer, a writable folder, the commands and the session. One\n"
+               "       line per check, judged for the station's user: run by root, for USER,\n"
+               "       else for the owner of the station folder. Exit status 0 when students\n"
+               "       can sign in and train, 3 when they can sign in but the exercises or\n"
+               "       the trainer's tools will not start, 1 when nobody can sign in.\n"
+               "       Nothing in the folder is changed.\n"
                "run    the station's shell: starts the menu in FOLDER (default: folder= of the\n"
                "       configuration), runs the command the configuration names for its\n"
                "       decision and starts the menu again, until the menu decides to leave.\n"
@@ -79,6 +83,7 @@ struct Arguments {
     QString verb;
     QString folder;
     QString configFile;
+    QString user;  // check: whom to judge for
 };
 
 // Returns an exit status when the command is done with the arguments alone.
@@ -103,6 +108,11 @@ std::optional<int> parse(const QStringList& args, Arguments& parsed) {
             parsed.configFile = args[i];
         } else if (arg.startsWith(QLatin1String("--config="))) {
             parsed.configFile = arg.mid(9);
+        } else if (arg == QLatin1String("--user")) {
+            if (++i == args.size()) return usageError(Main::tr("--user needs a user"));
+            parsed.user = args[i];
+        } else if (arg.startsWith(QLatin1String("--user="))) {
+            parsed.user = arg.mid(7);
         } else if (arg == QLatin1String("--")) {
             words << args.mid(i + 1);
             break;
@@ -120,6 +130,8 @@ std::optional<int> parse(const QStringList& args, Arguments& parsed) {
         return usageError(Main::tr("unknown command %1").arg(parsed.verb));
     if (parsed.verb == QLatin1String("log") && !words.isEmpty())
         return usageError(Main::tr("log takes no arguments"));
+    if (!parsed.user.isEmpty() && parsed.verb != QLatin1String("check"))
+        return usageError(Main::tr("--user is for check only"));
     if (words.size() > 1) return usageError(Main::tr("one station folder at most"));
     if (!words.isEmpty()) parsed.folder = words.first();
     return std::nullopt;
@@ -185,6 +197,11 @@ QString stationUserHint(const QString& folder) {
     return {};
 }
 
+QString currentUserName() {
+    const passwd* pw = getpwuid(geteuid());
+    return pw ? QString::fromLocal8Bit(pw->pw_name) : QString::number(geteuid());
+}
+
 // The user autologin must start: whoever checks, or for root the folder's owner.
 QString checkingUser(const QString& folder) {
     if (geteuid() == 0) {
@@ -195,12 +212,10 @@ QString checkingUser(const QString& folder) {
     return pw ? QString::fromLocal8Bit(pw->pw_name) : QString();
 }
 
-int check(const Arguments& args, const station::StationConfig& config, const QString& ignored) {
-    // The folder run would use, so that the check looks where the menu will start.
-    const QString folder = !args.folder.isEmpty()     ? args.folder
-                           : !config.folder.isEmpty() ? config.folder
-                                                      : QDir::currentPath();
-    std::vector<station::CheckLine> lines = station::checkStation(folder);
+// The lines and the verdict, judged as whoever runs this.
+int judge(const QString& folder, const station::StationConfig& config, bool byRoot,
+          const QString& ignored) {
+    std::vector<station::CheckLine> lines = station::checkStation(folder, byRoot);
     station::SessionPlaces places;
     places.folder = QDir(folder).absolutePath();
     places.user = checkingUser(places.folder);
@@ -209,11 +224,46 @@ int check(const Arguments& args, const station::StationConfig& config, const QSt
     if (!ignored.isEmpty()) lines.push_back({station::CheckLine::Result::Problem, ignored});
     for (const station::CheckLine& line : lines)
         print(stdout, station::formatLine(line) + QLatin1Char('\n'));
-    const bool ok = station::signInCanSucceed(lines);
-    print(stdout, ok ? Main::tr("A student can sign in at this station.\n")
-                     : Main::tr("No student can sign in at this station until the failures "
-                                "above are put right.\n"));
-    return ok ? 0 : 1;
+    print(stdout, station::verdictText(lines) + QLatin1Char('\n'));
+    return station::exitStatus(station::verdictOf(lines));
+}
+
+int check(const Arguments& args, const station::StationConfig& config, const QString& ignored) {
+    // The folder run would use, so that the check looks where the menu will start.
+    const QString folder = !args.folder.isEmpty()     ? args.folder
+                           : !config.folder.isEmpty() ? config.folder
+                                                      : QDir::currentPath();
+    const bool byRoot = geteuid() == 0;
+    std::optional<station::StationUser> user;
+    if (!args.user.isEmpty()) {
+        user = station::lookUpUser(args.user);
+        if (!user) return usageError(Main::tr("there is no user %1 on this system").arg(args.user));
+    } else if (byRoot) {
+        user = station::folderOwner(folder);
+    }
+    if (byRoot && user && user->uid != 0) {
+        print(stdout, Main::tr("Checked for the station's user %1 (uid %2): root takes its "
+                               "rights for the check.\n")
+                          .arg(user->name)
+                          .arg(user->uid));
+        const int status =
+            station::runAsUser(*user, [&] { return judge(folder, config, byRoot, ignored); });
+        if (status >= 0) return status;
+        print(stderr, status == station::kCouldNotBecomeUser
+                          ? Main::tr("%1: could not take the rights of the user %2 for the "
+                                     "check\n")
+                                .arg(QLatin1String(kName), user->name)
+                          : Main::tr("%1: the check with the rights of the user %2 ended "
+                                     "abnormally\n")
+                                .arg(QLatin1String(kName), user->name));
+        return 1;
+    }
+    if (user && user->uid != geteuid())
+        return usageError(Main::tr("only root may check for another user than itself"));
+    print(stdout, Main::tr("Checked for the user %1 (uid %2), who runs the check.\n")
+                      .arg(currentUserName())
+                      .arg(geteuid()));
+    return judge(folder, config, byRoot, ignored);
 }
 
 // A station run as root would give its students root's rights; a station without a display

@@ -31,7 +31,7 @@ ListSheet findListSheet(const Workbook& book) {
             bool hasBook = false;
             for (const Cell& c : sheet.rows[r]) {
                 const auto column =
-                    c.kind == CellKind::Text ? jetwriter::columnForTitle(c.text) : std::nullopt;
+                    c.kind == CellKind::Text ? classlist::columnForTitle(c.text) : std::nullopt;
                 hasBook = hasBook || column == kStBook;
                 found.columns.push_back(column);
             }
@@ -39,7 +39,7 @@ ListSheet findListSheet(const Workbook& book) {
         }
     }
     std::vector<std::string> titles;
-    for (const std::string_view t : jetwriter::titlesFor(kStBook)) titles.emplace_back(t);
+    for (const std::string_view t : classlist::titlesFor(kStBook)) titles.emplace_back(t);
     if (read.empty())
         throw WorkbookError({JW_TR("jetwriter", "the workbook has no sheet that is shown"), {}});
     throw WorkbookError(
@@ -97,11 +97,11 @@ namespace {
 
 // A sheet's rows as the class-list rules read them: line numbers are the sheet's row numbers,
 // a filled cell is quoted (so an empty text stays a text) and an empty one is bare (Null).
-class SheetRows : public jetwriter::ClassListRows {
+class SheetRows : public classlist::ClassListRows {
 public:
     explicit SheetRows(const Sheet& sheet) : sheet_(sheet) {}
 
-    bool next(jetwriter::ClassListRow& row) override {
+    bool next(classlist::ClassListRow& row) override {
         for (; next_ < sheet_.rows.size(); ++next_) {
             const auto& cells = sheet_.rows[next_];
             if (std::all_of(cells.begin(), cells.end(),
@@ -129,12 +129,12 @@ private:
 
 }  // namespace
 
-jetwriter::ClassList readSheetClassList(const Sheet& sheet) {
+classlist::ClassList readSheetClassList(const Sheet& sheet) {
     SheetRows rows(sheet);
-    jetwriter::ClassList out;
+    classlist::ClassList out;
     try {
-        jetwriter::readClassListRows(rows, out);
-    } catch (const jetwriter::CsvError& e) {
+        classlist::readClassListRows(rows, out);
+    } catch (const classlist::CsvError& e) {
         throw WorkbookError(e.column() ? cellPlace(sheet.name, e.line(), e.column())
                                        : rowPlace(sheet.name, e.line()),
                             e.problemText());
@@ -142,7 +142,7 @@ jetwriter::ClassList readSheetClassList(const Sheet& sheet) {
     return out;
 }
 
-jetwriter::ClassList readWorkbookClassList(std::string_view bytes, std::string& sheetName) {
+classlist::ClassList readWorkbookClassList(std::string_view bytes, std::string& sheetName) {
     const Workbook book = readWorkbook(bytes);
     const ListSheet list = findListSheet(book);
     const Sheet& sheet = book.sheets[list.sheet];

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "StudentsCsv.h"
+#include "CsvClassList.h"
 #include "Workbook.h"
 
 namespace workbook {
@@ -34,11 +34,11 @@ std::vector<std::vector<std::string>> textRows(const Sheet& sheet);
 // The class list on the sheet, read by the class-list rules (its header is the first row with a
 // record-book title). The notes' lines are the sheet's row numbers and their columns its
 // columns; a problem is thrown as a WorkbookError naming the sheet's cell or row.
-jetwriter::ClassList readSheetClassList(const Sheet& sheet);
+classlist::ClassList readSheetClassList(const Sheet& sheet);
 
 // The class list of a workbook's bytes: findListSheet, refuseUnreadableCells and
 // readSheetClassList in turn. `sheetName` is set to the sheet read.
-jetwriter::ClassList readWorkbookClassList(std::string_view bytes, std::string& sheetName);
+classlist::ClassList readWorkbookClassList(std::string_view bytes, std::string& sheetName);
 
 // «sheet "Группа 1", row 7».
 jetwriter::Message rowPlace(const std::string& sheet, std::size_t row);

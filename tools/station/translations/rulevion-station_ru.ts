@@ -40,20 +40,12 @@
         <translation>VDM_DRIVES не задана, поэтому диски находятся в /mnt</translation>
     </message>
     <message>
-        <source>drive %1 is the share %2, which is not mounted on %3, where the system's mount table (fstab) puts it: mount it with: sudo mount %4</source>
-        <translation>диск %1 — это общий ресурс %2, который не подключен к %3, куда его подключает системная таблица (fstab): подключите его командой sudo mount %4</translation>
-    </message>
-    <message>
-        <source>drive %1 is the folder %2, which does not exist (%3): %4 chooses drive %1 (its third line); if that is the wrong drive, correct the line (1 for C:, 0 for D:), else create the folder or set drives= in the station's configuration%5</source>
+        <source>drive %1 is the folder %2, which does not exist (%3): %4 chooses drive %1 (its third line); if that is the wrong drive, correct the line (1 for C:, 0 for D:), else create the folder or set drives= in the station&apos;s configuration%5</source>
         <translation>диск %1 — это папка %2, которой нет (%3): %4 выбирает диск %1 (третья строка); если диск не тот, исправьте строку (1 — C:, 0 — D:), иначе создайте папку или задайте drives= в настройках станции%5</translation>
     </message>
     <message>
         <source>. The database is on drive %1 (%2): the third line should be %3</source>
         <translation>. База данных есть на диске %1 (%2): третья строка должна быть %3</translation>
-    </message>
-    <message>
-        <source>drive %1 is the folder %2, which is empty: the share that holds the database is not mounted there. Mount it (for example: sudo mount %3, with its line in /etc/fstab), then check again</source>
-        <translation>диск %1 — это папка %2, и она пуста: общий ресурс с базой данных к ней не подключен. Подключите его (например, sudo mount %3, со строкой в /etc/fstab) и проверьте снова</translation>
     </message>
     <message>
         <source>drive %1 is the folder %2</source>
@@ -72,10 +64,6 @@
         <translation>базу данных %1 нельзя прочитать (%2)</translation>
     </message>
     <message>
-        <source>owner %1, mode %2; the station's user %3 cannot read it: sudo chown %3 %4, or sudo chmod a+r %4</source>
-        <translation>владелец %1, права %2; пользователь станции %3 не может его прочитать: sudo chown %3 %4 или sudo chmod a+r %4</translation>
-    </message>
-    <message>
         <source>database file %1</source>
         <translation>файл базы данных %1</translation>
     </message>
@@ -88,24 +76,8 @@
         <translation>база данных зашифрована: сохраните ее без пароля в Access (Файл, Сведения, Расшифровать базу данных)</translation>
     </message>
     <message>
-        <source>the database cannot be opened (%1): write it anew with rulevion-jetwriter students</source>
-        <translation>базу данных нельзя открыть (%1): запишите ее заново командой rulevion-jetwriter students</translation>
-    </message>
-    <message>
-        <source>the database has no table %1 (%2): write it anew with rulevion-jetwriter students</source>
-        <translation>в базе данных нет таблицы %1 (%2): запишите ее заново командой rulevion-jetwriter students</translation>
-    </message>
-    <message>
-        <source>table %1 cannot be read (%2): write the database anew</source>
-        <translation>таблицу %1 нельзя прочитать (%2): запишите базу данных заново</translation>
-    </message>
-    <message>
         <source>table %1: column %2 is missing or not of the kind %3: write the database anew with rulevion-jetwriter students</source>
         <translation>таблица %1: столбца %2 нет или его тип не %3: запишите базу данных заново командой rulevion-jetwriter students</translation>
-    </message>
-    <message>
-        <source>the students cannot be read (%1): write the database anew</source>
-        <translation>список курсантов нельзя прочитать (%1): запишите базу данных заново</translation>
     </message>
     <message>
         <source>table %1 with its six columns</source>
@@ -133,30 +105,30 @@
     </message>
     <message>
         <source>record-book numbers that occur more than once (letter case aside), only the first of each can sign in: %1; correct the class list</source>
-        <translation>номера зачетных книжек, которые встречаются больше одного раза (без учета регистра букв), войти может только первый из них: %1; исправьте список группы</translation>
+        <translation>номера зачеток, которые встречаются больше одного раза (без учета регистра букв), войти может только первый из них: %1; исправьте список группы</translation>
     </message>
     <message>
         <source>record-book numbers with blanks at the start or end, which nobody types: %1; correct the class list</source>
-        <translation>номера зачетных книжек с пробелами в начале или в конце, их никто не наберет: %1; исправьте список группы</translation>
+        <translation>номера зачеток с пробелами в начале или в конце, их никто не наберет: %1; исправьте список группы</translation>
     </message>
     <message>
         <source>record-book numbers as a spreadsheet writes numbers it holds as numbers (exponent form, a decimal zero, fewer digits than most: leading zeros lost), which the cards most likely read otherwise: %1; format the record-book column as text and write the database again</source>
-        <translation>номера зачетных книжек в том виде, в каком электронная таблица пишет хранимые как числа значения (экспоненциальная форма, десятичный ноль, цифр меньше, чем у большинства: потеряны ведущие нули), а в зачетках они, скорее всего, другие: %1; задайте столбцу номеров текстовый формат и запишите базу данных заново</translation>
+        <translation>номера зачеток в том виде, в каком электронная таблица пишет хранимые как числа значения (экспоненциальная форма, десятичный ноль, цифр меньше, чем у большинства: потеряны ведущие нули), а в зачетках они, скорее всего, другие: %1; задайте столбцу номеров текстовый формат и запишите базу данных заново</translation>
     </message>
     <message numerus="yes">
         <source>%n student(s) without a record-book number, who cannot sign in: correct the class list</source>
         <translation>
-            <numerusform>%n курсант без номера зачетной книжки не сможет войти: исправьте список группы</numerusform>
-            <numerusform>%n курсанта без номера зачетной книжки не смогут войти: исправьте список группы</numerusform>
-            <numerusform>%n курсантов без номера зачетной книжки не смогут войти: исправьте список группы</numerusform>
+            <numerusform>%n курсант без номера зачетки не сможет войти: исправьте список группы</numerusform>
+            <numerusform>%n курсанта без номера зачетки не смогут войти: исправьте список группы</numerusform>
+            <numerusform>%n курсантов без номера зачетки не смогут войти: исправьте список группы</numerusform>
         </translation>
     </message>
     <message>
-        <source>%1 exists but cannot be read, so the trainer's button ends the program (%2)</source>
+        <source>%1 exists but cannot be read, so the trainer&apos;s button ends the program (%2)</source>
         <translation>%1 есть, но его нельзя прочитать, поэтому кнопка «Т р е н е р» завершит программу (%2)</translation>
     </message>
     <message>
-        <source>%1 is missing or cannot be read, so the trainer's button ends the program: write it with rulevion-jetwriter password</source>
+        <source>%1 is missing or cannot be read, so the trainer&apos;s button ends the program: write it with rulevion-jetwriter password</source>
         <translation>%1 нет или его нельзя прочитать, поэтому кнопка «Т р е н е р» завершит программу: запишите его командой rulevion-jetwriter password</translation>
     </message>
     <message>
@@ -200,10 +172,6 @@
         <translation>программа просмотра PDF %1</translation>
     </message>
     <message>
-        <source>run as root, the check cannot tell whether the station&apos;s user may write: run it as that user</source>
-        <translation>при запуске от root проверка не может узнать, может ли писать пользователь станции: запустите ее от его имени</translation>
-    </message>
-    <message>
         <source>the station folder is not writable, so no decision and no sign-in can be written: let the station&apos;s user write in it</source>
         <translation>в папку станции нельзя писать, поэтому ни решение, ни запись о входе не будут записаны: дайте пользователю станции право записи</translation>
     </message>
@@ -227,6 +195,83 @@
         <source>FAILED:  %1</source>
         <translation>ОШИБКА:   %1</translation>
     </message>
+    <message>
+        <source>owner %1, mode %2; the station&apos;s user %3 cannot read it: %4, or %5</source>
+        <translation>владелец %1, права %2; пользователь станции %3 не может его прочитать: %4 или %5</translation>
+    </message>
+    <message>
+        <source>drive %1 is the share %2, which is not mounted on %3, where the system&apos;s mount table (fstab) puts it: mount it with: %4</source>
+        <translation>диск %1 — это общий ресурс %2, который не подключен к %3, куда его подключает системная таблица (fstab): подключите его командой %4</translation>
+    </message>
+    <message>
+        <source>drive %1 is the folder %2, which is empty: the share that holds the database is not mounted there. Mount it (for example: %3, with its line in /etc/fstab), then check again</source>
+        <translation>диск %1 — это папка %2, и она пуста: общий ресурс с базой данных к ней не подключен. Подключите его (например, %3, со строкой в /etc/fstab) и проверьте снова</translation>
+    </message>
+    <message>
+        <source>it is not a database, or it is damaged</source>
+        <translation>это не база данных, или она повреждена</translation>
+    </message>
+    <message>
+        <source>it is damaged</source>
+        <translation>она повреждена</translation>
+    </message>
+    <message>
+        <source>the database reader stopped on it: it is damaged</source>
+        <translation>программа чтения базы данных остановилась на ней: база повреждена</translation>
+    </message>
+    <message>
+        <source>the database reader is missing: reinstall the package</source>
+        <translation>нет программы чтения базы данных: переустановите пакет</translation>
+    </message>
+    <message>
+        <source>the file cannot be opened</source>
+        <translation>файл нельзя открыть</translation>
+    </message>
+    <message>
+        <source>it cannot be read</source>
+        <translation>ее нельзя прочитать</translation>
+    </message>
+    <message>
+        <source>the database cannot be opened: %1; write it anew with rulevion-jetwriter students</source>
+        <translation>базу данных нельзя открыть: %1; запишите ее заново командой rulevion-jetwriter students</translation>
+    </message>
+    <message>
+        <source>the database has no table %1: it is another database, or a damaged one; write it anew with rulevion-jetwriter students</source>
+        <translation>в базе данных нет таблицы %1: это другая база данных или поврежденная; запишите ее заново командой rulevion-jetwriter students</translation>
+    </message>
+    <message>
+        <source>table %1 cannot be read: %2; write the database anew with rulevion-jetwriter students</source>
+        <translation>таблицу %1 нельзя прочитать: %2; запишите базу данных заново командой rulevion-jetwriter students</translation>
+    </message>
+    <message>
+        <source>the students cannot be read: %1; write the database anew with rulevion-jetwriter students</source>
+        <translation>курсантов нельзя прочитать: %1; запишите базу данных заново командой rulevion-jetwriter students</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot;</source>
+        <comment>a record-book number in quotes</comment>
+        <translation>«%1»</translation>
+    </message>
+    <message>
+        <source>the check ran as root for want of a station user, and root may read and write anything: name the station&apos;s user (check --user NAME), or give it the station folder</source>
+        <translation>проверка шла от root, так как пользователь станции неизвестен, а root может читать и писать все: назовите пользователя станции (check --user ИМЯ) или передайте ему папку станции</translation>
+    </message>
+    <message>
+        <source>Students can sign in and train at this station.</source>
+        <translation>На этой станции курсанты могут войти и заниматься.</translation>
+    </message>
+    <message>
+        <source>Students can sign in at this station, but %1 will not start until the failures above are put right.</source>
+        <translation>На этой станции курсанты могут войти, но %1 не запустятся, пока не исправлены ошибки выше.</translation>
+    </message>
+    <message>
+        <source> and </source>
+        <translation> и </translation>
+    </message>
+    <message>
+        <source>No student can sign in at this station until the failures above are put right.</source>
+        <translation>Ни один курсант не сможет войти на этой станции, пока не исправлены ошибки выше.</translation>
+    </message>
 </context>
 <context>
     <name>Config</name>
@@ -236,7 +281,7 @@
     </message>
     <message>
         <source>unknown key &quot;%1&quot;</source>
-        <translation>неизвестный ключ &quot;%1&quot;</translation>
+        <translation>неизвестный ключ «%1»</translation>
     </message>
     <message>
         <source>not a KEY=VALUE line</source>
@@ -259,7 +304,7 @@
         <translation>%1 принадлежит не root</translation>
     </message>
     <message>
-        <source>the station's user can change %1</source>
+        <source>the station&apos;s user can change %1</source>
         <translation>пользователь станции может изменить %1</translation>
     </message>
 </context>
@@ -305,85 +350,8 @@ Try &apos;%1 --help&apos;.
 </translation>
     </message>
     <message>
-        <source>A student can sign in at this station.
-</source>
-        <translation>На этой станции курсант может войти.
-</translation>
-    </message>
-    <message>
-        <source>No student can sign in at this station until the failures above are put right.
-</source>
-        <translation>На этой станции ни один курсант не сможет войти, пока не исправлены ошибки выше.
-</translation>
-    </message>
-    <message>
         <source>no station folder: name one, or set folder= in %1</source>
         <translation>нет папки станции: укажите ее или задайте folder= в %1</translation>
-    </message>
-    <message>
-        <source>Usage: %1 [--config FILE] check [FOLDER]
-       %1 [--config FILE] run [FOLDER]
-       %1 [--config FILE] session [FOLDER]
-       %1 log
-       %1 --help | --version
-
-check  tests the station in FOLDER (default: folder= of the configuration,
-       else the current folder) along the program's own road: monitor
-       file, drive, database, table Students, password file, help document
-       and its viewer, a writable folder. One line per check. Exit status 0
-       when a student can sign in, 1 otherwise. Nothing in the folder is
-       changed.
-run    the station's shell: starts the menu in FOLDER (default: folder= of the
-       configuration), runs the command the configuration names for its
-       decision and starts the menu again, until the menu decides to leave.
-       Problems go to stderr, the system log and the log file. Never as root.
-session  the X session &quot;Rulevion station&quot; (rulevion-station-session): sets the
-       keyboard layouts (layouts=, layout-switch=), starts the window manager
-       (window-manager=) and runs the shell with RULEVION_SESSION=1; when it
-       ends, so does everything it started.
-log    shows the log file, %3.
-
---config FILE  read FILE instead of %2
-               and ~/.config/rulevion/station.conf (the latter wins, but is
-               read only when root owns it and its folders and the user can
-               change none of them)
-
-A FOLDER given here, and VDM_DRIVES in the environment, win over the
-configuration's folder= and drives=.
-
-Exit status 2: a usage error.
-</source>
-        <translation>Использование: %1 [--config ФАЙЛ] check [ПАПКА]
-       %1 [--config ФАЙЛ] run [ПАПКА]
-       %1 [--config ФАЙЛ] session [ПАПКА]
-       %1 log
-       %1 --help | --version
-
-check  проверяет станцию в ПАПКЕ (по умолчанию folder= из настроек, иначе
-       текущей) по пути самой программы: файл монитора, диск, база данных,
-       таблица Students, файл пароля, справка и программа ее просмотра,
-       право записи в папку. По строке на проверку. Код выхода 0, если
-       курсант может войти, иначе 1. В папке ничего не меняется.
-run    оболочка станции: запускает меню в ПАПКЕ (по умолчанию folder= из
-       настроек), выполняет команду, которую настройки называют для его
-       решения, и снова запускает меню, пока меню не решит выйти.
-       Ошибки пишутся в stderr, системный журнал и файл журнала. Не от root.
-session  X-сеанс «Станция „Рулевион“» (rulevion-station-session): задает
-       раскладки клавиатуры (layouts=, layout-switch=), запускает оконный
-       менеджер (window-manager=) и оболочку с RULEVION_SESSION=1; когда он
-       заканчивается, заканчивается и все, что он запустил.
-log    показывает файл журнала, %3.
-
---config ФАЙЛ  читать ФАЙЛ вместо %2
-               и ~/.config/rulevion/station.conf (второй важнее, но читается,
-               только если он и его папки принадлежат root и пользователь не
-               может изменить ни один из них)
-
-ПАПКА, названная здесь, и VDM_DRIVES в окружении важнее folder= и drives=
-из настроек.
-
-Код выхода 2: ошибка в командной строке.
-</translation>
     </message>
     <message>
         <source>say check, run, session or log</source>
@@ -418,8 +386,120 @@ log    показывает файл журнала, %3.
 </translation>
     </message>
     <message>
-        <source>%1 is not read: %2; only files the station's user cannot change decide what the station runs</source>
+        <source>%1 is not read: %2; only files the station&apos;s user cannot change decide what the station runs</source>
         <translation>%1 не читается: %2; что запускает станция, решают только файлы, которые ее пользователь не может изменить</translation>
+    </message>
+    <message>
+        <source>--user needs a user</source>
+        <translation>после --user нужен пользователь</translation>
+    </message>
+    <message>
+        <source>--user is for check only</source>
+        <translation>--user только для check</translation>
+    </message>
+    <message>
+        <source>there is no user %1 on this system</source>
+        <translation>в этой системе нет пользователя %1</translation>
+    </message>
+    <message>
+        <source>Checked for the station&apos;s user %1 (uid %2): root takes its rights for the check.
+</source>
+        <translation>Проверка для пользователя станции %1 (uid %2): root проверяет с его правами.
+</translation>
+    </message>
+    <message>
+        <source>%1: could not take the rights of the user %2 for the check
+</source>
+        <translation>%1: не удалось получить права пользователя %2 для проверки
+</translation>
+    </message>
+    <message>
+        <source>only root may check for another user than itself</source>
+        <translation>проверять для другого пользователя может только root</translation>
+    </message>
+    <message>
+        <source>Checked for the user %1 (uid %2), who runs the check.
+</source>
+        <translation>Проверка для пользователя %1 (uid %2), который ее запустил.
+</translation>
+    </message>
+    <message>
+        <source>%1: the check with the rights of the user %2 ended abnormally
+</source>
+        <translation>%1: проверка с правами пользователя %2 завершилась аварийно
+</translation>
+    </message>
+    <message>
+        <source>Usage: %1 [--config FILE] check [--user USER] [FOLDER]
+       %1 [--config FILE] run [FOLDER]
+       %1 [--config FILE] session [FOLDER]
+       %1 log
+       %1 --help | --version
+
+check  tests the station in FOLDER (default: folder= of the configuration,
+       else the current folder) along the program&apos;s own road: monitor
+       file, drive, database, table Students, password file, help document
+       and its viewer, a writable folder, the commands and the session. One
+       line per check, judged for the station&apos;s user: run by root, for USER,
+       else for the owner of the station folder. Exit status 0 when students
+       can sign in and train, 3 when they can sign in but the exercises or
+       the trainer&apos;s tools will not start, 1 when nobody can sign in.
+       Nothing in the folder is changed.
+run    the station&apos;s shell: starts the menu in FOLDER (default: folder= of the
+       configuration), runs the command the configuration names for its
+       decision and starts the menu again, until the menu decides to leave.
+       Problems go to stderr, the system log and the log file. Never as root.
+session  the X session &quot;Rulevion station&quot; (rulevion-station-session): sets the
+       keyboard layouts (layouts=, layout-switch=), starts the window manager
+       (window-manager=) and runs the shell with RULEVION_SESSION=1; when it
+       ends, so does everything it started.
+log    shows the log file, %3.
+
+--config FILE  read FILE instead of %2
+               and ~/.config/rulevion/station.conf (the latter wins, but is
+               read only when root owns it and its folders and the user can
+               change none of them)
+
+A FOLDER given here, and VDM_DRIVES in the environment, win over the
+configuration&apos;s folder= and drives=.
+
+Exit status 2: a usage error.
+</source>
+        <translation>Использование: %1 [--config ФАЙЛ] check [--user ПОЛЬЗОВАТЕЛЬ] [ПАПКА]
+       %1 [--config ФАЙЛ] run [ПАПКА]
+       %1 [--config ФАЙЛ] session [ПАПКА]
+       %1 log
+       %1 --help | --version
+
+check  проверяет станцию в ПАПКЕ (по умолчанию folder= из настроек, иначе
+       текущей) по пути самой программы: файл монитора, диск, база данных,
+       таблица Students, файл пароля, справка и программа ее просмотра,
+       право записи в папку, команды и сеанс. По строке на проверку, с
+       правами пользователя станции: при запуске от root — ПОЛЬЗОВАТЕЛЯ,
+       иначе владельца папки станции. Код выхода 0, если курсанты могут
+       войти и заниматься, 3, если войти могут, но упражнения или средства
+       тренера не запустятся, 1, если не сможет войти никто. В папке ничего
+       не меняется.
+run    оболочка станции: запускает меню в ПАПКЕ (по умолчанию folder= из
+       настроек), выполняет команду, которую настройки называют для его
+       решения, и снова запускает меню, пока меню не решит выйти.
+       Ошибки пишутся в stderr, системный журнал и файл журнала. Не от root.
+session  X-сеанс «Станция „Рулевион“» (rulevion-station-session): задает
+       раскладки клавиатуры (layouts=, layout-switch=), запускает оконный
+       менеджер (window-manager=) и оболочку с RULEVION_SESSION=1; когда он
+       заканчивается, заканчивается и все, что он запустил.
+log    показывает файл журнала, %3.
+
+--config ФАЙЛ  читать ФАЙЛ вместо %2
+               и ~/.config/rulevion/station.conf (второй важнее, но читается,
+               только если он и его папки принадлежат root и пользователь не
+               может изменить ни один из них)
+
+ПАПКА, названная здесь, и VDM_DRIVES в окружении важнее folder= и drives=
+из настроек.
+
+Код выхода 2: ошибка в командной строке.
+</translation>
     </message>
 </context>
 <context>
@@ -624,7 +704,7 @@ log    показывает файл журнала, %3.
     </message>
     <message>
         <source>the menu left an unknown decision &quot;%1&quot; in %2; it is started again</source>
-        <translation>меню оставило неизвестное решение &quot;%1&quot; в %2; оно запускается снова</translation>
+        <translation>меню оставило неизвестное решение «%1» в %2; оно запускается снова</translation>
     </message>
     <message>
         <source>decision %1: no command is configured (%2=); the menu is started again</source>
