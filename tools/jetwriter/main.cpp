@@ -163,9 +163,10 @@ int students(const std::string& csvPath, const std::string& outPath) {
     std::string sheet;
     try {
         const std::string bytes = readWholeFile(csvPath);
-        // What the file is comes from its first bytes, whatever its name says.
-        const workbook::FileKind kind = workbook::fileKind(bytes);
-        if (kind == workbook::FileKind::Xlsx || kind == workbook::FileKind::Ods)
+        // What the file is comes from its first bytes, whatever its name says; a zip archive is
+        // opened once, by the workbook reader, which tells what else it may be.
+        const workbook::FileKind kind = workbook::signatureKind(bytes);
+        if (kind == workbook::FileKind::Zip)
             list = workbook::readWorkbookClassList(bytes, sheet);
         else if (kind != workbook::FileKind::Text)
             return failure(csvPath + ": " + translated(workbook::refusal(kind)) + nothingWritten());

@@ -465,7 +465,7 @@ password N OUT.bin
     </message>
     <message>
         <source>Read the workbook &quot;%1&quot;: sheet &quot;%2&quot;.</source>
-        <translation>Прочитана книга «%1»: лист "%2".</translation>
+        <translation>Прочитана книга «%1»: лист &quot;%2&quot;.</translation>
     </message>
     <message>
         <source>the workbook has more than %1 cells; that is no class list. Copy the list to a new workbook and give that</source>
@@ -537,7 +537,7 @@ password N OUT.bin
     </message>
     <message>
         <source>sheet &quot;%1&quot;, cell %2</source>
-        <translation>лист "%1", ячейка %2</translation>
+        <translation>лист &quot;%1&quot;, ячейка %2</translation>
     </message>
     <message>
         <source>the workbook has no sheet that is shown</source>
@@ -561,7 +561,7 @@ password N OUT.bin
     </message>
     <message>
         <source>sheet &quot;%1&quot;, row %2</source>
-        <translation>лист "%1", строка %2</translation>
+        <translation>лист &quot;%1&quot;, строка %2</translation>
     </message>
     <message>
         <source>the workbook has more than %1 different texts; that is no class list</source>
@@ -598,6 +598,34 @@ password N OUT.bin
     <message>
         <source>the workbook&apos;s part &quot;%1&quot; inflates to more than %2 MiB; that is no class list (a class list of ten thousand students is a few MiB)</source>
         <translation>часть «%1» книги распаковывается больше чем в %2 МиБ; это не список группы (список из десяти тысяч курсантов занимает несколько МиБ)</translation>
+    </message>
+    <message>
+        <source>the file is a zip archive of more than %1 parts; a workbook has a few dozen, so this is no class list</source>
+        <translation>файл — zip-архив из более чем %1 частей; в книге их несколько десятков, так что это не список группы</translation>
+    </message>
+    <message>
+        <source>the workbook has more than %1 sheets; that is no class list. Copy the list to a new workbook and give that</source>
+        <translation>в книге больше %1 листов; это не список группы. Скопируйте список в новую книгу и укажите её</translation>
+    </message>
+    <message>
+        <source>the workbook names more than %1 parts; a workbook has a few dozen, so the file is damaged or made to harm</source>
+        <translation>книга называет больше %1 частей; в книге их несколько десятков, так что файл повреждён или сделан во вред</translation>
+    </message>
+    <message>
+        <source>the workbook has more than %1 cell styles, more than the spreadsheets make; the file is damaged or made to harm</source>
+        <translation>в книге больше %1 стилей ячеек, больше, чем создают табличные редакторы; файл повреждён или сделан во вред</translation>
+    </message>
+    <message>
+        <source>the workbook&apos;s sheets have more than %1 rows in all; that is no class list. Copy the list to a new workbook and give that</source>
+        <translation>на листах книги всего больше %1 строк; это не список группы. Скопируйте список в новую книгу и укажите её</translation>
+    </message>
+    <message>
+        <source>a cell of the workbook holds more than %1 characters, where a class list&apos;s longest value is a few hundred; the file is damaged or made to harm</source>
+        <translation>ячейка книги содержит больше %1 знаков, а самое длинное значение списка группы — несколько сотен; файл повреждён или сделан во вред</translation>
+    </message>
+    <message>
+        <source>the workbook&apos;s part &quot;%1&quot; is larger than it can be; the file is damaged</source>
+        <translation>часть книги «%1» больше, чем может быть; файл повреждён</translation>
     </message>
 </context>
 </TS>

@@ -46,14 +46,19 @@ struct Workbook {
 
 // Bounds on what one workbook may make us read and keep; past any of them reading stops with a
 // WorkbookError. A class list of 10 000 students in 10 columns is 100 000 cells, a few MiB of XML.
+// Together they keep a hostile file's cost well under 100 MB.
 struct Limits {
-    std::size_t partBytes = std::size_t{64} << 20;    // one XML part, inflated
-    std::size_t totalBytes = std::size_t{128} << 20;  // all parts read, inflated
+    std::size_t partBytes = std::size_t{16} << 20;   // one XML part, inflated
+    std::size_t totalBytes = std::size_t{32} << 20;  // all parts read, inflated
+    std::size_t zipEntries = 10'000;                 // a workbook has a few dozen
+    std::size_t sheets = 1'000;
     std::size_t cells = 1'000'000;  // cells kept, the empty ones left of a filled one too
-    std::size_t textBytes = std::size_t{64} << 20;  // text of all cells kept
-    std::size_t sharedStrings = 1'000'000;
+    std::size_t cellChars = 4096;   // one cell's text; a class list needs a few hundred
+    std::size_t textBytes = std::size_t{16} << 20;  // text read, and text kept in cells
+    std::size_t sharedStrings = 200'000;
+    std::size_t styles = 65'536;  // cell styles and number formats; Excel makes at most 64 000
     std::size_t xmlDepth = 64;
-    std::size_t rows = 1'048'576;  // the largest sheet Excel and Calc make
+    std::size_t rows = 1'048'576;  // the largest sheet Excel and Calc make; all sheets' rows kept
     std::size_t columns = 16'384;
 };
 
@@ -90,6 +95,9 @@ enum class FileKind {
 };
 
 FileKind fileKind(std::string_view bytes);
+
+// The same from the signature alone, without opening a zip archive: FileKind::Zip for any.
+FileKind signatureKind(std::string_view bytes);
 
 // Why a file of this kind is no class list and how to save one; FileKind::Text, Xlsx and Ods
 // have none (an empty text).

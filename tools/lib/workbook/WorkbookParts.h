@@ -5,7 +5,7 @@
 
 namespace workbook {
 
-Workbook readXlsx(ZipParts& zip, const Limits& limits);
-Workbook readOds(ZipParts& zip, const Limits& limits);
+Workbook readXlsx(ZipParts& zip, ReadBudget& budget);
+Workbook readOds(ZipParts& zip, ReadBudget& budget);
 
 }  // namespace workbook
