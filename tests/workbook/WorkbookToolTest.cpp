@@ -47,12 +47,12 @@ const std::vector<std::string> kStrings = {
     "Автошкола «Руль»",        // 9
 };
 
-// Styles: s="1" is "00000", s="2" the short date.
+// Styles: s="1" is "00000", s="2" the short date, s="3" an exponent ("0.00E+00").
 std::string xlsx(std::vector<XlsxBook::Sheet> sheets) {
     XlsxBook b;
     b.sheets = std::move(sheets);
     b.strings = kStrings;
-    b.numberFormats = {0, 164, 14};
+    b.numberFormats = {0, 164, 14, 11};
     b.customFormats = {{164, "00000"}};
     return b.bytes();
 }
@@ -113,6 +113,23 @@ std::vector<Good> goodWorkbooks() {
          {"Wrote 4 student(s)",
           "sheet \"Лист1\", cell A5: the record-book number \"123\" is shorter than most (5 "
           "digits)"}},
+        // A number shown with an exponent still holds all its digits, and they are its number.
+        {"XlsxNumberShownWithAnExponent",
+         xlsx({{"Группа 1", groupSheet(R"(<c r="C7" s="3"><v>123456789012</v></c>)")}}),
+         {group[0], group[1], student("123456789012", "Петров Пётр", "3", "ПДД-24/1")},
+         {"Wrote 3 student(s)"}},
+        {"OdsNumberShownWithAnExponent",
+         [] {
+             OdsBook b;
+             b.sheets = {
+                 {"Группа 1",
+                  "<table:table-row>" + odsCell("StBook") + odsCell("StName") +
+                      R"(</table:table-row><table:table-row><table:table-cell office:value-type="float" office:value="123456789012"><text:p>1.23457E+11</text:p></table:table-cell>)" +
+                      odsCell("Иванов Иван") + "</table:table-row>"}};
+             return b.bytes();
+         }(),
+         {student("123456789012", "Иванов Иван")},
+         {"Wrote 1 student(s)"}},
         {"OdsRepeatedCellsAndAHiddenSheet",
          [] {
              OdsBook b;
@@ -171,9 +188,14 @@ std::vector<Bad> badFiles() {
         {"NumberPastFifteenDigits",
          xlsx({{"Лист1", R"(<row><c t="s"><v>3</v></c><c t="s"><v>2</v></c></row>
                           <row><c><v>1234567890123456789</v></c><c t="s"><v>5</v></c></row>)"}}),
-         "sheet \"Лист1\", cell A2: the record-book number \"1,23456789012346E+18\" is in "
-         "exponent form",
-         "лист \"Лист1\", ячейка A2"},
+         "sheet \"Лист1\", cell A2: a number of 19 digits where a record-book number belongs",
+         "лист \"Лист1\", ячейка A2: число из 19 цифр вместо номера зачётной книжки"},
+        {"TextThatShowsAnExponent",
+         xlsx({{"Группа 1",
+                groupSheet(R"(<c r="C7" t="inlineStr"><is><t>1,23457E+11</t></is></c>)")}}),
+         "sheet \"Группа 1\", cell C7: the record-book number 1,23457E+11 is text that shows an "
+         "exponent",
+         "лист \"Группа 1\", ячейка C7: номер зачётной книжки 1,23457E+11 — текст с порядком"},
         {"NoSheetWithARecordBookColumn", xlsx({{"Титул", R"(<row><c t="s"><v>9</v></c></row>)"}}),
          "no sheet of the workbook has a record-book column", "ни на одном листе книги нет"},
         {"ExcelOldWorkbook",

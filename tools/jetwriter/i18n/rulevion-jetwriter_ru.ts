@@ -627,5 +627,13 @@ password N OUT.bin
         <source>the workbook&apos;s part &quot;%1&quot; is larger than it can be; the file is damaged</source>
         <translation>часть книги «%1» больше, чем может быть; файл повреждён</translation>
     </message>
+    <message>
+        <source>a number of %1 digits where a record-book number belongs: a spreadsheet keeps no more than 15 digits of a number, so this is no number a record card holds. Format the column as text and type the number again</source>
+        <translation>число из %1 цифр вместо номера зачётной книжки: электронная таблица хранит не больше 15 цифр числа, так что такого номера не бывает на карточке. Задайте столбцу текстовый формат и введите номер заново</translation>
+    </message>
+    <message>
+        <source>the record-book number %1 is text that shows an exponent, as a spreadsheet shows a long number: its digits were lost before it was typed or pasted in. Format the column as text and type the number again</source>
+        <translation>номер зачётной книжки %1 — текст с порядком, как электронная таблица показывает длинное число: его цифры потеряны ещё до того, как его ввели или вставили. Задайте столбцу текстовый формат и введите номер заново</translation>
+    </message>
 </context>
 </TS>

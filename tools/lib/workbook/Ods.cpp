@@ -3,6 +3,7 @@
 #include <map>
 #include <set>
 
+#include "NumberDamage.h"
 #include "NumberFormat.h"
 #include "SheetBuilder.h"
 #include "WorkbookParts.h"
@@ -85,10 +86,14 @@ Cell cellOf(PartReader& xml, ReadBudget& budget) {
     if (calcType == u"error" || (formula && type == u"string" && looksLikeError(text)))
         return {CellKind::Error, text.toStdString()};
     if (type == u"float" || type == u"percentage" || type == u"currency") {
-        if (hasText) return {CellKind::Number, text.toStdString()};
         bool ok = false;
         const double v = value.toDouble(&ok);
-        return {CellKind::Number, ok ? generalNumber(v) : value.toStdString()};
+        // The text is as the saving spreadsheet showed it, in its locale; one that shows an
+        // exponent has lost digits the value still holds.
+        const std::string shown = text.toStdString();
+        if (hasText && !(ok && jetwriter::inExponentForm(shown)))
+            return {CellKind::Number, shown, v};
+        return {CellKind::Number, ok ? generalNumber(v) : value.toStdString(), v};
     }
     if (type == u"date" || type == u"time") return {CellKind::Date, text.toStdString()};
     if (type == u"boolean") return {CellKind::Boolean, text.toStdString()};

@@ -25,8 +25,11 @@ enum class CellKind {
 struct Cell {
     CellKind kind = CellKind::Empty;
     // As the spreadsheet shows it (UTF-8): numbers through their number format, with a decimal
-    // comma and a no-break space between thousands, as under a Russian locale.
+    // comma and a no-break space between thousands, as under a Russian locale; but a number the
+    // format shows with an exponent has its own digits here (123456789012, not 1,23457E+11).
     std::string text;
+    // Number and Date: the value the cell holds.
+    double number = 0;
 };
 
 struct Sheet {

@@ -221,7 +221,7 @@ Cell cellOf(PartReader& xml, const Context& ctx, const QString& type, const Numb
                        "the workbook is damaged: its part \"%1\" holds a number that is none "
                        "(line %2); open it in the spreadsheet and save it again"));
     return {style.date ? CellKind::Date : CellKind::Number,
-            formatNumber(v, style.code, ctx.from1904)};
+            numberCellText(v, style.code, ctx.from1904), v};
 }
 
 void readSheet(ZipParts& zip, const std::string& part, const Context& ctx, SheetBuilder& builder,
