@@ -68,6 +68,10 @@ std::string groupSheet(const std::string& row7) {
            row7 + R"(<c r="D7" t="s"><v>7</v></c></row>)";
 }
 
+std::string workbookFile(const char* name) {
+    return readFile(fs::path(std::getenv("RV_TEST_DATA")) / "workbooks" / name);
+}
+
 std::string odsCell(const std::string& text) {
     return "<table:table-cell office:value-type=\"string\"><text:p>" + text +
            "</text:p></table:table-cell>";
@@ -130,6 +134,14 @@ std::vector<Good> goodWorkbooks() {
          }(),
          {student("123456789012", "Иванов Иван")},
          {"Wrote 1 student(s)"}},
+        // As a school keeps it: saved by the spreadsheet as Excel 97-2003.
+        {"XlsSavedByTheSpreadsheet",
+         workbookFile("list.xls"),
+         {student("00123", "Иванов Иван Иванович", "1", "ПДД-24/1"),
+          student("123456789012", "Петрова Анна Сергеевна", "2", "ПДД-24/1"),
+          student("ЗК-7", "Сидоров Пётр", "3", "ПДД-24/1"),
+          student("2024017", "Ким Ольга", "4", "ПДД-24/1")},
+         {"Wrote 4 student(s)", ": sheet \"Группа 1\"."}},
         {"OdsRepeatedCellsAndAHiddenSheet",
          [] {
              OdsBook b;
@@ -198,9 +210,12 @@ std::vector<Bad> badFiles() {
          "лист \"Группа 1\", ячейка C7: номер зачётной книжки 1,23457E+11 — текст с порядком"},
         {"NoSheetWithARecordBookColumn", xlsx({{"Титул", R"(<row><c t="s"><v>9</v></c></row>)"}}),
          "no sheet of the workbook has a record-book column", "ни на одном листе книги нет"},
-        {"ExcelOldWorkbook",
+        {"DamagedExcelOldWorkbook",
          std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(504, '\0'),
-         "this is an Excel 97-2003 workbook (.xls)", "это книга Excel 97-2003 (.xls)"},
+         "the Excel 97-2003 workbook (.xls) is damaged and cannot be read",
+         "книга Excel 97-2003 (.xls) повреждена"},
+        {"ExcelOldWorkbookWithAPassword", workbookFile("password.xls"),
+         "the workbook is protected by a password", "книга защищена паролем"},
         {"Bomb",
          [] {
              OdsBook b;

@@ -92,13 +92,8 @@ Message refusal(FileKind kind) {
     switch (kind) {
         case FileKind::Text:
         case FileKind::Xlsx:
-        case FileKind::Ods: break;
-        case FileKind::Xls:
-            return {JW_TR("jetwriter",
-                          "this is an Excel 97-2003 workbook (.xls) or a workbook protected by a "
-                          "password, which cannot be read; open it in the spreadsheet and save "
-                          "it as an Excel workbook (.xlsx), without a password, or as CSV"),
-                    {}};
+        case FileKind::Ods:
+        case FileKind::Xls: break;
         case FileKind::Xlsb:
             return {JW_TR("jetwriter",
                           "this is an Excel binary workbook (.xlsb), which cannot be read; open "
@@ -161,9 +156,10 @@ Workbook readWorkbook(std::string_view bytes, const Limits& limits) {
         if (kind == FileKind::Xlsx) return readXlsx(*zip, budget);
         if (kind == FileKind::Ods) return readOds(*zip, budget);
     }
+    if (kind == FileKind::Xls) return readXls(bytes, limits);
     if (kind == FileKind::Text)
         throw WorkbookError({JW_TR("jetwriter",
-                                   "this is neither an Excel workbook (.xlsx) nor an "
+                                   "this is neither an Excel workbook (.xlsx, .xls) nor an "
                                    "OpenDocument spreadsheet (.ods)"),
                              {}});
     throw WorkbookError(refusal(kind));

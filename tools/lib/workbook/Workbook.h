@@ -40,7 +40,7 @@ struct Sheet {
     std::vector<std::vector<Cell>> rows;
 };
 
-enum class Format { Xlsx, Ods };
+enum class Format { Xlsx, Ods, Xls };
 
 struct Workbook {
     Format format = Format::Xlsx;
@@ -102,12 +102,13 @@ FileKind fileKind(std::string_view bytes);
 // The same from the signature alone, without opening a zip archive: FileKind::Zip for any.
 FileKind signatureKind(std::string_view bytes);
 
-// Why a file of this kind is no class list and how to save one; FileKind::Text, Xlsx and Ods
-// have none (an empty text).
+// Why a file of this kind is no class list and how to save one; FileKind::Text, Xlsx, Ods and
+// Xls have none (an empty text).
 jetwriter::Message refusal(FileKind kind);
 
-// Reads an .xlsx or .ods workbook from its bytes. Throws WorkbookError for a file of any other
-// kind (with refusal()'s text), a damaged one, or one past `limits`.
+// Reads an .xlsx, .ods or .xls workbook from its bytes. Throws WorkbookError for a file of any
+// other kind (with refusal()'s text), a damaged one, one protected by a password, or one past
+// `limits`.
 Workbook readWorkbook(std::string_view bytes, const Limits& limits = {});
 
 // "C7" for row 7, column 3 (both 1-based), as both spreadsheets name cells.
