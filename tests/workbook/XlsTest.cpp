@@ -50,9 +50,9 @@ TEST(Xls, ReadsAsTheSameSheetsAsTheXlsxAndOdsOfTheSameList) {
 TEST(Xls, GivesTheSameClassListAsTheXlsx) {
     std::string xlsSheet;
     std::string xlsxSheet;
-    const jetwriter::ClassList xls =
+    const classlist::ClassList xls =
         workbook::readWorkbookClassList(workbookFile("list.xls"), xlsSheet);
-    const jetwriter::ClassList xlsx =
+    const classlist::ClassList xlsx =
         workbook::readWorkbookClassList(workbookFile("list.xlsx"), xlsxSheet);
     EXPECT_EQ(xlsSheet, "Группа 1");
     EXPECT_EQ(xlsSheet, xlsxSheet);

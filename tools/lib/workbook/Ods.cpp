@@ -91,7 +91,7 @@ Cell cellOf(PartReader& xml, ReadBudget& budget) {
         // The text is as the saving spreadsheet showed it, in its locale; one that shows an
         // exponent has lost digits the value still holds.
         const std::string shown = text.toStdString();
-        if (hasText && !(ok && jetwriter::inExponentForm(shown)))
+        if (hasText && !(ok && classlist::inExponentForm(shown)))
             return {CellKind::Number, shown, v};
         return {CellKind::Number, ok ? generalNumber(v) : value.toStdString(), v};
     }
