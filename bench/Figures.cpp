@@ -27,7 +27,7 @@ namespace {
 using benchmark::Counter;
 
 // The panel's controls as the sign-in sees them, recorded.
-class RecordingView : public SignInView {
+class RecordingView : public panel::SignInView {
 public:
     std::string entry;
     std::string label;
@@ -78,7 +78,7 @@ void signIn(benchmark::State& state, const StudentsFile& f, const Student& stude
         const long long c0 = processCpuNs();
         const long long k0 = reapedChildrenCpuNs();
         const long long t0 = monotonicNs();
-        onSignIn(services, view, signIn, db);
+        panel::onSignIn(services, view, signIn, db);
         const long long t1 = monotonicNs();
         const long long c1 = processCpuNs();
         db.release();

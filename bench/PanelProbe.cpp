@@ -17,7 +17,7 @@
 
 namespace {
 
-void afterFirstFrame(MainPanelDialog& panel, const std::optional<std::string>& number) {
+void afterFirstFrame(panel::MainPanelDialog& panel, const std::optional<std::string>& number) {
     probe::report("frame_ns", probe::monotonicNs());
     probe::report("frame_cpu_ns", probe::processCpuNs());
     probe::report("width", panel.width());
@@ -47,8 +47,8 @@ int main(int argc, char** argv) {
     std::optional<std::string> number;
     if (argc == 3 && std::strcmp(argv[1], "--sign-in") == 0) number = argv[2];
 
-    const int status = runProgram(argc, argv, [&](MainPanelDialog& panel) {
-        MainPanelDialog* p = &panel;
+    const int status = app::runProgram(argc, argv, [&](panel::MainPanelDialog& panel) {
+        panel::MainPanelDialog* p = &panel;
         // Owned by the panel, so that it goes with the panel and before the application object.
         auto* firstFrame = new FirstFrame(p, [p, &number] { afterFirstFrame(*p, number); });
         firstFrame->setParent(p);

@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
-# Counts the instructions of one sign-in's database work on the 100,000-row file, program side and
-# reader helper apart, with callgrind (instruction counts hold on a noisy machine). Run
-# bench/run.sh once first: it makes the files. Writes build-bench/profile/callgrind.{program,helper}
-# and prints the top functions of each.
+# Counts the instructions of one sign-in's database work on a file of the benchmarks (1k, 20k,
+# 100k or 20k-ind; 100k unless named), program side and reader helper apart, with callgrind
+# (instruction counts hold on a noisy machine). Run bench/run.sh once first: it makes the files.
+# Writes build-profile/profile/callgrind.{program,helper} and prints the top functions of each.
+# Usage: bash bench/profile.sh [SIZE]
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # A build of its own: valgrind cannot run the helper's seccomp filter, so this helper has none.
 build="$root/build-profile"
 out="$build/profile"
-file="$root/build-bench/bench-data/drives-100k/c/dat_ulmo/as_dbase/trener/01/dbtrener.mdb"
+file="$root/build-bench/bench-data/drives-${1:-100k}/c/dat_ulmo/as_dbase/trener/01/dbtrener.mdb"
 [ -f "$file" ] || { echo "profile: run bench/run.sh first (it makes $file)" >&2; exit 1; }
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRULEVION_BENCH=ON \
   -DRULEVION_TESTS=OFF -DRULEVION_HELPER_SANDBOX=OFF >/dev/null

@@ -114,7 +114,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-# Libraries (Qt 6, xcb, the helper's libseccomp) come from dpkg-shlibdeps. What it cannot see:
+# Libraries (Qt 6, xcb, the helper's libseccomp, the class-list tool's libzip and FreeXL) come
+# from dpkg-shlibdeps. What it cannot see:
 # Qt's platform plugins, loaded at run time, the font the panel and its dialogs are laid out in,
 # and what the station's session starts: its window manager and the keyboard layouts (setxkbmap
 # and the layouts).

@@ -9,12 +9,13 @@
 #include <string_view>
 #include <variant>
 
+#include "CsvClassList.h"
 #include "FuzzCheck.h"
 #include "JetText.h"
-#include "StudentsCsv.h"
 #include "Utf8.h"
 
 using namespace jetwriter;
+using namespace classlist;
 
 namespace {
 
@@ -95,9 +96,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(e.line() >= 1 && e.line() <= lineEnds(csv) + 1);
         // A line may have more fields than the table has columns; none has more than the
         // whole file has separator bytes, plus one (UTF-16 keeps each in one byte of its own).
-        const auto separators = std::count_if(csv.begin(), csv.end(), [](char c) {
-            return c == ',' || c == ';' || c == '\t';
-        });
+        const auto separators = std::count_if(
+            csv.begin(), csv.end(), [](char c) { return c == ',' || c == ';' || c == '\t'; });
         FUZZ_CHECK(e.column() <= static_cast<std::size_t>(separators) + 1);
         FUZZ_CHECK(std::string_view(e.what()).substr(0, 5) == "line ");
         return 0;

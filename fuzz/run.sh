@@ -12,7 +12,7 @@ shift $(($# < 2 ? $# : 2))
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] ||
   targets=(fuzz_jet_reply fuzz_monitor_file fuzz_password_file fuzz_students_csv fuzz_jet_reader
-           fuzz_number_format)
+           fuzz_number_format fuzz_workbook)
 
 status=0
 passed=0
@@ -33,6 +33,12 @@ for t in "${targets[@]}"; do
       limits=(-rss_limit_mb=2048 -malloc_limit_mb=512)
       ;;
     fuzz_number_format) max_len=256 ;;    # codes are short; Excel takes at most 255 characters
+    fuzz_workbook)
+      # The seeds are the tests' workbooks, the largest 24 KiB as parts. A workbook may cost the
+      # reader up to 100 MB; the rest is the sanitizers'.
+      max_len=32768
+      limits=(-rss_limit_mb=1024 -malloc_limit_mb=256)
+      ;;
     *) max_len=4096 ;;
   esac
   args=(-max_total_time="$seconds" -max_len="$max_len" -timeout="$timeout" "${limits[@]}"

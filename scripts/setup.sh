@@ -10,13 +10,13 @@ set -euo pipefail
 # SVG module (the icons are rendered at build time), its PDF module (the station session shows
 # the help document itself; the -dev package brings the libraries the program runs with) and its
 # translation tools, Xlib and XCB (the screen's size, keyboard layout and power saving), libzip
-# for the class-list tool's workbooks, the font the documents are typeset in, and lintian to
-# check the result.
+# and FreeXL for the class-list tool's workbooks (.xlsx and .ods; .xls), the font the documents
+# are typeset in, and lintian to check the result.
 package_build=(
   build-essential cmake pkg-config ninja-build
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-pdf-dev libx11-dev
   qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
-  libxcb1-dev libxcb-dpms0-dev libzip-dev libseccomp-dev
+  libxcb1-dev libxcb-dpms0-dev libzip-dev libfreexl-dev libseccomp-dev
   fonts-liberation2 fontconfig
   lintian
 )
@@ -25,7 +25,7 @@ packages=(
   build-essential cmake pkg-config ninja-build
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-pdf-dev libx11-dev
   qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
-  libzip-dev
+  libzip-dev libfreexl-dev
   # The reader helper's sandbox (seccomp).
   libseccomp-dev
   # mdb-export checks our files in the tests; the library is only the benchmarks' yardstick.

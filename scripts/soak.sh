@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Runs the whole test suite again and again under load, to find tests that fail now and then:
 # twice as many parallel tests as cores, with a CPU hog on every core beside them.
-# Usage: scripts/soak.sh [RUNS] [BUILD_DIR]     (defaults: 20 runs of build/)
+# Usage: scripts/soak.sh [RUNS] [BUILD_DIR] [REGEX]    (defaults: 20 runs of every test in build/)
+# REGEX picks the tests by name, as ctest -R does (say 'e2e|session' for those on an X server).
 # Each failing run's log is kept; the last line reads "N passed, M failed" (runs).
 set -uo pipefail
 runs=${1:-20}
 build=${2:-build}
+only=()
+[ -n "${3:-}" ] && only=(-R "$3")
 case $runs in ''|*[!0-9]*) echo "soak.sh: the number of runs must be a whole number: $runs" >&2; exit 2 ;; esac
 if [ ! -f "$build/CTestTestfile.cmake" ]; then
   echo "soak.sh: no tests in $build; configure and build it first" >&2
@@ -28,13 +31,13 @@ for _ in $(seq "$cores"); do
   hogs+=($!)
 done
 
-echo "Soak: $runs runs of the tests in $build, $jobs at a time, beside $cores CPU hogs; logs in $logs"
+echo "Soak: $runs runs of the tests in $build${3:+ matching $3}, $jobs at a time, beside $cores CPU hogs; logs in $logs"
 passed=0
 failed=0
 for run in $(seq "$runs"); do
   log=$logs/run-$run.log
   start=$SECONDS
-  if ctest --test-dir "$build" -j"$jobs" --output-on-failure > "$log" 2>&1; then
+  if ctest --test-dir "$build" -j"$jobs" --output-on-failure "${only[@]}" > "$log" 2>&1; then
     passed=$((passed + 1))
     echo "run $run: passed ($((SECONDS - start)) s)"
     rm -f "$log"

@@ -3,5 +3,5 @@
 
 int main(int argc, char** argv) {
     if (const auto status = app::answerCommandLine(argc, argv)) return *status;
-    return runProgram(argc, argv);
+    return app::runProgram(argc, argv);
 }

@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+namespace app {
+
 LauncherApp::LauncherApp(PanelFactory makePanel) : makePanel_(std::move(makePanel)) {}
 
 void LauncherApp::run() {
@@ -9,3 +11,5 @@ void LauncherApp::run() {
     panel->exec();
     panel.reset();
 }
+
+}  // namespace app

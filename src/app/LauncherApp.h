@@ -5,6 +5,8 @@
 
 class QDialog;
 
+namespace app {
+
 // The application object: runs the main panel once, from start to end.
 class LauncherApp {
 public:
@@ -19,3 +21,5 @@ public:
 private:
     PanelFactory makePanel_;
 };
+
+}  // namespace app

@@ -16,8 +16,11 @@
 
 #include <cstdio>
 
-int runProgram(int& argc, char** argv, const std::function<void(MainPanelDialog&)>& onPanel) {
-    app::installCrashGuard();
+namespace app {
+
+int runProgram(int& argc, char** argv,
+               const std::function<void(panel::MainPanelDialog&)>& onPanel) {
+    handoff::installCrashGuard();
     session::StationSession::prepareDisplay();
     QApplication qtApp(argc, argv);
     // The window system's own words (a field's context menu) in Russian, where installed.
@@ -35,11 +38,14 @@ int runProgram(int& argc, char** argv, const std::function<void(MainPanelDialog&
     catalogue();
     SignInState signIn;
     LauncherApp app([&] {
-        auto panel = std::make_unique<MainPanelDialog>(services, signIn, password);
-        station.adopt(*panel);
+        auto panel = std::make_unique<panel::MainPanelDialog>(services, signIn, password);
+        station.adopt(*panel, panel->typingField());
+        panel->whenSignInAttempted([&station] { station.signInAttempted(); });
         if (onPanel) onPanel(*panel);
         return panel;
     });
     app.run();
     return 0;
 }
+
+}  // namespace app

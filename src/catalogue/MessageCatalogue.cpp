@@ -90,6 +90,7 @@ constexpr Entry<TextId> kTexts[] = {
     {text::kExercisesFailed, "ExercisesFailed",
      "Ездовые упражнения не запустились или завершились с ошибкой.\n\n"
      "Позовите инструктора."},
+    {text::kRetryHint, "RetryHint", "Чтобы войти заново, нажмите «В о з в р а т»"},
 };
 
 }  // namespace

@@ -38,6 +38,7 @@ enum class TextId : std::int32_t {
     kCannotOpenHelp = 105,
     kTrainerFailed = 106,
     kExercisesFailed = 107,
+    kRetryHint = 108,
 };
 namespace text {
 using enum TextId;

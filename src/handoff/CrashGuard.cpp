@@ -1,5 +1,9 @@
 #include "CrashGuard.h"
 
+#include "HandOff.h"
+
+#include "ShellContract.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -10,7 +14,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace app {
+namespace handoff {
 
 namespace {
 
@@ -42,12 +46,14 @@ void say(const char* text) {
 [[noreturn]] void handOverAndEnd(const char* what) {
     // Non-blocking: a named pipe in the file's place must not hold the end.
     const int fd =
-        open("vdm_out.txt", O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0666);
+        open(shellcontract::kHandOffFile, O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0666);
     bool handedOver = false;
     if (fd >= 0) {
-        handedOver = write(fd, "1", 1) == 1;
+        constexpr char code = static_cast<char>(shellcontract::HandOffCode::Return);
+        handedOver = write(fd, &code, 1) == 1;
         handedOver = close(fd) == 0 && handedOver;
     }
+    tellShellOfFatalEnd(shellcontract::FatalEnd::Crash);
     say("rulevion-menu: ");
     say(what);
     say(handedOver ? "; handed over \"1\" (return)\n" : "; vdm_out.txt could not be written\n");
@@ -93,6 +99,7 @@ void onQtMessage(QtMsgType type, const QMessageLogContext& context, const QStrin
 }  // namespace
 
 void installCrashGuard() {
+    fatalEndDescriptor();  // read now: the handlers may not read the environment
     // Room to run the handler even when the stack itself overflowed.
     static char alternateStack[64 * 1024];
     stack_t stack{};
@@ -115,4 +122,4 @@ void installCrashGuard() {
     previousHandler = qInstallMessageHandler(onQtMessage);
 }
 
-}  // namespace app
+}  // namespace handoff

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ShellContract.h"
+
 class QDialog;
 
 namespace ui {
@@ -7,16 +9,10 @@ class WindowServices;
 }
 
 // The program's decision for the shell: one character in vdm_out.txt in the current directory.
-namespace app {
+namespace handoff {
 
-inline constexpr const char* kHandOffFile = "vdm_out.txt";
-
-enum class HandOffCode : char {
-    Leave = '0',
-    Return = '1',
-    Trainer = '2',
-    Driving = '5',
-};
+using shellcontract::HandOffCode;
+using shellcontract::kHandOffFile;
 
 // The end of the panel's leaving buttons: writes the code, then ends the panel's run with the
 // Cancel result. A file that cannot be written shows text::kCannotCreateHandOff on the panel and
@@ -29,4 +25,11 @@ void handOffExitCode(ui::WindowServices& services);
 // Writes "1" where it can and ends the process with status 0 at once.
 [[noreturn]] void fatalExit(ui::WindowServices& services);
 
-}  // namespace app
+// The descriptor the station's shell gave for a fatal end (RULEVION_FATAL_FD), or -1 outside the
+// shell or when it names no pipe. Read once; after the first call, safe in a signal handler.
+int fatalEndDescriptor();
+
+// Tells the shell, where there is one, how the program ends. Async-signal-safe.
+void tellShellOfFatalEnd(shellcontract::FatalEnd how);
+
+}  // namespace handoff

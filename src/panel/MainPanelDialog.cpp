@@ -20,6 +20,8 @@
 #include <algorithm>
 #include <cstdio>
 
+namespace panel {
+
 namespace {
 
 // The panel was drawn around its 1019 x 573 picture: its 291 x 158 dialog units map to exactly
@@ -180,25 +182,30 @@ void MainPanelDialog::removeResultFiles() {
     for (const char* name : kResultFiles) std::remove(name);
 }
 
-void MainPanelDialog::onExit() { app::handOffAndClose(services_, *this, app::HandOffCode::Leave); }
+void MainPanelDialog::onExit() { handoff::handOffAndClose(services_, *this, handoff::HandOffCode::Leave); }
 
 void MainPanelDialog::onReturn() {
-    app::handOffAndClose(services_, *this, app::HandOffCode::Return);
+    handoff::handOffAndClose(services_, *this, handoff::HandOffCode::Return);
 }
 
 void MainPanelDialog::onTrainer() {
     int result = QDialog::Rejected;
     {
-        TrainerPasswordDialog dialog(services_, password_);
+        trainer::TrainerPasswordDialog dialog(services_, password_);
         result = dialog.exec();
     }
     if (result == QDialog::Rejected) return;
-    app::handOffAndClose(services_, *this, app::HandOffCode::Trainer);
+    handoff::handOffAndClose(services_, *this, handoff::HandOffCode::Trainer);
 }
 
 void MainPanelDialog::onHelp() { services_.openDocument("vdm03.pdf"); }
 
-void MainPanelDialog::onSignIn() { ::onSignIn(services_, *this, signIn_, database_); }
+void MainPanelDialog::onSignIn() {
+    panel::onSignIn(services_, *this, signIn_, database_);
+    if (signIn_.signInAttempted && afterAttempt_) afterAttempt_();
+}
+
+QWidget* MainPanelDialog::typingField() const { return entry_; }
 
 void MainPanelDialog::onDriving() {
     if (!signIn_.signInAttempted) {
@@ -210,7 +217,7 @@ void MainPanelDialog::onDriving() {
             if (answer != ui::kAnswerYes) return;
         }
     }
-    app::handOffAndClose(services_, *this, app::HandOffCode::Driving);
+    handoff::handOffAndClose(services_, *this, handoff::HandOffCode::Driving);
 }
 
 void MainPanelDialog::reject() { onExit(); }
@@ -252,3 +259,5 @@ void MainPanelDialog::restoreTypingFont() {
 }
 
 void MainPanelDialog::setLabelText(const std::string& text) { label_->setText(ui::toQString(text)); }
+
+}  // namespace panel

@@ -5,6 +5,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -15,6 +17,8 @@ struct PasswordState;
 namespace ui {
 class WindowServices;
 }
+
+namespace panel {
 
 // The one window the station's users see: four leaving buttons along the top, the picture, and
 // the student's sign-in area on it.
@@ -39,6 +43,11 @@ public:
     // Esc and the window manager's close request act as the Exit button.
     void reject() override;
 
+    // Where the student types his record-book number.
+    QWidget* typingField() const;
+    // Called after each press of OK that the run's one sign-in attempt has used up.
+    void whenSignInAttempted(std::function<void()> then) { afterAttempt_ = std::move(then); }
+
 protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -61,6 +70,7 @@ private:
     trainer::PasswordState& password_;
     DatabaseObjects database_;
     bool initialised_ = false;
+    std::function<void()> afterAttempt_;
 
     QPushButton* exitButton_ = nullptr;
     QLabel* picture_ = nullptr;
@@ -72,3 +82,5 @@ private:
     QPushButton* signInButton_ = nullptr;
     QPushButton* drivingButton_ = nullptr;
 };
+
+}  // namespace panel

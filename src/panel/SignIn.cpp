@@ -9,6 +9,8 @@
 
 using namespace signin;
 
+namespace panel {
+
 namespace {
 
 void showMessage(ui::WindowServices& services, SignInView& view, const std::string& text) {
@@ -18,7 +20,7 @@ void showMessage(ui::WindowServices& services, SignInView& view, const std::stri
 [[noreturn]] void fail(ui::WindowServices& services, SignInView& view, SlotId slot,
                        const std::string& appended = {}) {
     showMessage(services, view, catalogue().slotTexts[slot] + appended);
-    app::fatalExit(services);
+    handoff::fatalExit(services);
 }
 
 // A record that did not reach the disk whole is removed: the exercise programs must find either
@@ -29,7 +31,7 @@ void writeSignInRecord(ui::WindowServices& services, SignInView& view, const Sig
     if (record.write(state) && record.close()) return;
     showMessage(services, view, catalogue().slotTexts[slot::kCannotWriteRecord]);
     record.discard();
-    app::fatalExit(services);
+    handoff::fatalExit(services);
 }
 
 }  // namespace
@@ -55,3 +57,5 @@ void onSignIn(ui::WindowServices& services, SignInView& view, SignInState& state
     view.setLabelText(messageText(text::kSignedInLabel));
     view.setEntryText(signedInEntry(state));
 }
+
+}  // namespace panel

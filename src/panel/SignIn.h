@@ -13,6 +13,8 @@ class WindowServices;
 
 using signin::DatabaseObjects;
 
+namespace panel {
+
 // The panel's controls as the sign-in sees them; texts are CP1251.
 class SignInView {
 public:
@@ -27,3 +29,5 @@ public:
 // who signed in. Every failure but "not found" ends the process through the fatal exit.
 void onSignIn(ui::WindowServices& services, SignInView& view, SignInState& state,
               DatabaseObjects& db);
+
+}  // namespace panel

@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QImage>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPainter>
 #include <QPdfView>
 #include <QScreen>
@@ -17,6 +18,7 @@ namespace session {
 namespace {
 
 const QString kHelpTitle = QStringLiteral("rulevion-help");
+constexpr int kHintMargin = 8;
 // A repeat's press follows its release within this many milliseconds of the server's clock.
 constexpr quint64 kSameInstant = 1;
 
@@ -54,13 +56,25 @@ StationScreen::StationScreen() : QWidget(nullptr, Qt::Window) {
     connect(help_, &HelpViewer::closed, this, &StationScreen::closeHelp);
 
     indicator_ = new LayoutIndicator(this);
+
+    hint_ = new QLabel(this);
+    hint_->setObjectName(QStringLiteral("hint"));
+    hint_->setTextFormat(Qt::PlainText);
+    hint_->setAlignment(Qt::AlignCenter);
+    hint_->setMargin(6);
+    // Dressed as the layout's line, the other one the screen adds to the panel.
+    hint_->setStyleSheet(indicator_->styleSheet());
+    hint_->setFont(indicator_->font());
+    hint_->hide();
+
     QApplication::instance()->installEventFilter(this);
 }
 
 StationScreen::~StationScreen() = default;
 
-void StationScreen::adopt(QDialog& panel) {
+void StationScreen::adopt(QDialog& panel, QWidget* typingField) {
     panel_ = &panel;
+    typingField_ = typingField;
     // The picture's colours along its edges, as the panel shows it, before it is taken in: the
     // screen around continues the picture rather than the row of buttons above it.
     QRect picture = panel.rect();
@@ -71,6 +85,7 @@ void StationScreen::adopt(QDialog& panel) {
     // A window fills its background by itself; as a part of this one the panel must do it.
     panel.setAutoFillBackground(true);
     indicator_->raise();
+    hint_->raise();
     // Sized by itself too: with no window manager nothing else would make it fill the screen.
     setGeometry(screen()->geometry());
     placeChildren();
@@ -80,7 +95,6 @@ void StationScreen::adopt(QDialog& panel) {
 bool StationScreen::showHelp(const QString& path) {
     if (helpShown()) return true;
     if (!help_->open(path)) return false;
-    focusBeforeHelp_ = QApplication::focusWidget();
     if (panel_) panel_->setEnabled(false);
     titleBeforeHelp_ = windowTitle();
     setWindowTitle(kHelpTitle);
@@ -89,6 +103,37 @@ bool StationScreen::showHelp(const QString& path) {
     help_->raise();
     help_->view()->setFocus(Qt::OtherFocusReason);
     return true;
+}
+
+// Under the station's window manager, a box over a dialog over this window never gets drawn and
+// never takes a key: the manager activates a dialog's parent dialog before the dialog itself,
+// the toolkit hands the focus of a window blocked by a modal box back to that box, and the two
+// go on taking it from each other for good. So a box stands over this window alone.
+int StationScreen::showBox(QWidget* owner, const std::function<int(QWidget*)>& show) {
+    QWidget* window = owner ? owner->window() : nullptr;
+    if (window && window != this && window->isVisible()) window->hide();
+    return show(this);
+}
+
+void StationScreen::showHint(const QString& text) {
+    hint_->setText(text);
+    hint_->adjustSize();
+    hint_->show();
+    hint_->raise();
+    placeChildren();
+}
+
+// The student types his number next, whatever he clicked before: digits typed after a box, a
+// dialog or the help are not to be lost on a button.
+void StationScreen::returnKeyboard() {
+    if (helpShown() || !typingField_ || !typingField_->isEnabled()) return;
+    typingField_->setFocus(Qt::OtherFocusReason);
+}
+
+bool StationScreen::event(QEvent* event) {
+    const bool handled = QWidget::event(event);
+    if (event->type() == QEvent::WindowActivate) returnKeyboard();
+    return handled;
 }
 
 bool StationScreen::helpShown() const {
@@ -102,9 +147,9 @@ void StationScreen::closeHelp(quint64 escapeTime) {
     setWindowTitle(titleBeforeHelp_);
     if (panel_) panel_->setEnabled(true);
     indicator_->raise();
+    hint_->raise();
     activateWindow();
-    if (focusBeforeHelp_ && focusBeforeHelp_->isEnabled())
-        focusBeforeHelp_->setFocus(Qt::OtherFocusReason);
+    returnKeyboard();
 }
 
 // A held Esc goes on repeating after the release that closed the help. The window system repeats
@@ -136,6 +181,7 @@ void StationScreen::placeChildren() {
     if (panel_) panel_->move(centredAt(size(), panel_->size()));
     help_->setGeometry(rect());
     indicator_->place();
+    hint_->move(kHintMargin, height() - hint_->height() - kHintMargin);
 }
 
 void StationScreen::paintEvent(QPaintEvent*) {

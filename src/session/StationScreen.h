@@ -4,8 +4,11 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
+
 class QDialog;
 class QImage;
+class QLabel;
 
 namespace session {
 
@@ -30,8 +33,17 @@ public:
     ~StationScreen() override;
 
     // The panel becomes part of this window and stands centred in it; the window goes full
-    // screen. Call before the panel runs.
-    void adopt(QDialog& panel);
+    // screen. Call before the panel runs. typingField, where given, has the keyboard whenever
+    // the panel gets it back (after a box, a dialog or the help).
+    void adopt(QDialog& panel, QWidget* typingField = nullptr);
+
+    // Runs show with the owner a box must have here: this window. A dialog of the menu that asks
+    // for a box steps aside (hides, which ends it) while the box shows.
+    int showBox(QWidget* owner, const std::function<int(QWidget*)>& show);
+
+    // A line beside the panel, as the layout's: what the student can do next.
+    void showHint(const QString& text);
+    QLabel* hint() const { return hint_; }
 
     // Shows the document over the panel, which takes no input until it is closed; false when
     // the document cannot be read.
@@ -51,12 +63,19 @@ protected:
 private:
     void closeHelp(quint64 escapeTime);
     void placeChildren();
+    void returnKeyboard();
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
 
     QPointer<QDialog> panel_;
     HelpViewer* help_ = nullptr;
     LayoutIndicator* indicator_ = nullptr;
+    QLabel* hint_ = nullptr;
     EdgeColours edges_;
-    QPointer<QWidget> focusBeforeHelp_;
+    QPointer<QWidget> typingField_;
     QString titleBeforeHelp_;
     // Since the help closed on an Esc release, until the next deliberate Esc press.
     bool escapeHeld_ = false;

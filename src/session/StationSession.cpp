@@ -2,9 +2,11 @@
 
 #include "MessageCatalogue.h"
 #include "PanelFit.h"
+#include "DialogUnits.h"
 #include "StationScreen.h"
 #include "Text.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -13,6 +15,19 @@
 #include <cstdio>
 
 namespace session {
+
+namespace {
+// Boxes read as part of the scaled panel, not in the small desktop font beside it.
+constexpr int kBoxFontPoints = 14;
+}  // namespace
+
+int SessionServices::messageBox(QWidget* owner, const std::string& text, const std::string& title,
+                                ui::BoxType type) {
+    if (!screen_) return inner_.messageBox(owner, text, title, type);
+    return screen_->showBox(owner, [&](QWidget* boxOwner) {
+        return inner_.messageBox(boxOwner, text, title, type);
+    });
+}
 
 void SessionServices::openDocument(const std::string& fileName) {
     if (!screen_) {
@@ -43,7 +58,10 @@ StationSession::StationSession(ui::WindowServices* inner)
         own_ = std::make_unique<ui::QtWindowServices>();
         inner = own_.get();
     }
-    if (inSession_) screen_ = std::make_unique<StationScreen>();
+    if (inSession_) {
+        useSessionBoxFont();
+        screen_ = std::make_unique<StationScreen>();
+    }
     services_ = std::make_unique<SessionServices>(*inner, screen_.get());
 }
 
@@ -53,12 +71,20 @@ void StationSession::prepareDisplay() {
     if (inStationSession()) prepareScale();
 }
 
-void StationSession::adopt(QDialog& panel) {
-    if (screen_) screen_->adopt(panel);
+void useSessionBoxFont() {
+    QApplication::setFont(ui::dialogFont(kBoxFontPoints, true), "QMessageBox");
+}
+
+void StationSession::adopt(QDialog& panel, QWidget* typingField) {
+    if (screen_) screen_->adopt(panel, typingField);
     if (failed_ == FailedCommand::None) return;
     // Once the panel's run has begun, so that the box stands over the menu it returns to.
     QTimer::singleShot(0, &panel,
                        [this, owner = &panel] { showFailureBox(*services_, owner, failed_); });
+}
+
+void StationSession::signInAttempted() {
+    if (screen_) screen_->showHint(ui::toQString(messageText(text::kRetryHint)));
 }
 
 }  // namespace session

@@ -20,9 +20,7 @@ public:
         : inner_(inner), screen_(screen) {}
 
     int messageBox(QWidget* owner, const std::string& text, const std::string& title,
-                   ui::BoxType type) override {
-        return inner_.messageBox(owner, text, title, type);
-    }
+                   ui::BoxType type) override;
     void engineErrorBox(const std::string& text) override { inner_.engineErrorBox(text); }
     void openDocument(const std::string& fileName) override;
     [[noreturn]] void endProcess(int status) override { inner_.endProcess(status); }
@@ -34,6 +32,9 @@ private:
 
 // The box that tells the people at the station which command did not start; nothing for None.
 void showFailureBox(ui::WindowServices& services, QWidget* owner, FailedCommand failed);
+
+// The font of every message box in the session (the tests draw boxes with it too).
+void useSessionBoxFont();
 
 // What the station session changes in the program's run, read once from the environment. Made
 // after the application object; outside the session only the failure box remains of it.
@@ -50,8 +51,12 @@ public:
     StationScreen* screen() const { return screen_.get(); }
 
     // Takes in the panel before it runs: in the session it stands centred on the station's
-    // screen; a failed command's box comes up once the panel shows.
-    void adopt(QDialog& panel);
+    // screen, typingField gets the keyboard back after every box; a failed command's box comes
+    // up once the panel shows.
+    void adopt(QDialog& panel, QWidget* typingField = nullptr);
+
+    // After the run's one sign-in attempt: in the session, the line that says how to try again.
+    void signInAttempted();
 
 private:
     bool inSession_;

@@ -59,7 +59,7 @@ MonitorReading readMonitorBytes(std::string_view bytes) {
 }
 
 MonitorReading readMonitorFile(const char* fileName) {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(app::openStationFile(fileName, "rb"),
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(stationfolder::openStationFile(fileName, "rb"),
                                                          &std::fclose);
     if (!file) return MonitorReading::CannotOpen;
     std::string bytes(kBytesNeeded, '\0');

@@ -34,7 +34,7 @@ SignInRecordFile::~SignInRecordFile() {
 
 bool SignInRecordFile::create() {
     // Binary mode: the CR LF line ends are written by formatSignInRecord on every system.
-    file_ = app::openStationFile(fileName_.c_str(), "wb");
+    file_ = stationfolder::openStationFile(fileName_.c_str(), "wb");
     return file_ != nullptr;
 }
 

@@ -52,7 +52,7 @@ std::string chooseDatabasePath() {
 
 void checkDatabaseExists(LookupResult& result, const std::string& databasePath,
                          const fs::path& file) {
-    std::FILE* f = app::openStationFile(file.c_str(), "rb");
+    std::FILE* f = stationfolder::openStationFile(file.c_str(), "rb");
     if (!f) {
         // The box names the Windows path; the technician needs the folder that was searched.
         result.stderrLine = databaseNotFoundLine(file.string());

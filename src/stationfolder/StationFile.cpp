@@ -3,7 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace app {
+namespace stationfolder {
 
 std::FILE* openStationFile(const char* name, const char* mode) {
     const int access = mode[0] == 'w' ? O_WRONLY | O_CREAT | O_TRUNC : O_RDONLY;
@@ -14,4 +14,4 @@ std::FILE* openStationFile(const char* name, const char* mode) {
     return file;
 }
 
-}  // namespace app
+}  // namespace stationfolder

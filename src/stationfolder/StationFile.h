@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-namespace app {
+namespace stationfolder {
 
 // Opens a file of the station folder as std::fopen does (modes "r", "rb", "w", "wb"), but never
 // waits: a named pipe in a file's place would otherwise hold the program before it could leave
@@ -10,4 +10,4 @@ namespace app {
 // for writing.
 std::FILE* openStationFile(const char* name, const char* mode);
 
-}  // namespace app
+}  // namespace stationfolder

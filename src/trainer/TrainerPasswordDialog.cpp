@@ -20,6 +20,8 @@
 #include <memory>
 #include <optional>
 
+namespace trainer {
+
 namespace {
 
 struct FileCloser {
@@ -109,7 +111,7 @@ void TrainerPasswordDialog::initialise() {
 
 // The box of a failure comes up while the file is still open, before anything is handed over.
 void TrainerPasswordDialog::readPasswordFile() {
-    File file(app::openStationFile(trainer::kPasswordFile, "rb"));
+    File file(stationfolder::openStationFile(trainer::kPasswordFile, "rb"));
     if (!file) failInitialisation(text::kCannotOpenPasswordFile);
 
     char bytes[trainer::kPasswordFileSize];
@@ -135,10 +137,10 @@ void TrainerPasswordDialog::failInitialisation(TextId messageId) {
 
 // "0" first, then the window goes, then the fatal exit leaves "1" for the shell.
 void TrainerPasswordDialog::errorTail() {
-    app::handOffExitCode(services_);
+    handoff::handOffExitCode(services_);
     hide();
     destroy();
-    app::fatalExit(services_);
+    handoff::fatalExit(services_);
 }
 
 void TrainerPasswordDialog::showError(TextId messageId) {
@@ -174,3 +176,5 @@ void TrainerPasswordDialog::onOkClicked() {
 void TrainerPasswordDialog::onCancelClicked() {
     reject();
 }
+
+}  // namespace trainer

@@ -13,6 +13,8 @@ namespace ui {
 class WindowServices;
 }
 
+namespace trainer {
+
 // Stands in front of the trainer's tools: asks for the numeric password and compares it with
 // the one in the password file, which is read afresh each time the dialog runs.
 class TrainerPasswordDialog : public QDialog {
@@ -47,3 +49,5 @@ private:
     QPushButton* ok_ = nullptr;
     QPushButton* cancel_ = nullptr;
 };
+
+}  // namespace trainer

@@ -31,32 +31,39 @@ int answerOf(int pressed) {
 }
 }  // namespace
 
-int QtWindowServices::messageBox(QWidget* owner, const std::string& text, const std::string& title,
-                                 BoxType boxType) {
-    QMessageBox box(owner);
-    box.setWindowTitle(toQString(title));
-    box.setText(toQString(text));
-    box.setTextFormat(Qt::PlainText);
-    box.setObjectName(QStringLiteral("messageBox"));
+std::unique_ptr<QMessageBox> QtWindowServices::makeMessageBox(QWidget* owner,
+                                                              const std::string& text,
+                                                              const std::string& title,
+                                                              BoxType boxType) {
+    auto box = std::make_unique<QMessageBox>(owner);
+    box->setWindowTitle(toQString(title));
+    box->setText(toQString(text));
+    box->setTextFormat(Qt::PlainText);
+    box->setObjectName(QStringLiteral("messageBox"));
     const unsigned type = static_cast<unsigned>(boxType);
     const unsigned icon = type & kMbIconMask;
-    box.setIcon(icon == kMbIconQuestion      ? QMessageBox::Question
-                : icon == kMbIconExclamation ? QMessageBox::Warning
-                                             : QMessageBox::NoIcon);
+    box->setIcon(icon == kMbIconQuestion      ? QMessageBox::Question
+                 : icon == kMbIconExclamation ? QMessageBox::Warning
+                                              : QMessageBox::NoIcon);
     if (type & kMbYesNo) {
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton((type & kMbDefButton2) ? QMessageBox::No : QMessageBox::Yes);
-        box.setEscapeButton(QMessageBox::No);
+        box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box->setDefaultButton((type & kMbDefButton2) ? QMessageBox::No : QMessageBox::Yes);
+        box->setEscapeButton(QMessageBox::No);
         // The station's users read Russian, whatever translations the machine has.
-        box.button(QMessageBox::Yes)->setText(QStringLiteral("Да"));
-        box.button(QMessageBox::No)->setText(QStringLiteral("Нет"));
+        box->button(QMessageBox::Yes)->setText(QStringLiteral("Да"));
+        box->button(QMessageBox::No)->setText(QStringLiteral("Нет"));
     } else {
-        box.setStandardButtons(QMessageBox::Ok);
-        box.setDefaultButton(QMessageBox::Ok);
-        box.setEscapeButton(QMessageBox::Ok);
+        box->setStandardButtons(QMessageBox::Ok);
+        box->setDefaultButton(QMessageBox::Ok);
+        box->setEscapeButton(QMessageBox::Ok);
     }
-    if (type & kMbTopmost) box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    return answerOf(box.exec());
+    if (type & kMbTopmost) box->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    return box;
+}
+
+int QtWindowServices::messageBox(QWidget* owner, const std::string& text, const std::string& title,
+                                 BoxType boxType) {
+    return answerOf(makeMessageBox(owner, text, title, boxType)->exec());
 }
 
 void QtWindowServices::engineErrorBox(const std::string& text) {

@@ -59,7 +59,7 @@ TEST(CrashGuard, EveryFaultHandsOverOneAndEndsWithStatusZero) {
             if (chdir(dir.path().c_str()) != 0) return std::string("no folder");
             const int fd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
             dup2(fd, STDERR_FILENO);
-            app::installCrashGuard();
+            handoff::installCrashGuard();
             fault.trigger();
             return std::string("the fault went unnoticed");
         });
@@ -80,7 +80,7 @@ TEST(CrashGuard, UnwritableHandOffStillEndsQuietlyWithStatusZero) {
         if (chdir(dir.path().c_str()) != 0) return std::string("no folder");
         const int fd = open("/dev/null", O_WRONLY);
         dup2(fd, STDERR_FILENO);
-        app::installCrashGuard();
+        handoff::installCrashGuard();
         *nowhere = 1;
         return std::string("the fault went unnoticed");
     });

@@ -8,11 +8,15 @@
 #include <gtest/gtest.h>
 #include <QDialog>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <filesystem>
 
 namespace fs = std::filesystem;
-using app::HandOffCode;
+using handoff::HandOffCode;
 
 namespace {
 
@@ -59,7 +63,7 @@ TEST_F(HandOffTest, EachCodeLeavesExactlyOneByteAndEndsThePanel) {
          {HandOffCode::Leave, HandOffCode::Return, HandOffCode::Trainer, HandOffCode::Driving}) {
         writeFile(dir / "vdm_out.txt", "left by another program\r\n");
         panel.setResult(-1);
-        app::handOffAndClose(services, panel, code);
+        handoff::handOffAndClose(services, panel, code);
         EXPECT_EQ(handOff(), std::string(1, static_cast<char>(code)));
         EXPECT_EQ(panel.result(), QDialog::Rejected);
     }
@@ -75,7 +79,7 @@ TEST_F(HandOffTest, FileThatCannotBeCreatedShowsItsBoxOnThePanelThenEndsFatally)
             EXPECT_EQ(box.title, messageText(text::kBoxTitle));
             EXPECT_EQ(box.type, ui::kBoxError);
         };
-        app::handOffAndClose(services, panel, HandOffCode::Driving);
+        handoff::handOffAndClose(services, panel, HandOffCode::Driving);
     });
     ASSERT_TRUE(child.finished);
     EXPECT_EQ(child.status, 0);
@@ -91,7 +95,7 @@ TEST_F(HandOffTest, FailedWriteIsCaughtNotReportedAsHandedOver) {
         services.onBox = [&](const ui::RecordingServices::Box&) {
             EXPECT_NE(panel.result(), QDialog::Rejected) << "closed as if handed over";
         };
-        app::handOffAndClose(services, panel, HandOffCode::Trainer);
+        handoff::handOffAndClose(services, panel, HandOffCode::Trainer);
     });
     ASSERT_TRUE(child.finished);
     EXPECT_EQ(child.status, 0);
@@ -100,7 +104,7 @@ TEST_F(HandOffTest, FailedWriteIsCaughtNotReportedAsHandedOver) {
 
 TEST_F(HandOffTest, ExitCodeWritesZeroAndReturns) {
     writeFile(dir / "vdm_out.txt", "22222");
-    app::handOffExitCode(services);
+    handoff::handOffExitCode(services);
     EXPECT_EQ(handOff(), "0");
     EXPECT_TRUE(services.boxes.empty());
 }
@@ -127,7 +131,7 @@ TEST_F(HandOffTest, ExitCodeFailuresShowTheirOwnTextsWithNoOwner) {
                 EXPECT_EQ(box.title, messageText(text::kBoxTitle));
                 EXPECT_EQ(box.type, ui::kBoxError);
             };
-            app::handOffExitCode(services);
+            handoff::handOffExitCode(services);
         });
         ASSERT_TRUE(child.finished);
         EXPECT_EQ(child.status, 0);
@@ -143,7 +147,7 @@ TEST_F(HandOffTest, FatalExitEndsTheRealProcessWithStatusZero) {
     EXPECT_EXIT(
         {
             ui::QtWindowServices real;
-            app::fatalExit(real);
+            handoff::fatalExit(real);
         },
         ::testing::ExitedWithCode(0), "^$");
     EXPECT_EQ(handOff(), "1");
@@ -155,10 +159,50 @@ TEST_F(HandOffTest, FatalExitIgnoresAFileItCannotWrite) {
     EXPECT_EXIT(
         {
             ui::QtWindowServices real;
-            app::fatalExit(real);
+            handoff::fatalExit(real);
         },
         ::testing::ExitedWithCode(0), "^$");
     EXPECT_TRUE(fs::is_directory(dir / "vdm_out.txt"));
+}
+
+// Under the station's shell the fatal exit says so on the pipe the shell gave, so that its log
+// can tell that "1" from the Return button; a value that names no pipe is passed over.
+TEST_F(HandOffTest, FatalExitTellsTheShellOnItsPipeOnly) {
+    GTEST_FLAG_SET(death_test_style, "fast");
+    int shell[2];
+    ASSERT_EQ(pipe2(shell, O_NONBLOCK), 0);
+    const int file = open((dir / "not-a-pipe").c_str(), O_RDWR | O_CREAT, 0600);
+    ASSERT_GE(file, 0);
+    struct Row {
+        std::string value;
+        std::string told;  // on the shell's pipe
+    };
+    const Row rows[] = {
+        {std::to_string(shell[1]), "f"},
+        {std::to_string(file), ""},
+        {"2", ""},  // stderr
+        {"7x", ""},
+        {"", ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.value);
+        setenv(shellcontract::kFatalEndVariable, row.value.c_str(), 1);
+        EXPECT_EXIT(
+            {
+                ui::QtWindowServices real;
+                handoff::fatalExit(real);
+            },
+            ::testing::ExitedWithCode(0), "^$");
+        unsetenv(shellcontract::kFatalEndVariable);
+        char buffer[8];
+        const ssize_t n = read(shell[0], buffer, sizeof buffer);
+        EXPECT_EQ(std::string(buffer, n > 0 ? n : 0), row.told);
+        EXPECT_EQ(handOff(), "1");
+    }
+    EXPECT_EQ(readFile(dir / "not-a-pipe"), "");
+    close(shell[0]);
+    close(shell[1]);
+    close(file);
 }
 
 // In a read-only folder an ordinary user cannot replace the file: the box, the fatal exit, and
@@ -170,7 +214,7 @@ TEST_F(HandOffTest, ReadOnlyFolderLeavesTheOldFileUnchanged) {
     const ChildResult child = endingInChild(
         [&] {
             services.answerOk();
-            app::handOffAndClose(services, panel, HandOffCode::Leave);
+            handoff::handOffAndClose(services, panel, HandOffCode::Leave);
         },
         true);
     chmod(dir.path().c_str(), 0755);

@@ -26,7 +26,7 @@ TEST(LauncherApp, RunsThePanelOnceThenDestroysIt) {
     int runs = 0;
     int made = 0;
     bool destroyed = false;
-    LauncherApp app([&] {
+    app::LauncherApp app([&] {
         ++made;
         return std::make_unique<CountingPanel>(runs, destroyed);
     });

@@ -5,12 +5,12 @@
 // shell and the exercise programs read are whole.
 #include "CaseFold.h"
 #include "Cp1251.h"
+#include "CsvClassList.h"
 #include "Jet.h"
 #include "JetTestSupport.h"
 #include "JetWriter.h"
 #include "MessageCatalogue.h"
 #include "Station.h"
-#include "StudentsCsv.h"
 
 #include <gtest/gtest.h>
 #include <sys/prctl.h>
@@ -105,7 +105,7 @@ std::vector<std::pair<std::size_t, std::size_t>> usageMapRows(const std::string&
 struct Mutant {
     std::string name;
     std::string bytes;
-    std::string typed;                 // CP1251
+    std::string typed;                      // CP1251
     std::vector<std::size_t> flipped = {};  // where bytes were flipped
     std::shared_ptr<const std::string> original = {};
 };
@@ -183,7 +183,7 @@ std::string editedSchoolFile() {
                 s.StCount,
                 s.GrCount};
     };
-    jetwriter::Table t = jetwriter::studentsTable();
+    jetwriter::Table t = classlist::studentsTable();
     // Each live row is preceded by a gone one with the same number and other values: a reader
     // that took it for live would sign the student in with them.
     for (std::size_t i = 0; i < live.size(); ++i) {

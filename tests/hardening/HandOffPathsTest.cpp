@@ -86,7 +86,7 @@ TEST_P(PasswordFiles, EndInTheirBoxesOrWaitForThePassword) {
             services.answerOk(2);
             services.onEnd = [&](int) { reportToParent("ended |" + boxNames(services)); };
             trainer::PasswordState state;
-            TrainerPasswordDialog dialog(services, state);
+            trainer::TrainerPasswordDialog dialog(services, state);
             QTimer::singleShot(0, &dialog, [&] { dialog.reject(); });
             dialog.exec();
             return "waits " + std::to_string(state.storedPassword) + " |" + boxNames(services);
@@ -158,7 +158,7 @@ TEST_P(UnwritableHandOff, LeavingButtonShowsItsBoxAndEnds) {
     ui::RecordingServices services;
     SignInState signIn;
     trainer::PasswordState password;
-    MainPanelDialog panel(services, signIn, password);
+    panel::MainPanelDialog panel(services, signIn, password);
 
     const ChildResult child = runWithDeadline(
         [&] {
@@ -186,7 +186,7 @@ TEST_P(UnwritableHandOff, CrashGuardStillEndsWithStatusZero) {
             if (chdir(station.folder().c_str()) != 0) return std::string("no station");
             const int quiet = open("/dev/null", O_WRONLY);
             dup2(quiet, STDERR_FILENO);
-            app::installCrashGuard();
+            handoff::installCrashGuard();
             std::raise(SIGSEGV);
             return std::string("the fault went unnoticed");
         },

@@ -99,7 +99,7 @@ TEST(TypedText, SignInTakesTheFieldAsTheStationsFieldWouldHoldIt) {
         if (notFound) services.answerOk();  // the box that the number is not there
         SignInState signIn;
         trainer::PasswordState password;
-        MainPanelDialog panel(services, signIn, password);
+        panel::MainPanelDialog panel(services, signIn, password);
         panel.show();
         QApplication::processEvents();
         auto* field = panel.findChild<QLineEdit*>(QStringLiteral("recordBookEdit"));

@@ -12,6 +12,7 @@
 #include <unistd.h>
 #include <algorithm>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -41,6 +42,11 @@ void send(const Reply& r) {
 // The columns the last recordset was opened with; a fetch names one by its place among them.
 std::vector<Column> gColumns;
 
+// The text every row holds in every column: "F<row from 1>.<column>".
+std::string valueAt(std::uint32_t row, std::uint32_t column) {
+    return "F" + std::to_string(row + 1) + "." + std::to_string(column);
+}
+
 Reply goodReply(const Request& rq) {
     Reply r;
     switch (rq.type) {
@@ -60,8 +66,7 @@ Reply goodReply(const Request& rq) {
                 if (r.kind == ColumnKind::Long)
                     r.numbers.push_back(static_cast<std::int32_t>(row * 10 + rq.column));
                 else
-                    r.texts.push_back("F" + std::to_string(row + 1) + "." +
-                                      std::to_string(rq.column));
+                    r.texts.push_back(valueAt(row, rq.column));
             }
             break;
         }
@@ -69,12 +74,11 @@ Reply goodReply(const Request& rq) {
             r.type = ReplyType::Found;
             r.rowCount = kRows;
             for (std::uint32_t row = rq.start; row < kRows; ++row)
-                if (rq.text == "F" + std::to_string(row + 1) + "." + std::to_string(rq.column)) {
+                if (rq.text == valueAt(row, rq.column)) {
                     r.rowCount = row;
                     break;
                 }
-            r.texts = {"F" + std::to_string(std::min(r.rowCount, kRows - 1) + 1) + "." +
-                       std::to_string(rq.column)};
+            r.texts = {valueAt(std::min(r.rowCount, kRows - 1), rq.column)};
             break;
         }
     }
@@ -144,6 +148,25 @@ void misbehave(const std::string& fault, const Request& rq) {
         good.rowCount = kRows + 1;
         return send(good);
     }
+    // A search that stops on the row after the match, telling that row's value or the match's.
+    if ((fault == "wrongrow" || fault == "shiftedrow") && good.type == ReplyType::Found &&
+        good.rowCount + 1 < kRows) {
+        ++good.rowCount;
+        if (fault == "wrongrow") good.texts = {valueAt(good.rowCount, rq.column)};
+        return send(good);
+    }
+    // A search that starts at the first row, wherever it was asked to start.
+    if (fault == "beforestart" && good.type == ReplyType::Found) {
+        Request fromFirst = rq;
+        fromFirst.start = 0;
+        return send(goodReply(fromFirst));
+    }
+    // A search that gives up although the last row holds the value sought.
+    if (fault == "gaveup" && good.type == ReplyType::Found) {
+        good.rowCount = kRows;
+        good.texts = {rq.text};
+        return send(good);
+    }
     if (fault == "empty" && good.type == ReplyType::Values) {
         good.texts.clear();
         good.numbers.clear();
@@ -182,6 +205,7 @@ void misbehave(const std::string& fault, const Request& rq) {
         if (fault == "escapeopen") ::open("/dev/null", O_RDONLY | O_CLOEXEC);
         if (fault == "escapeexec") execl("/bin/true", "true", static_cast<char*>(nullptr));
         if (fault == "escapesocket") socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (fault == "escapeabort") std::abort();
         return send(good);
     }
     if (fault == "closeinput") {

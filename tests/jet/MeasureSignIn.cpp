@@ -5,10 +5,10 @@
 //
 // jet_measure HELPER DATABASE [RUNS]
 // jet_measure --write-students N OUT.mdb     (a file of N rows from the project's writer)
+#include "CsvClassList.h"
 #include "Jet.h"
 #include "JetWriter.h"
 #include "StudentColumns.h"
-#include "StudentsCsv.h"
 
 #include <algorithm>
 #include <chrono>
@@ -72,7 +72,7 @@ double p95(std::vector<double> v) {
 }
 
 int writeStudents(int n, const char* out) {
-    jetwriter::Table t = jetwriter::studentsTable();
+    jetwriter::Table t = classlist::studentsTable();
     for (int i = 0; i < n; ++i)
         t.rows.push_back({"B" + std::to_string(1000000 + i), "Курсант Номер " + std::to_string(i),
                           std::to_string(i % 25 + 1), "Группа " + std::to_string(i / 25 + 1),

@@ -1,9 +1,9 @@
 // Databases from the project's own Jet4 writer, read back by the reader: each value as written,
 // text outside CP1251 as '?', and tables whose columns are not what the sign-in reads refused.
 #include "Cp1251.h"
+#include "CsvClassList.h"
 #include "JetTestSupport.h"
 #include "JetWriter.h"
-#include "StudentsCsv.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -89,7 +89,7 @@ class WriterRoundTrip : public ::testing::TestWithParam<RoundTrip> {};
 
 TEST_P(WriterRoundTrip, ReadsBackWhatWasWritten) {
     const std::vector<RowCase> cases = GetParam().rows();
-    Table t = jetwriter::studentsTable();
+    Table t = classlist::studentsTable();
     std::vector<StudentRow> expected;
     for (const RowCase& c : cases) {
         t.rows.push_back(c.written);
@@ -153,7 +153,7 @@ void PrintTo(const SchemaCase& c, std::ostream* os) {
 class SchemaMismatch : public ::testing::TestWithParam<SchemaCase> {};
 
 TEST_P(SchemaMismatch, RecordsetDoesNotOpen) {
-    Table t = jetwriter::studentsTable();
+    Table t = classlist::studentsTable();
     t.rows.push_back(Row{"1", "A", "1", "G", 1, 1});
     GetParam().change(t);
     TempDir dir;

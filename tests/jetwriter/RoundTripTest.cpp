@@ -7,9 +7,9 @@
 #include <climits>
 #include <functional>
 
+#include "CsvClassList.h"
 #include "JetWriter.h"
 #include "Readers.h"
-#include "StudentsCsv.h"
 #include "TempDir.h"
 
 using jetwriter::Column;
@@ -36,13 +36,13 @@ Row studentRow(int i) {
 }
 
 Table students(std::vector<Row> rows) {
-    Table t = jetwriter::studentsTable();
+    Table t = classlist::studentsTable();
     t.rows = std::move(rows);
     return t;
 }
 
 Table manyStudents(int n) {
-    Table t = jetwriter::studentsTable();
+    Table t = classlist::studentsTable();
     for (int i = 0; i < n; ++i) t.rows.push_back(studentRow(i));
     return t;
 }

@@ -6,12 +6,12 @@
 
 #include "CaseFold.h"
 #include "Cp1251.h"
+#include "CsvClassList.h"
 #include "NumberDamage.h"
-#include "StudentsCsv.h"
 #include "Utf8.h"
 
-using jetwriter::CsvError;
-using jetwriter::NumberDamage;
+using classlist::CsvError;
+using classlist::NumberDamage;
 using jetwriter::Row;
 
 namespace {
@@ -61,7 +61,8 @@ const GoodCsv kGood[] = {
      "Номер зачётки\tФ. И. О.\nA-1\tИван\n",
      {{"A-1", "Иван", std::nullopt, std::nullopt, std::nullopt, std::nullopt}}},
     {"TextsTrimmed",
-     kHeader + "\n\" 7 \", a , 2,b\t,3,4\n\t8\xC2\xA0,b,2,\"\xC2\xA0" "c\",3,4\n",
+     kHeader + "\n\" 7 \", a , 2,b\t,3,4\n\t8\xC2\xA0,b,2,\"\xC2\xA0"
+               "c\",3,4\n",
      {{"7", "a", "2", "b", 3, 4}, {"8", "b", "2", "c", 3, 4}}},
     {"TrailingEmptyFieldsBeyondTheHeader",
      kHeader + "\n1,a,2,b,3,4,,\n",
@@ -123,7 +124,7 @@ void PrintTo(const GoodCsv& c, std::ostream* os) {
 class CsvReads : public testing::TestWithParam<GoodCsv> {};
 
 TEST_P(CsvReads, EveryValueAsWritten) {
-    const jetwriter::Table t = jetwriter::readStudentsCsv(GetParam().csv);
+    const jetwriter::Table t = classlist::readStudentsCsv(GetParam().csv);
     EXPECT_EQ(t.name, "Students");
     ASSERT_EQ(t.columns.size(), 6u);
     EXPECT_EQ(t.rows, GetParam().rows);
@@ -195,10 +196,10 @@ const BadCsv kBad[] = {
     // The header is found below a title, and what it lacks is said on its own line.
     {"HeaderBelowATitleWithoutName", "Список\nStBook;Дата\n", 2, 0, "there is no column StName"},
     {"OnlyEmptyFields", ";;;\n;;\n", 1, 0, "there is no column StBook"},
-    // A spreadsheet that held long numbers as numbers saves them in exponent form: the digits
-    // are gone, nothing can be written that a card matches.
-    {"RecordBookInExponentForm", "StBook;StName\n202400000001;a\n2,024E+11;b\n", 3, 1,
-     "the record-book number \"2,024E+11\" is in exponent form"},
+    // Every number in exponent form: their digits are gone, and no student is left to write.
+    {"EveryRecordBookInExponentForm", "StBook;StName\n2,024E+11;a\n\n2,025E+11;b\n", 2, 1,
+     "the record-book number \"2,024E+11\" is in exponent form, as a spreadsheet shows a long "
+     "number it holds as a number, and so is every other"},
     {"RecordBookInExponentFormWithPoint", kHeader + "\n\" 1.5e+07\",a,,,,\n", 2, 1,
      "exponent form"},
 };
@@ -212,7 +213,7 @@ class CsvRefuses : public testing::TestWithParam<BadCsv> {};
 TEST_P(CsvRefuses, NamingTheLineAndColumn) {
     const BadCsv& c = GetParam();
     try {
-        jetwriter::readStudentsCsv(c.csv);
+        classlist::readStudentsCsv(c.csv);
         FAIL() << "no error";
     } catch (const CsvError& e) {
         EXPECT_EQ(e.line(), c.line) << e.what();
@@ -227,7 +228,7 @@ TEST_P(CsvRefuses, NamingTheLineAndColumn) {
 INSTANTIATE_TEST_SUITE_P(Csv, CsvRefuses, testing::ValuesIn(kBad),
                          [](const auto& info) { return std::string(info.param.name); });
 
-using Kind = jetwriter::ClassListNote::Kind;
+using Kind = classlist::ClassListNote::Kind;
 
 struct NotesCase {
     const char* name;
@@ -314,7 +315,7 @@ TEST(CsvNumberDamage, PatternsOfASpreadsheetsNumbers) {
         SCOPED_TRACE(c.name);
         const std::vector<std::string_view> numbers(c.numbers.begin(), c.numbers.end());
         std::vector<std::pair<std::size_t, NumberDamage>> got;
-        for (const auto& d : jetwriter::findNumberDamage(numbers))
+        for (const auto& d : classlist::findNumberDamage(numbers))
             got.emplace_back(d.index, d.damage);
         EXPECT_EQ(got, c.damaged);
     }
@@ -323,7 +324,7 @@ TEST(CsvNumberDamage, PatternsOfASpreadsheetsNumbers) {
 // In a class list: each damaged number noted on its line, and counted among the students who
 // may not sign in with them those without a number and the duplicates, each line once.
 TEST(CsvNumberDamage, NotedLineByLineAndCounted) {
-    const jetwriter::ClassList list = jetwriter::readClassList(
+    const classlist::ClassList list = classlist::readClassList(
         "StBook;StName\n00123;a\n00124;b\n125;c\n00126;d\n2024,0;e\n;f\n00123;g\n");
     std::vector<std::pair<Kind, std::size_t>> got;
     for (const auto& n : list.notes) got.emplace_back(n.kind, n.line);
@@ -334,9 +335,35 @@ TEST(CsvNumberDamage, NotedLineByLineAndCounted) {
     };
     EXPECT_EQ(got, expected);
     EXPECT_EQ(list.table.rows.size(), 7u);
-    EXPECT_EQ(jetwriter::studentsAtRisk(list), 4u);
+    // The one without a number and the duplicate cannot sign in at all; two more may not.
+    EXPECT_EQ(classlist::studentsLockedOut(list).size(), 2u);
+    EXPECT_EQ(classlist::studentsAtRisk(list), 2u);
     const std::string text = english(list.notes[5].text);
     EXPECT_NE(text.find("\"125\" is shorter than most (5 digits)"), std::string::npos) << text;
+}
+
+// A spreadsheet that held long numbers as numbers saves them in exponent form: those students'
+// digits are gone and they are not written, the rest of the class is; who cannot sign in is
+// named by line and name, in the order of the lines.
+TEST(CsvNumberDamage, ExponentRowsLeftOutTheRestWritten) {
+    const classlist::ClassList list = classlist::readClassList(
+        "StBook;StName\n202400000001;Иванов\n2,024E+11;Петров\n;Сидоров\n"
+        "202400000003;Орлов\n 1.5e+07 ;Котов\n");
+    ASSERT_EQ(list.table.rows.size(), 3u);
+    EXPECT_EQ(std::get<std::string>(*list.table.rows[0][0]), "202400000001");
+    EXPECT_EQ(std::get<std::string>(*list.table.rows[2][0]), "202400000003");
+    std::vector<std::pair<std::size_t, std::string>> lockedOut;
+    for (const auto& n : classlist::studentsLockedOut(list))
+        lockedOut.emplace_back(n.line, n.student);
+    const std::vector<std::pair<std::size_t, std::string>> expected = {
+        {3, "Петров"}, {4, "Сидоров"}, {6, "Котов"}};
+    EXPECT_EQ(lockedOut, expected);
+    EXPECT_EQ(classlist::studentsAtRisk(list), 0u);
+    const auto lost = std::find_if(list.notes.begin(), list.notes.end(),
+                                   [](const auto& n) { return n.kind == Kind::DigitsLost; });
+    ASSERT_NE(lost, list.notes.end());
+    EXPECT_EQ(lost->column, 1u);
+    EXPECT_NE(english(lost->text).find("\"2,024E+11\" is in exponent form"), std::string::npos);
 }
 
 void PrintTo(const NotesCase& c, std::ostream* os) {
@@ -346,7 +373,7 @@ void PrintTo(const NotesCase& c, std::ostream* os) {
 class CsvNotes : public testing::TestWithParam<NotesCase> {};
 
 TEST_P(CsvNotes, SayWhatWasPassedOverOrIsDoubtful) {
-    const jetwriter::ClassList list = jetwriter::readClassList(GetParam().csv);
+    const classlist::ClassList list = classlist::readClassList(GetParam().csv);
     std::vector<std::pair<Kind, std::size_t>> got;
     bool textFound = false;
     for (const auto& n : list.notes) {
@@ -369,7 +396,7 @@ TEST(CsvDuplicates, FoundWithTheSignInsFold) {
     for (const std::string& a : numbers) {
         for (const std::string& b : numbers) {
             const std::string csv = "StBook,StName\n\"" + a + "\",x\n\"" + b + "\",y\n";
-            const jetwriter::ClassList list = jetwriter::readClassList(csv);
+            const classlist::ClassList list = classlist::readClassList(csv);
             ASSERT_EQ(list.table.rows.size(), 2u);
             const bool noted = std::any_of(list.notes.begin(), list.notes.end(),
                                            [](const auto& n) { return n.kind == Kind::Duplicate; });
@@ -382,18 +409,18 @@ TEST(CsvDuplicates, FoundWithTheSignInsFold) {
 TEST(CsvSpreadsheets, EncodingAndSeparatorAreFound) {
     const struct {
         std::string bytes;
-        jetwriter::Encoding encoding;
+        classlist::Encoding encoding;
         char separator;
     } cases[] = {
-        {"StBook,StName\n1,a\n", jetwriter::Encoding::Utf8, ','},
-        {"\xEF\xBB\xBFStBook;StName\n1;a,b\n", jetwriter::Encoding::Utf8WithBom, ';'},
-        {"\"St,Book\"\tStBook\tStName\t;x\n", jetwriter::Encoding::Utf8, '\t'},
-        {"\xB9;\xD4\xC8\xCE;x,y;StBook\n", jetwriter::Encoding::Cp1251, ';'},
-        {utf16(u"StBook\tStName\n", true), jetwriter::Encoding::Utf16Le, '\t'},
-        {utf16(u"StBook;StName\n", false), jetwriter::Encoding::Utf16Be, ';'},
+        {"StBook,StName\n1,a\n", classlist::Encoding::Utf8, ','},
+        {"\xEF\xBB\xBFStBook;StName\n1;a,b\n", classlist::Encoding::Utf8WithBom, ';'},
+        {"\"St,Book\"\tStBook\tStName\t;x\n", classlist::Encoding::Utf8, '\t'},
+        {"\xB9;\xD4\xC8\xCE;x,y;StBook\n", classlist::Encoding::Cp1251, ';'},
+        {utf16(u"StBook\tStName\n", true), classlist::Encoding::Utf16Le, '\t'},
+        {utf16(u"StBook;StName\n", false), classlist::Encoding::Utf16Be, ';'},
     };
     for (const auto& c : cases) {
-        const jetwriter::ClassList list = jetwriter::readClassList(c.bytes);
+        const classlist::ClassList list = classlist::readClassList(c.bytes);
         EXPECT_EQ(list.encoding, c.encoding) << c.bytes;
         EXPECT_EQ(list.separator, c.separator) << c.bytes;
     }
@@ -401,7 +428,7 @@ TEST(CsvSpreadsheets, EncodingAndSeparatorAreFound) {
 
 TEST(CsvMessages, NameTheColumnByItsHeader) {
     try {
-        jetwriter::readStudentsCsv(kHeader + "\n1,2,3,4,5,x\n");
+        classlist::readStudentsCsv(kHeader + "\n1,2,3,4,5,x\n");
         FAIL() << "no error";
     } catch (const CsvError& e) {
         EXPECT_STREQ(
@@ -438,7 +465,7 @@ TEST(CsvRobustness, MutatedInputGivesRowsOrACsvError) {
             }
         }
         try {
-            const jetwriter::Table t = jetwriter::readStudentsCsv(s);
+            const jetwriter::Table t = classlist::readStudentsCsv(s);
             ++accepted;
             for (const Row& row : t.rows) {
                 ASSERT_EQ(row.size(), 6u);

@@ -10,9 +10,9 @@
 #include <cstring>
 #include <filesystem>
 
+#include "CsvClassList.h"
 #include "JetText.h"
 #include "JetWriter.h"
-#include "StudentsCsv.h"
 #include "TempDir.h"
 #include "Utf8.h"
 
@@ -40,7 +40,7 @@ std::uint32_t u32(const std::string& b, std::size_t at) {
 }
 
 Table students(std::vector<Row> rows) {
-    Table t = jetwriter::studentsTable();
+    Table t = classlist::studentsTable();
     t.rows = std::move(rows);
     return t;
 }
@@ -94,7 +94,7 @@ TEST(JetText, DatabaseHoldsLatinCompressedAndCyrillicWide) {
 // free space of data pages, row counts, rows packed from the page end, owner pages, and the
 // row count in the table definition.
 TEST(WriterFile, DataPagesAndTableDefinitionsAreAccountedExactly) {
-    Table t = jetwriter::studentsTable();
+    Table t = classlist::studentsTable();
     for (int i = 0; i < 30000; ++i)
         t.rows.push_back({"B" + std::to_string(i), i % 3 ? "Иванов Иван" : "Ivanov Ivan",
                           std::to_string(i % 25), i % 5 ? Row::value_type("Группа") : std::nullopt,
@@ -394,7 +394,7 @@ TEST(WriterFile, FailsCleanlyWhenThePlaceCannotTakeTheFile) {
 TEST(WriterFile, FailedWriteMidwayLeavesNothing) {
     TempDir dir;
     writeFile(dir / "out.mdb", "old contents");
-    Table t = jetwriter::studentsTable();
+    Table t = classlist::studentsTable();
     for (int i = 0; i < 20000; ++i)
         t.rows.push_back({"B" + std::to_string(i), "Иванов", "1", "Г", i, i});
 

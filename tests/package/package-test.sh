@@ -283,7 +283,8 @@ fi
 
 step "the station's session from the package (Xvfb)"
 bash "$source/tests/session/session-test.sh" "$usr/bin" "$usr/bin/rulevion-station-session" \
-    "$root/etc/rulevion/matchbox-keys" "$usr/share/rulevion/vdm03.pdf" "$build/tests/rv_xkeys" ||
+    "$root/etc/rulevion/matchbox-keys" "$usr/share/rulevion/vdm03.pdf" "$build/tests/rv_xkeys" \
+    "$build/tests/rv_screencheck" "$build/bin/rulevion-xshot" ||
     fail "the station's session from the package"
 
 if [ "$failures" -ne 0 ]; then

@@ -49,7 +49,7 @@ protected:
     ui::RecordingServices services;
     SignInState signIn;
     trainer::PasswordState password;
-    MainPanelDialog panel{services, signIn, password};
+    panel::MainPanelDialog panel{services, signIn, password};
 };
 
 TEST_F(PanelTest, CaptionsComeFromTheCatalogueByteForByte) {
@@ -111,7 +111,7 @@ TEST_F(PanelTest, EntryTakesAtMostOneHundredCharacters) {
 
 // What the sign-in shows is not cut to the typing limit.
 TEST_F(PanelTest, SignedInLineLongerThanTheLimitIsShownWhole) {
-    SignInView& view = panel;
+    panel::SignInView& view = panel;
     const std::string line(180, 'x');
     view.setEntryText(line);
     EXPECT_EQ(ui::fromQString(entry()->text()), line);
@@ -137,7 +137,7 @@ TEST_F(PanelTest, SignedInLineIsReadableWholeInTheField) {
     };
     for (const auto& line : lines) {
         SCOPED_TRACE(line.utf8);
-        SignInView& view = panel;
+        panel::SignInView& view = panel;
         view.setEntryText(cp1251::fromUtf8(line.utf8));
         const QString shown = entry()->text();
         EXPECT_EQ(shown, QString::fromUtf8(line.utf8));
@@ -195,7 +195,7 @@ TEST_F(PanelTest, HelpOpensTheDocumentAndLeavesThePanelAlone) {
 TEST(PanelStart, RemovesAllEightResultFilesAndClearsTheSignIn) {
     TempDir dir;
     ScopedCwd cwd(dir.path());
-    for (const char* name : MainPanelDialog::kResultFiles)
+    for (const char* name : panel::MainPanelDialog::kResultFiles)
         if (std::string(name) != "db3b.out") writeFile(dir / name, "old");
     writeFile(dir / "db6.out", "not ours");
     fs::create_directory(dir / "db3b.out");  // cannot be removed: passed over
@@ -206,9 +206,9 @@ TEST(PanelStart, RemovesAllEightResultFilesAndClearsTheSignIn) {
     signIn.StName = "old";
     signIn.StCount = 7;
     trainer::PasswordState password;
-    MainPanelDialog panel(services, signIn, password);
+    panel::MainPanelDialog panel(services, signIn, password);
     panel.show();
-    for (const char* name : MainPanelDialog::kResultFiles)
+    for (const char* name : panel::MainPanelDialog::kResultFiles)
         EXPECT_EQ(fs::exists(dir / name), std::string(name) == "db3b.out") << name;
     EXPECT_TRUE(fs::exists(dir / "db6.out"));
     EXPECT_FALSE(signIn.signInAttempted);

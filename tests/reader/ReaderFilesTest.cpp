@@ -1,7 +1,9 @@
 // Files read exactly as their rows are meant to be: the shared fixtures (written by an
 // independent writer and by Access itself), files our writer makes, and rows moved or deleted
 // as Access marks them.
+#include "CaseFold.h"
 #include "Cp1251.h"
+#include "Encryption.h"
 #include "JetReader.h"
 #include "PageFile.h"
 #include "ReaderTestFiles.h"
@@ -103,6 +105,23 @@ TEST_P(FixtureFile, ReadsEveryRowAsMeant) {
     EXPECT_EQ(t.rowCount(), expected.size());
     EXPECT_EQ(t.definedRowCount(), expected.size());
     EXPECT_EQ(readAll(t), expected);
+}
+
+// The search's comparison agrees with the text every value reads as.
+TEST_P(FixtureFile, TextComparesAsItReads) {
+    const FixtureCase& c = GetParam();
+    File file(dataFile(c.file).string());
+    Table t = file.table(cp1251::fromUtf8(c.table));
+    for (std::uint32_t row = 0; row < t.rowCount(); ++row)
+        for (std::size_t column = 0; column < t.columns().size(); ++column) {
+            if (!jet::reader::readableAsText(t.columns()[column].type)) continue;
+            const std::string text = t.text(row, column);
+            EXPECT_TRUE(t.textEquals(row, column, text)) << row << " " << column;
+            EXPECT_TRUE(t.textEquals(row, column, cp1251::folded(text))) << row << " " << column;
+            EXPECT_FALSE(t.textEquals(row, column, text + "x")) << row << " " << column;
+            if (!text.empty())
+                EXPECT_FALSE(t.textEquals(row, column, text.substr(1))) << row << " " << column;
+        }
 }
 
 const Rows kAccessRows = {{"z", "y"}, {"v", "u"}};

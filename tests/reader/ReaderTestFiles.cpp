@@ -1,7 +1,8 @@
 #include "ReaderTestFiles.h"
 
+#include "CsvClassList.h"
+#include "Encryption.h"
 #include "PageFile.h"
-#include "StudentsCsv.h"
 #include "TempDir.h"
 
 #include <cstdlib>
@@ -16,7 +17,7 @@ std::filesystem::path dataFile(const std::string& relative) {
 }
 
 jetwriter::Table students(int rows) {
-    jetwriter::Table t = jetwriter::studentsTable();
+    jetwriter::Table t = classlist::studentsTable();
     for (int i = 0; i < rows; ++i) {
         jetwriter::Value num;
         if (i % 2 == 0) num = std::to_string(i);

@@ -1,4 +1,5 @@
 // What each kind of stored value becomes as text and as a 32-bit number.
+#include "CaseFold.h"
 #include "Cp1251.h"
 #include "JetReader.h"
 #include "LongValue.h"
@@ -13,6 +14,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <optional>
 
 using jet::reader::Column;
 using jet::reader::ColumnType;
@@ -158,6 +160,52 @@ TEST(StoredText, BecomesCp1251) {
     }
 }
 
+// A search compares a compressed value with no switch as stored; any other is decoded first.
+TEST(StoredText, ComparedAsStoredWhereThatTells) {
+    using Equal = std::optional<bool>;
+    const struct {
+        std::string stored;
+        std::string text;
+        Equal equal;
+    } cases[] = {
+        {"\xFF\xFE"
+         "AB12",
+         "ab12", true},
+        {"\xFF\xFE"
+         "AB12",
+         "AB12", true},
+        {"\xFF\xFE"
+         "AB12",
+         "ab1", false},
+        {"\xFF\xFE"
+         "AB12",
+         "ab123", false},
+        {"\xFF\xFE"
+         "AB12",
+         "ab13", false},
+        {"\xFF\xFE"
+         "\xE9",
+         "?", true},  // é has no CP1251 form
+        {"\xFF\xFE", "", true},
+        {std::string("\xFF\xFE"
+                     "Ab \0\x1F\x04",
+                     7),
+         "ab п", std::nullopt},
+        {std::string("A\0B\0", 4), "ab", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(jet::reader::detail::storedTextEquals(c.stored, cp1251::fromUtf8(c.text)),
+                  c.equal)
+            << c.text;
+        // Where it tells, it tells what decoding and comparing would.
+        std::string decoded;
+        jet::reader::detail::appendStoredText(c.stored, decoded);
+        if (c.equal)
+            EXPECT_EQ(*c.equal, cp1251::equalIgnoringCase(decoded, cp1251::fromUtf8(c.text)))
+                << c.text;
+    }
+}
+
 // Jet3 text in the code page its header names.
 TEST(Jet3CodePages, BecomeCp1251) {
     const struct {
@@ -182,7 +230,7 @@ protected:
     void SetUp() override {
         auto bytes = readertest::written({readertest::students(1)});
         first_ = bytes.pageCount();
-        bytes.bytes.append(2 * readertest::JetBytes::kPage, '\0');
+        bytes.bytes.append(7 * readertest::JetBytes::kPage, '\0');
         addLvalRow(bytes, first_, std::string("\0\0\0\0", 4) + std::string(1, '\x01'), "Hello, ");
         // The chain's first row points at row 0 of the second page.
         std::string next(4, '\0');
@@ -196,6 +244,18 @@ protected:
         addLvalRow(bytes, first_ + 1, pointer(first_, 1), "xy");
         addLvalRow(bytes, first_ + 1, pointer(first_ + 1, 5), "a");
         addLvalRow(bytes, first_ + 1, pointer(first_ + 1, 4), "a");
+        // A compressed text of 4,000 characters, a page for each thousand.
+        for (std::uint32_t k = 0; k < 4; ++k) {
+            const std::string piece = std::string(1000, static_cast<char>('a' + k));
+            addLvalRow(bytes, first_ + 2 + k, k < 3 ? pointer(first_ + 3 + k, 0) : pointer(0, 0),
+                       k == 0 ? "\xFF\xFE" + piece : piece);
+        }
+        // One whose first piece is mostly switches between one- and two-byte characters.
+        addLvalRow(bytes, first_ + 6, pointer(first_ + 6, 1),
+                   "\xFF\xFE"
+                   "ab" +
+                       std::string(20, '\0'));
+        addLvalRow(bytes, first_ + 6, pointer(0, 0), "cdefgh");
         path_ = bytes.save(dir_.path(), "memo.mdb");
         file_ = std::make_unique<jet::reader::detail::PageFile>(path_.string());
     }
@@ -227,10 +287,20 @@ protected:
                       std::uint8_t row) {
         std::string f(12, '\0');
         f[0] = static_cast<char>(length);
+        f[1] = static_cast<char>(length >> 8);
+        f[2] = static_cast<char>(length >> 16);
         f[3] = static_cast<char>(kind);
         f[4] = static_cast<char>(row);
         f[5] = static_cast<char>(page);
         return f;
+    }
+    std::string text(const std::string& f, std::size_t limit) {
+        std::string scratch;
+        std::string out;
+        jet::reader::detail::appendLongText(*file_, reinterpret_cast<const std::uint8_t*>(f.data()),
+                                            static_cast<std::uint32_t>(f.size()), scratch, out,
+                                            limit);
+        return out;
     }
     std::string read(const std::string& f) {
         std::string scratch;
@@ -265,6 +335,25 @@ TEST_F(LongValues, EachPlaceIsRead) {
     EXPECT_EQ(read(field(3, 0x80, 0, 0) + "abc"), "abc");
     EXPECT_EQ(read(field(12, 0x00, first_, 1)), "Hello, world");
     EXPECT_EQ(read(field(5, 0x40, first_ + 1, 0)), std::string(4, '\0') + "w");
+}
+
+// The helper caps what it sends of a value; a chain is read no further than the cap needs.
+TEST_F(LongValues, TextIsReadNoFurtherThanTheLimit) {
+    constexpr std::uint64_t kPage = readertest::JetBytes::kPage;
+    const std::string chain = field(4002, 0x00, first_ + 2, 0);
+    EXPECT_EQ(file_->heldBytes(), 0u);
+    EXPECT_EQ(text(chain, 10), std::string(10, 'a'));
+    EXPECT_EQ(file_->heldBytes(), kPage);
+    EXPECT_EQ(text(chain, 1001), std::string(1000, 'a') + "b");
+    EXPECT_LT(file_->heldBytes(), 4 * kPage);
+    const std::string whole = text(chain, std::string::npos);
+    EXPECT_EQ(whole.size(), 4000u);
+    EXPECT_EQ(whole.substr(2990, 20), std::string(10, 'c') + std::string(10, 'd'));
+    EXPECT_EQ(file_->heldBytes(), 4 * kPage);
+    // Where the bytes the limit allows hold fewer characters, the value is read on.
+    const std::string switches = field(30, 0x00, first_ + 6, 0);
+    for (const std::size_t limit : {0u, 2u, 4u, 8u, 100u})
+        EXPECT_EQ(text(switches, limit), std::string("abcdefgh").substr(0, limit)) << limit;
 }
 
 TEST_F(LongValues, BadPointersAndLengthsAreDamage) {

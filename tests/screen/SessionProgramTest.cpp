@@ -10,8 +10,8 @@
 #include <QPdfWriter>
 #include <QThread>
 
-#include <cmath>
 #include <filesystem>
+#include <optional>
 
 namespace fs = std::filesystem;
 
@@ -48,21 +48,9 @@ protected:
         return seen;
     }
 
-    // Where a point of the unscaled panel is on this screen.
-    QPoint onScreen(QPoint panelPoint) {
-        const QSize screen(1280, 1024);
-        const double scale = session::fittingScale(screen, session::kPanelSize);
-        const QSize scaled(int(std::lround(screen.width() / scale)),
-                           int(std::lround(screen.height() / scale)));
-        const QPoint at = session::centredAt(scaled, session::kPanelSize) + panelPoint;
-        return QPoint(int(std::lround(at.x() * scale)), int(std::lround(at.y() * scale)));
-    }
-
     X11Session x;
     TempDir dir;
 };
-
-constexpr QPoint kHelpButton(893, 29);
 
 TEST_F(SessionProgram, HelpOpensAndEscClosesItWithoutLeavingTheMenu) {
     ProgramRun run(x, dir.path(), {QStringLiteral("RULEVION_SESSION=1")});
@@ -75,14 +63,16 @@ TEST_F(SessionProgram, HelpOpensAndEscClosesItWithoutLeavingTheMenu) {
         x.tool(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"), window});
     EXPECT_TRUE(geometry.contains(QStringLiteral("1280x1024"))) << geometry.toStdString();
 
-    // The window shows before the panel in it takes clicks: wait for its Help button.
+    // The window shows before the panel in it takes clicks: wait for its Help button. The tree
+    // tells where it is in the scaled program's own pixels; the screen's are those times the
+    // scale.
     const QString helpCaption =
         QString::fromStdString(cp1251::toUtf8(messageText(text::kHelpCaption)));
-    ASSERT_TRUE(run.waitForControl(QStringLiteral("push button"), helpCaption)) << run.report();
-    const QPoint help = onScreen(kHelpButton);
-    x.tool(QStringLiteral("xdotool"),
-           {QStringLiteral("mousemove"), QString::number(help.x()), QString::number(help.y()),
-            QStringLiteral("click"), QStringLiteral("1")});
+    std::optional<Control> help = run.waitForControl(QStringLiteral("push button"), helpCaption);
+    ASSERT_TRUE(help) << run.report();
+    const double scale = session::fittingScale(QSize(1280, 1024), session::kPanelSize);
+    help->screen = QRect(help->screen.topLeft() * scale, help->screen.size() * scale);
+    run.click(*help);
     ASSERT_EQ(waitForName(window, QStringLiteral("rulevion-help")), QStringLiteral("rulevion-help"))
         << run.report();
     run.key(window, QStringLiteral("Escape"));

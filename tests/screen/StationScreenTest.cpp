@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 #include <QApplication>
+#include <QDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -52,7 +53,7 @@ class StationScreenTest : public ::testing::Test {
 protected:
     StationScreenTest() {
         writeHelpDocument(dir / "vdm03.pdf");
-        screen.adopt(panel);
+        screen.adopt(panel, panel.typingField());
         panel.show();
         QApplication::processEvents();
     }
@@ -71,7 +72,7 @@ protected:
     SignInState signIn;
     trainer::PasswordState password;
     session::StationScreen screen;
-    MainPanelDialog panel{services, signIn, password};
+    panel::MainPanelDialog panel{services, signIn, password};
 };
 
 TEST_F(StationScreenTest, PanelStandsCentredOnThePicturesColours) {
@@ -108,7 +109,8 @@ TEST_F(StationScreenTest, HelpCoversThePanelAndTakesTheKeyboard) {
 }
 
 TEST_F(StationScreenTest, NoKeyReachesThePanelAndEscBringsItBack) {
-    entry()->setFocus();
+    // As when the student clicked «Помощь»: the keyboard comes back to the field all the same.
+    panel.findChild<QPushButton*>(QStringLiteral("helpButton"))->setFocus();
     ASSERT_TRUE(screen.showHelp(helpPath()));
     QApplication::processEvents();
     quint64 time = 1000;
@@ -226,7 +228,7 @@ TEST(SessionServices, HelpButtonInAndOutOfTheSession) {
         ui::RecordingServices inner;
         session::StationSession session(&inner);
         ASSERT_NE(session.screen(), nullptr);
-        MainPanelDialog panel(session.services(), signIn, password);
+        panel::MainPanelDialog panel(session.services(), signIn, password);
         session.adopt(panel);
         panel.show();
         QTest::mouseClick(panel.findChild<QPushButton*>(QStringLiteral("helpButton")),
@@ -241,7 +243,7 @@ TEST(SessionServices, HelpButtonInAndOutOfTheSession) {
         ui::RecordingServices inner;
         inner.answerOk();
         session::StationSession session(&inner);
-        MainPanelDialog panel(session.services(), signIn, password);
+        panel::MainPanelDialog panel(session.services(), signIn, password);
         session.adopt(panel);
         panel.show();
         QTest::mouseClick(panel.findChild<QPushButton*>(QStringLiteral("helpButton")),
@@ -256,7 +258,7 @@ TEST(SessionServices, HelpButtonInAndOutOfTheSession) {
         ui::RecordingServices inner;
         session::StationSession session(&inner);
         EXPECT_EQ(session.screen(), nullptr);
-        MainPanelDialog panel(session.services(), signIn, password);
+        panel::MainPanelDialog panel(session.services(), signIn, password);
         session.adopt(panel);
         EXPECT_TRUE(panel.isWindow());
         EXPECT_EQ(panel.pos(), QPoint(0, 0));
@@ -294,7 +296,7 @@ TEST(SessionServices, FailedCommandsBoxComesOverTheRunningPanel) {
         session::StationSession session(&inner);
         SignInState signIn;
         trainer::PasswordState password;
-        MainPanelDialog panel(session.services(), signIn, password);
+        panel::MainPanelDialog panel(session.services(), signIn, password);
         session.adopt(panel);
         bool panelShown = false;
         inner.onBox = [&](const ui::RecordingServices::Box&) { panelShown = panel.isVisible(); };
@@ -307,9 +309,81 @@ TEST(SessionServices, FailedCommandsBoxComesOverTheRunningPanel) {
         }
         ASSERT_EQ(inner.boxes.size(), 1u);
         EXPECT_EQ(inner.boxes[0].text, messageText(*c.text));
-        EXPECT_EQ(inner.boxes[0].owner, &panel);
+        // In the session the box stands over the screen the panel is part of.
+        EXPECT_EQ(inner.boxes[0].owner, panel.window());
         EXPECT_TRUE(panelShown);
     }
+}
+
+// Whoever asks for a box, it stands over the screen alone: a dialog that asks steps aside first,
+// and the keyboard goes back to the field where the student types once the screen has it again.
+TEST_F(StationScreenTest, BoxStandsOverTheScreenAloneAndTheKeyboardComesBack) {
+    QDialog dialog(&panel, Qt::Dialog);
+    auto* button = panel.findChild<QPushButton*>(QStringLiteral("trainerButton"));
+    const struct {
+        const char* name;
+        QWidget* owner;
+    } cases[] = {{"no owner", nullptr}, {"the panel", &panel}, {"a dialog", &dialog}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.owner == &dialog) dialog.show();
+        button->setFocus();
+        QWidget* owner = nullptr;
+        bool dialogShown = true;
+        const int answer = screen.showBox(c.owner, [&](QWidget* boxOwner) {
+            owner = boxOwner;
+            dialogShown = dialog.isVisible();
+            return int(ui::kAnswerNo);
+        });
+        EXPECT_EQ(answer, ui::kAnswerNo);
+        EXPECT_EQ(owner, &screen);
+        EXPECT_FALSE(dialogShown);
+        QEvent activate(QEvent::WindowActivate);
+        QApplication::sendEvent(&screen, &activate);
+        EXPECT_EQ(QApplication::focusWidget(), entry());
+    }
+}
+
+// The instructor's wrong password in the session: the box comes over the screen, the dialog is
+// gone while it shows, and the panel runs on.
+TEST(SessionServices, WrongPasswordBoxStandsOverTheScreenNotTheDialog) {
+    ScopedEnv noDisplay("DISPLAY", std::nullopt);
+    ScopedEnv station("RULEVION_SESSION", "1");
+    TempDir dir;
+    ScopedCwd cwd(dir.path());
+    writeFile(dir / "vdmdat01.bin", std::string("\x3E\x89\x00\x00\xD2\x04\x00\x00", 8));
+    ui::RecordingServices inner;
+    inner.answerOk();
+    session::StationSession session(&inner);
+    SignInState signIn;
+    trainer::PasswordState password;
+    panel::MainPanelDialog panel(session.services(), signIn, password);
+    session.adopt(panel, panel.typingField());
+    panel.show();
+    QApplication::processEvents();
+
+    bool dialogShown = true;
+    inner.onBox = [&](const ui::RecordingServices::Box&) {
+        dialogShown = false;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == QStringLiteral("trainerPasswordDialog") && w->isVisible())
+                dialogShown = true;
+    };
+    // The instructor types a wrong number into the dialog once it runs, and presses OK.
+    QTimer::singleShot(0, [] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        ASSERT_NE(dialog, nullptr);
+        QTest::keyClicks(dialog->findChild<QLineEdit*>(QStringLiteral("passwordEdit")),
+                         QStringLiteral("999"));
+        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("okButton")),
+                          Qt::LeftButton);
+    });
+    panel.onTrainer();
+    ASSERT_EQ(inner.boxes.size(), 1u);
+    EXPECT_EQ(inner.boxes[0].text, messageText(text::kWrongPassword));
+    EXPECT_EQ(inner.boxes[0].owner, session.screen());
+    EXPECT_FALSE(dialogShown);
+    EXPECT_TRUE(panel.isVisible());
 }
 
 }  // namespace

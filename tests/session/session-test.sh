@@ -4,12 +4,14 @@
 # by real key events. Runs as an unprivileged user (nobody when started as root), as a station
 # never runs as root.
 #
-# Usage: session-test.sh BIN_DIR SESSION_SCRIPT KEYS_FILE HELP_PDF XKEYS
+# Usage: session-test.sh BIN_DIR SESSION_SCRIPT KEYS_FILE HELP_PDF XKEYS SCREENCHECK XSHOT
 #   BIN_DIR         the programs (rulevion-station, rulevion-menu, rulevion-jetwriter)
 #   SESSION_SCRIPT  rulevion-station-session
 #   KEYS_FILE       the window manager's key shortcuts the package installs
 #   HELP_PDF        vdm03.pdf
 #   XKEYS           rv_xkeys, which presses keys as a keyboard does
+#   SCREENCHECK     rv_screencheck, which tells from a screenshot whether a box was drawn
+#   XSHOT           rulevion-xshot, which takes the screenshot
 set -euo pipefail
 
 bin=$(cd "$1" && pwd)
@@ -17,6 +19,8 @@ session=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
 keys=$(cd "$(dirname "$3")" && pwd)/$(basename "$3")
 pdf=$4
 xkeys=$5
+screencheck=$6
+xshot=$7
 
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/rv-session-XXXXXX")
 chmod 755 "$tmp"
@@ -87,7 +91,7 @@ layouts=us,ru
 layout-switch=grp:alt_shift_toggle
 window-manager=matchbox-window-manager -use_titlebar no -kbdconfig '$keys'
 exercises=setsid -f sleep 600; /nonexistent/wine 'C:\\dat_ulmo\\vdm.exe'
-trainer=
+trainer=false
 CONF
 
 # Terminals a shortcut might start: each leaves a mark instead.
@@ -279,6 +283,185 @@ keys Return
 within 150 no_box || fail "the box did not close"
 within 150 shows rulevion-menu || fail "the menu did not come back after the box"
 log | grep -q "exercises=.*could not be started" || fail "the log does not say why: $(log)"
+
+still_running
+step "every window the menu shows: drawn over the menu, answered by a key, the keyboard back"
+# The menu's process of this session, the newest (the shell starts one after each decision):
+# found below the session in the process tree, in one look at the whole table.
+menu_pid() {
+    ps -e -o pid=,ppid=,comm= | awk -v root="$session_pid" '
+        { parent[$1] = $2; name[$1] = $3 }
+        END {
+            for (p in name) {
+                if (name[p] != "rulevion-menu") continue
+                for (q = p; q in parent && q != root && q > 1; q = parent[q]) {}
+                if (q == root && p + 0 > best) best = p + 0
+            }
+            if (best) print best
+        }'
+}
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat" 2>/dev/null || echo 0; }
+shot() { # -> the file of a new screenshot (a name of its own: this runs in a subshell)
+    local file
+    file=$(mktemp --suffix=.png "$tmp/shot-XXXXXX") && "$xshot" "$file" 2>/dev/null && echo "$file"
+}
+keep_shot() { # a failing step's screen, for whoever reads the failure
+    local dir=$bin/../test-failures
+    mkdir -p "$dir" && cp "$1" "$dir/session-$2.png" 2>/dev/null && echo "(screen kept: $dir/session-$2.png)" >&2
+    [ -e "$1.expected.png" ] && cp "$1.expected.png" "$dir/session-$2-expected.png" 2>/dev/null
+    return 0
+}
+region() { # X Y W H on the panel -> on the screen
+    local a b
+    a=$(at "$1" "$2")
+    b=$(at "$(($1 + $3))" "$(($2 + $4))")
+    echo "${a% *} ${a#* } $((${b% *} - ${a% *})) $((${b#* } - ${a#* }))"
+}
+entry_area=$(region 30 300 280 30)
+# A window's inside on the screen, "X Y W H" (xdotool counts the window manager's frame twice).
+client_geometry() {
+    xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+        /^ *Width:/ { w = $NF } /^ *Height:/ { h = $NF } END { if (w) print x, y, w, h; else exit 1 }'
+}
+hint_area="0 $((height - 80)) $((width / 2)) 80"
+changed() { # A B AREA...
+    QT_SCALE_FACTOR=$scale "$screencheck" differs "$@" 2>/dev/null
+}
+# The menu spends no time while it waits for a student: at most a tenth of a second in two.
+menu_idle() {
+    local pid t0 t1
+    pid=$(menu_pid)
+    [ -n "$pid" ] || return 1
+    t0=$(cpu_ticks "$pid")
+    sleep 2
+    t1=$(cpu_ticks "$pid")
+    [ $((t1 - t0)) -le 10 ] || { echo "the menu used $((t1 - t0)) ticks of CPU in 2 s" >&2; return 1; }
+}
+# A digit typed now lands in the field where the student types his number.
+typing_lands_in_field() {
+    local before after i
+    before=$(shot)
+    keys 7
+    for ((i = 0; i < 50; i++)); do
+        after=$(shot)
+        changed "$before" "$after" $entry_area && { keys BackSpace; return 0; }
+        sleep 0.1
+    done
+    keep_shot "$after" "$1-keyboard"
+    keys BackSpace
+    return 1
+}
+# The box over the menu shows its own inside: the same box drawn here, pixel for pixel.
+box_drawn() { # KIND NAME
+    local w geometry picture="" i
+    for ((i = 0; i < 50; i++)); do
+        w=$(box)
+        if [ -n "$w" ] && geometry=$(client_geometry "$w") && picture=$(shot); then
+            # shellcheck disable=SC2086 # four numbers
+            QT_SCALE_FACTOR=$scale "$screencheck" box "$picture" $geometry "$1" \
+                2>"$tmp/check.err" && return 0
+        fi
+        sleep 0.1
+    done
+    echo "$(cat "$tmp/check.err" 2>/dev/null)" >&2
+    [ -n "${picture:-}" ] && keep_shot "$picture" "$2-box"
+    return 1
+}
+dialog_drawn() { # TITLE NAME: its area no longer shows what lay there before
+    local w geometry picture="" i
+    for ((i = 0; i < 50; i++)); do
+        w=$(window_named "$1")
+        # shellcheck disable=SC2086 # four numbers
+        if [ -n "$w" ] && geometry=$(client_geometry "$w") && picture=$(shot) &&
+            changed "$before_window" "$picture" $geometry; then
+            return 0
+        fi
+        sleep 0.1
+    done
+    [ -n "$picture" ] && keep_shot "$picture" "$2-dialog"
+    return 1
+}
+trainer_title="Ввод пароля тренера"
+open_trainer() { click 637 29; within 150 shows "$trainer_title"; }
+new_menu_after() { # PID: the shell has started the next menu, after the decision
+    local old=$1 now i
+    for ((i = 0; i < 300; i++)); do
+        now=$(menu_pid)
+        [ -n "$now" ] && [ "$now" != "$old" ] && shows rulevion-menu && return 0
+        sleep 0.1
+    done
+    return 1
+}
+password_file=$station/vdmdat01.bin
+monitor_file=$station/__monitor.txt
+# One row a window, in the order a station meets them: name | how it opens | what shows (a box's
+# text, the trainer's dialog or the help) | the key that answers | what then (the menu stays, or
+# it has decided and the shell starts it again). The trainer's command fails (trainer=false), so
+# the menu after the right password comes up with its box.
+cases=(
+    "help|click 893 29|help|Escape|stays"
+    "trainer-cancel|open_trainer|dialog|Escape|stays"
+    "trainer-wrong|open_trainer && keys 9 9 9 Return|text:WrongPassword:error|Return|stays"
+    "trainer-wrong-click|open_trainer && keys 9 8 7 && click_dialog_ok|text:WrongPassword:error|Escape|stays"
+    "question|keys 1 2 && click 173 388|slot:DrivingQuestion:question|Escape|stays"
+    "not-found|keys Control_L+a BackSpace 9 9 9 9 9 Return|slot:StudentNotFound:signin|Escape|stays"
+    "trainer-right|open_trainer && keys 1 2 3 4 Return|none||decides"
+    "trainer-failed|true|text:TrainerFailed:error|Return|stays"
+    "password-unreadable|chmod 000 $password_file && open_trainer_box|text:CannotOpenPasswordFile:error|Return|decides"
+    "password-short|printf abc >$password_file && chmod 644 $password_file && open_trainer_box|text:CannotReadPasswordFile:error|Return|decides"
+    "no-monitor-file|mv $monitor_file $monitor_file.away && keys 1 2 3 4 5 Return|slot:CannotOpenMonitor:signin|Return|decides"
+)
+# The trainer's dialog never shows when its file cannot be read: the box comes instead.
+open_trainer_box() { click 637 29; }
+# OK of the trainer's dialog, clicked where the dialog stands.
+click_dialog_ok() {
+    local x y w h
+    read -r x y w h < <(client_geometry "$(window_named "$trainer_title")") &&
+        xdotool mousemove $((x + w * 24 / 100)) $((y + h * 81 / 100)) click 1
+}
+"$bin/rulevion-jetwriter" password 1234 "$tmp/vdmdat01.bin.good" >/dev/null
+for row in "${cases[@]}"; do
+    IFS='|' read -r name opens shown answer after <<<"$row"
+    still_running
+    echo "    - $name ($(date +%T))"
+    pid=$(menu_pid)
+    before_window=$(shot) || fail "$name: no screenshot"
+    eval "$opens" || fail "$name: could not open it"
+    case $shown in
+        help) within 150 shows rulevion-help || fail "$name: no help" ;;
+        dialog) dialog_drawn "$trainer_title" "$name" || fail "$name: the trainer's dialog is not drawn" ;;
+        none) ;;
+        *) box_drawn "$shown" "$name" || fail "$name: the box is not drawn over the menu" ;;
+    esac
+    [ -n "$answer" ] && keys "$answer"
+    case $after in
+        stays)
+            within 150 no_box || fail "$name: the box did not close"
+            within 150 shows rulevion-menu || fail "$name: the menu did not come back"
+            shows "$trainer_title" && fail "$name: the trainer's dialog is still there"
+            [ "$(menu_pid)" = "$pid" ] || fail "$name: the menu ended"
+            typing_lands_in_field "$name" || fail "$name: typed digits do not reach the field"
+            menu_idle || fail "$name: the menu does not rest after it"
+            ;;
+        decides)
+            new_menu_after "$pid" || fail "$name: the menu did not decide and come back"
+            ;;
+    esac
+    # What the case broke, mended for the next.
+    cp "$tmp/vdmdat01.bin.good" "$password_file"
+    chmod 644 "$password_file"
+    [ -e "$monitor_file.away" ] && mv "$monitor_file.away" "$monitor_file"
+    if [ "$name" = not-found ]; then
+        # shellcheck disable=SC2086 # four numbers
+        picture=$(shot) && changed "$before_window" "$picture" $hint_area ||
+            { keep_shot "$picture" hint; fail "no line says how to try again after the sign-in attempt"; }
+        # The run's attempt is used up: «Возврат» starts the next, and the keyboard is in the field.
+        pid=$(menu_pid)
+        click 381 29
+        new_menu_after "$pid" || fail "«Возврат» did not start the menu again"
+    fi
+done
+log | grep -q "trainer=false" || fail "the log does not tell why the trainer's tools failed: $(log)"
 
 still_running
 step "Esc ends the session, and nothing it started is left"

@@ -1,4 +1,5 @@
 #include "Cp1251.h"
+#include "CsvClassList.h"
 #include "EncryptedFiles.h"
 #include "FakeSignInView.h"
 #include "Jet.h"
@@ -9,7 +10,6 @@
 #include "ScopedEnv.h"
 #include "SignIn.h"
 #include "Station.h"
-#include "StudentsCsv.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -76,7 +76,7 @@ protected:
         view.entry = cp1251::fromUtf8(typedUtf8);
         pressOkAgain();
     }
-    void pressOkAgain() { onSignIn(services, view, state, db); }
+    void pressOkAgain() { panel::onSignIn(services, view, state, db); }
 
     // Presses OK where the sign-in ends the process: in a child, where check looks at the run
     // at its end, answering the boxes expected with OK. The child must end with status 0.
@@ -229,7 +229,7 @@ enum class Source { ClassList, Bytes, NoStudentsTable, CountAsText, Missing };
 
 // A Students table whose StCount column holds text instead of a long integer.
 void writeCountAsText(const fs::path& file) {
-    jetwriter::Table t = jetwriter::studentsTable();
+    jetwriter::Table t = classlist::studentsTable();
     t.columns[4] = {"StCount", jetwriter::ColumnType::Text, 50};
     t.rows = {{std::string("12345"), std::string("Иванов"), std::string("1"), std::string("Г"),
                std::string("3"), std::int32_t{12}}};
@@ -374,7 +374,7 @@ struct SchoolFile {
 std::vector<jetwriter::Column> studentColumns(jetwriter::ColumnType stNum,
                                               jetwriter::ColumnType stCount,
                                               jetwriter::ColumnType grCount) {
-    std::vector<jetwriter::Column> columns = jetwriter::studentsTable().columns;
+    std::vector<jetwriter::Column> columns = classlist::studentsTable().columns;
     columns[2].type = stNum;
     columns[4].type = stCount;
     columns[5].type = grCount;

@@ -115,18 +115,18 @@ struct Case {
 
 const Case kCases[] = {
     {"exercise_program_missing_on_the_drive",
-     [](System& s) { fs::remove(s.drives / "c/dat_ulmo/vdm.exe"); }, Result::Failed,
+     [](System& s) { fs::remove(s.drives / "c/dat_ulmo/vdm.exe"); }, Result::WontStart,
      "C:\\dat_ulmo\\vdm.exe is "},
-    {"wine_not_installed", [](System& s) { fs::remove(s.bin / "wine"); }, Result::Failed,
+    {"wine_not_installed", [](System& s) { fs::remove(s.bin / "wine"); }, Result::WontStart,
      "the program wine is not installed"},
-    {"no_exercises_command", [](System& s) { s.config.exercises.clear(); }, Result::Problem,
+    {"no_exercises_command", [](System& s) { s.config.exercises.clear(); }, Result::WontStart,
      "exercises= is not set"},
     {"program_by_path_not_executable",
      [](System& s) {
          System::file(s.dir / "tools/vdm");
          s.config.exercises = QString::fromStdString((s.dir / "tools/vdm").string());
      },
-     Result::Failed, "is not installed or not executable"},
+     Result::WontStart, "is not installed or not executable"},
     {"assignments_and_exec_before_the_program",
      [](System& s) {
          s.config.exercises = QStringLiteral("WINEDEBUG=-all exec wine 'C:\\dat_ulmo\\vdm.exe'");
@@ -232,7 +232,7 @@ TEST(SessionCheck, AskForAPdfViewerOnlyWhereTheStationDoesNotBootIntoTheSession)
     auto viewerLines = [&] {
         std::string found;
         for (const CheckLine& line :
-             station::checkStation(s.places.folder, station::bootsIntoSession(s.places)))
+             station::checkStation(s.places.folder, false, station::bootsIntoSession(s.places)))
             if (line.text.contains(QStringLiteral("xdg-open"))) found += line.text.toStdString();
         return found;
     };

@@ -1,11 +1,11 @@
 // rulevion-station check on stations made as a technician makes them, each broken in one way.
 #include <gtest/gtest.h>
 
+#include "CsvClassList.h"
 #include "EncryptedFiles.h"
 #include "JetWriter.h"
 #include "PasswordFile.h"
 #include "StationTool.h"
-#include "StudentsCsv.h"
 #include "TempDir.h"
 
 #include <unistd.h>
@@ -30,7 +30,7 @@ struct Station {
                   student("ab12", "Сидоров А.")});
 
     static jetwriter::Table withRows(std::vector<jetwriter::Row> rows) {
-        jetwriter::Table t = jetwriter::studentsTable();
+        jetwriter::Table t = classlist::studentsTable();
         t.rows = std::move(rows);
         return t;
     }
@@ -75,12 +75,21 @@ struct Station {
     std::map<std::string, std::string> env;
     bool unprivileged = false;
 
-    ToolResult check(const char* locale = "C") {
+    // The commands the menu starts: here any program that is there will do. Kept out of dir,
+    // which a case may compare before and after.
+    std::string config = "exercises=true\ntrainer=true\n";
+    TempDir etc;
+
+    ToolResult check(const char* locale = "C", std::vector<std::string> args = {"check"}) {
+        writeFile(etc / "station.conf", config);
+        fs::permissions(etc.path(), fs::perms::all);
         std::map<std::string, std::string> all = {{"VDM_DRIVES", drives.string()},
                                                   {"HOME", dir.path().string()},
+                                                  {"RULEVION_CONFIG_DIR", etc.path().string()},
                                                   {"LC_ALL", locale}};
         for (const auto& [name, value] : env) all[name] = value;
-        return runStation({"check", folder.string()}, dir.path(), all, unprivileged);
+        args.push_back(folder.string());
+        return runStation(args, dir.path(), all, unprivileged);
     }
 
     // Lets user 65534 into every folder of the station, for a run that drops to it.
@@ -117,7 +126,9 @@ const CheckCase kCheckCases[] = {
          s.database = s.drives / "elsewhere.mdb";
          writeFile(s.drives / "c/dat_ulmo/as_dbase/trener/01/dbtrener.mdb", "not a database");
      },
-     "FAILED:  the database cannot be opened", 1},
+     "FAILED:  the database cannot be opened: it is not a database, or it is damaged; write it "
+     "anew",
+     1},
     {"encrypted_database", [](Station& s) { s.encrypted = true; },
      "FAILED:  the database is encrypted: save it without a password in Access (File, Info, "
      "Decrypt)",
@@ -187,6 +198,8 @@ TEST_P(StationCheck, NamesTheFault) {
     ASSERT_TRUE(r.finished) << r.err;
     EXPECT_EQ(r.exitCode, c.exitCode) << r.out << r.err;
     EXPECT_NE(r.out.find(std::string("\n") + c.line), std::string::npos) << r.out;
+    // The reader's own words are the menu's Russian; an English report keeps to English.
+    EXPECT_EQ(r.out.find("ОШИБКА"), std::string::npos) << r.out;
 }
 
 INSTANTIATE_TEST_SUITE_P(BrokenStations, StationCheck, testing::ValuesIn(kCheckCases),
@@ -202,6 +215,12 @@ struct AdviceCase {
     int exitCode;
 };
 
+// Advice as the technician who runs the check types it: root needs no sudo, and a bare system
+// has none.
+std::string rootCommand(const std::string& command) {
+    return (geteuid() == 0 ? ": " : ": sudo ") + command;
+}
+
 void writeFstab(Station& s, const std::string& line) {
     writeFile(s.dir / "fstab",
               "# static file system information\n/dev/sda1 / ext4 defaults 0 1\n" + line + "\n");
@@ -213,7 +232,8 @@ const AdviceCase kAdviceCases[] = {
      [](Station& s) {
          writeFstab(s, "//server/dat " + (s.drives / "c").string() + " cifs credentials=/x 0 0");
      },
-     {"FAILED:  drive C: is the share //server/dat, which is not mounted on ", "sudo mount "},
+     {"FAILED:  drive C: is the share //server/dat, which is not mounted on ",
+      rootCommand("mount ")},
      "rulevion-jetwriter students",
      1},
     {"fstab_share_with_blank_in_its_path_not_mounted",
@@ -222,7 +242,7 @@ const AdviceCase kAdviceCases[] = {
          s.drives = s.dir / "dri ves";
          writeFstab(s, "//server/dat " + (s.dir / "dri\\040ves/c").string() + " cifs _netdev 0 0");
      },
-     {"is the share //server/dat, which is not mounted on ", "sudo mount '"},
+     {"is the share //server/dat, which is not mounted on ", rootCommand("mount '")},
      "rulevion-jetwriter students",
      1},
     {"fstab_names_another_folder",
@@ -240,7 +260,7 @@ const AdviceCase kAdviceCases[] = {
      {"FAILED:  drive C: is the folder ",
       "which is empty: the share that holds the database is "
       "not mounted there",
-      "sudo mount "},
+      rootCommand("mount ")},
      "rulevion-jetwriter students",
      1},
     {"monitor_names_the_drive_without_the_database",
@@ -280,7 +300,9 @@ TEST_P(StationAdvice, NamesTheCauseAndTheSafeCure) {
 
     ASSERT_TRUE(r.finished) << r.err;
     // -1: other checks may fail too when the check runs as another user.
-    if (c.exitCode >= 0) EXPECT_EQ(r.exitCode, c.exitCode) << r.out << r.err;
+    if (c.exitCode >= 0) {
+        EXPECT_EQ(r.exitCode, c.exitCode) << r.out << r.err;
+    }
     for (const std::string& part : c.says)
         EXPECT_NE(r.out.find(part), std::string::npos) << part << "\n" << r.out;
     EXPECT_EQ(r.out.find(c.neverSays), std::string::npos) << r.out;
@@ -289,9 +311,132 @@ TEST_P(StationAdvice, NamesTheCauseAndTheSafeCure) {
 INSTANTIATE_TEST_SUITE_P(Stations, StationAdvice, testing::ValuesIn(kAdviceCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// The verdict for the station's user, whoever runs the check: root judges with that user's
+// rights, so a file only root may read fails for root as it fails for the user.
+struct UserCase {
+    const char* name;
+    std::function<void(Station&)> breakIt;  // after the database is written
+    std::vector<std::string> says;
+    const char* verdict;  // the last line
+    int exitCode;
+};
+
+void rootsOnly(const fs::path& file) {
+    ASSERT_EQ(chown(file.c_str(), 0, 0), 0);
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+}
+
+const char* const kNoSignIn =
+    "No student can sign in at this station until the failures above are put right.";
+
+const UserCase kUserCases[] = {
+    {"in_order", [](Station&) {}, {}, "Students can sign in and train at this station.", 0},
+    {"database_and_password_file_roots_only",
+     [](Station& s) {
+         rootsOnly(s.database);
+         rootsOnly(s.folder / "vdmdat01.bin");
+     },
+     {"FAILED:  the database ",
+      "cannot be read (owner root, mode 0600; the station's user nobody cannot read it",
+      "PROBLEM: vdmdat01.bin exists but cannot be read"},
+     kNoSignIn,
+     1},
+    {"result_file_roots_only",
+     [](Station& s) {
+         writeFile(s.folder / "vdm_out.txt", "1");
+         rootsOnly(s.folder / "vdm_out.txt");
+     },
+     {"FAILED:  vdm_out.txt cannot be written"},
+     kNoSignIn,
+     1},
+    {"exercises_not_installed",
+     [](Station& s) { s.config = "exercises=no-such-exercises\ntrainer=true\n"; },
+     {"FAILED:  exercises=no-such-exercises: the program no-such-exercises is not installed"},
+     "Students can sign in at this station, but the driving exercises will not start until the "
+     "failures above are put right.",
+     3},
+    {"no_commands",
+     [](Station& s) { s.config = ""; },
+     {"FAILED:  exercises= is not set", "FAILED:  trainer= is not set"},
+     "Students can sign in at this station, but the driving exercises and the trainer's tools "
+     "will not start until the failures above are put right.",
+     3},
+    {"exercises_broken_and_database_missing",
+     [](Station& s) {
+         s.config = "trainer=true\n";
+         fs::remove(s.database);
+     },
+     {"FAILED:  exercises= is not set", "FAILED:  the database "},
+     kNoSignIn,
+     1},
+};
+
+enum class Runner { RootForUser, RootForFolderOwner, User };
+
+class StationUserCheck : public testing::TestWithParam<std::tuple<UserCase, Runner>> {};
+
+TEST_P(StationUserCheck, JudgesForTheStationsUser) {
+    const auto& [c, runner] = GetParam();
+    if (runner != Runner::User && geteuid() != 0) GTEST_SKIP() << "needs root";
+    Station station;
+    station.writeStudents();
+    station.openToEveryone();
+    std::vector<std::string> args = {"check"};
+    switch (runner) {
+        case Runner::RootForUser:
+            station.unprivileged = false;
+            args = {"check", "--user", "nobody"};
+            break;
+        case Runner::RootForFolderOwner:
+            station.unprivileged = false;
+            ASSERT_EQ(chown(station.folder.c_str(), 65534, 65534), 0);
+            break;
+        case Runner::User: break;
+    }
+    c.breakIt(station);
+
+    const ToolResult r = station.check("C", args);
+
+    ASSERT_TRUE(r.finished) << r.err;
+    EXPECT_EQ(r.exitCode, c.exitCode) << r.out << r.err;
+    const std::string judgedFor =
+        runner == Runner::User
+            ? "Checked for the user nobody (uid 65534), who runs the check.\n"
+            : "Checked for the station's user nobody (uid 65534): root takes its rights for the "
+              "check.\n";
+    EXPECT_EQ(r.out.rfind(judgedFor, 0), 0u) << r.out;
+    for (const std::string& part : c.says)
+        EXPECT_NE(r.out.find(part), std::string::npos) << part << "\n" << r.out;
+    const std::string verdict = std::string("\n") + c.verdict + "\n";
+    EXPECT_EQ(r.out.rfind(verdict), r.out.size() - verdict.size()) << r.out;
+    if (runner != Runner::User) {
+        EXPECT_EQ(r.out.find("sudo"), std::string::npos) << r.out;
+    }
+}
+
+std::string runnerName(Runner runner) {
+    switch (runner) {
+        case Runner::RootForUser: return "root_for_user";
+        case Runner::RootForFolderOwner: return "root_for_folder_owner";
+        case Runner::User: break;
+    }
+    return "as_user";
+}
+
+INSTANTIATE_TEST_SUITE_P(Stations, StationUserCheck,
+                         testing::Combine(testing::ValuesIn(kUserCases),
+                                          testing::Values(Runner::RootForUser,
+                                                          Runner::RootForFolderOwner,
+                                                          Runner::User)),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param).name) + "_" +
+                                    runnerName(std::get<1>(info.param));
+                         });
+
 // Where check looks and which drives it maps: the command line, then the environment, then the
-// user's file, then the system's; with none of them, the current folder and /mnt.
-TEST(StationConfigPrecedence, CommandLineThenEnvironmentThenUserThenSystem) {
+// system's file; with none of them, the current folder and /mnt. A user's file the user can
+// write (as any file the test writes is, for whoever runs it) is named and not read.
+TEST(StationConfigPrecedence, CommandLineThenEnvironmentThenSystem) {
     TempDir dir;
     for (const char* folder : {"system", "user", "given", "."}) {
         fs::create_directories(dir / folder);
@@ -322,26 +467,19 @@ TEST(StationConfigPrecedence, CommandLineThenEnvironmentThenUserThenSystem) {
          nullptr,
          "system",
          "system-drives"},
-        {"user file over it",
+        {"user's own file not read",
          conf("system", "system-drives"),
          conf("user", "user-drives"),
          {},
          nullptr,
-         "user",
-         "user-drives"},
-        {"user file sets drives only",
-         conf("system", "system-drives"),
-         conf("", "user-drives"),
-         {},
-         nullptr,
          "system",
-         "user-drives"},
+         "system-drives"},
         {"environment over the files",
          conf("system", "system-drives"),
          conf("user", "user-drives"),
          {},
          "env-drives",
-         "user",
+         "system",
          "env-drives"},
         {"command line over all",
          conf("system", "system-drives"),
@@ -375,6 +513,9 @@ TEST(StationConfigPrecedence, CommandLineThenEnvironmentThenUserThenSystem) {
             << r.out;
         const std::string drive = c.drives.empty() ? "/mnt/c" : (dir / c.drives / "c").string();
         EXPECT_NE(r.out.find("drive C: is the folder " + drive), std::string::npos) << r.out;
+        EXPECT_EQ(r.out.find(userConf.string() + " is not read: ") != std::string::npos,
+                  !c.user.empty())
+            << r.out;
         EXPECT_EQ(r.err, "");
     }
 }
@@ -391,6 +532,10 @@ TEST(StationCheckRussian, TellsHowToSaveAnEncryptedDatabase) {
     EXPECT_EQ(r.exitCode, 1) << r.out;
     EXPECT_NE(r.out.find("база данных зашифрована: сохраните ее без пароля в Access (Файл, "
                          "Сведения, Расшифровать базу данных)"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("\nНи один курсант не сможет войти на этой станции, пока не исправлены "
+                         "ошибки выше.\n"),
               std::string::npos)
         << r.out;
 }
@@ -411,7 +556,7 @@ TEST(StationCheckGood, PassesAndChangesNothing) {
          {"passed:  __monitor.txt: the database is on drive C:",
           "passed:  table Students with its six columns", "passed:  3 student(s)",
           "passed:  password file vdmdat01.bin", "passed:  help document vdm03.pdf",
-          "A student can sign in at this station."})
+          "Students can sign in and train at this station."})
         EXPECT_NE(r.out.find(line), std::string::npos) << line << "\n" << r.out;
     EXPECT_NE(r.out.find("passed:  drive C: is the folder " + (station.drives / "c").string()),
               std::string::npos)

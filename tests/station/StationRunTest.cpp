@@ -134,6 +134,167 @@ TEST(StationRunConfig, ConfiguredFolderAndRussianReports) {
     EXPECT_NE(r.err.find("не оставило решения"), std::string::npos) << r.err;
 }
 
+// After a failure the log holds what the failed program itself said on stderr: its last lines,
+// bounded, which also still reach the shell's own stderr; a menu that ended through its fatal
+// exit or its crash guard is told apart from the Return button.
+TEST(StationRunLog, FailuresBringTheirOwnWordsAndFatalEnds) {
+    struct Row {
+        const char* name;
+        const char* menu;      // the menu script's lines; it leaves "0" the second time
+        const char* settings;  // configuration lines
+        std::vector<std::string> logged;
+        std::vector<std::string> notLogged;
+    };
+    const Row rows[] = {
+        {"last twenty lines of a failed command", "printf 5 > vdm_out.txt\n",
+         "exercises=i=0; while [ $i -lt 30 ]; do i=$((i+1)); echo \"wine: line $i\" >&2; done; "
+         "exit 3\n",
+         {"ended with status 3", "the last lines it wrote to stderr:\n", "  wine: line 11\n",
+          "  wine: line 30\n"},
+         {"wine: line 10\n"}},
+        {"a crashed menu's words", "echo 'menu: cannot map the panel' >&2\nkill -SEGV $$\n", "",
+         {"the menu ended by signal 11", "  menu: cannot map the panel\n"},
+         {}},
+        {"a successful command's words are not logged", "printf 5 > vdm_out.txt\n",
+         "exercises=echo 'fixme: all is well' >&2\n", {}, {"fixme", "last lines"}},
+        {"the fatal exit", "printf f >&$RULEVION_FATAL_FD\nprintf 1 > vdm_out.txt\n", "",
+         {"the menu ended through its fatal exit, after its error box"},
+         {}},
+        {"the crash guard", "echo 'rulevion-menu: stopped by SIGSEGV' >&2\n"
+                            "printf c >&$RULEVION_FATAL_FD\nprintf 1 > vdm_out.txt\n",
+         "", {"the menu failed and its crash guard ended it", "  rulevion-menu: stopped by SIGSEGV\n"},
+         {}},
+        {"the Return button", "printf 1 > vdm_out.txt\n", "", {}, {"fatal", "crash"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TempDir dir;
+        const fs::path station = dir / "station";
+        fs::create_directory(station);
+        writeFile(dir / "menu.sh", std::string("#!/bin/sh\n[ -e ran ] && { printf 0 > vdm_out.txt; "
+                                               "exit 0; }\ntouch ran\n") + row.menu);
+        fs::permissions(dir / "menu.sh", fs::perms::owner_all);
+        writeFile(dir / "station.conf", "pause=0\nmenu=" + (dir / "menu.sh").string() + "\n" +
+                                            row.settings);
+        const ToolResult r =
+            runStationAsUser({"run", "--config", (dir / "station.conf").string(), station.string()},
+                             dir.path(), dir.path());
+        ASSERT_TRUE(r.finished && r.exitCode == 0) << r.err;
+        std::error_code ec;
+        const std::string log =
+            fs::exists(stationLogFile(dir.path()), ec) ? readFile(stationLogFile(dir.path())) : "";
+        for (const std::string& text : row.logged)
+            EXPECT_NE(log.find(text), std::string::npos) << text << "\nlog:\n" << log;
+        for (const std::string& text : row.notLogged)
+            EXPECT_EQ(log.find(text), std::string::npos) << text << "\nlog:\n" << log;
+    }
+}
+
+// A program that floods stderr with one endless line leaves a bounded tail in the log, and the
+// shell's own stderr still gets all of it.
+TEST(StationRunLog, TailOfAFloodIsBounded) {
+    TempDir dir;
+    const fs::path station = dir / "station";
+    fs::create_directory(station);
+    writeFile(dir / "menu.sh",
+              "#!/bin/sh\n[ -e ran ] && { printf 0 > vdm_out.txt; exit 0; }\ntouch ran\n"
+              "printf 5 > vdm_out.txt\n");
+    fs::permissions(dir / "menu.sh", fs::perms::owner_all);
+    writeFile(dir / "station.conf",
+              "pause=0\nmenu=" + (dir / "menu.sh").string() +
+                  "\nexercises=head -c 1000000 /dev/zero | tr '\\0' x >&2; echo ' end' >&2; "
+                  "exit 1\n");
+    const ToolResult r =
+        runStationAsUser({"run", "--config", (dir / "station.conf").string(), station.string()},
+                         dir.path(), dir.path());
+    ASSERT_TRUE(r.finished && r.exitCode == 0) << r.err.substr(0, 2000);
+    EXPECT_GE(std::count(r.err.begin(), r.err.end(), 'x'), 1000000);
+    const std::string log = readFile(stationLogFile(dir.path()));
+    EXPECT_LT(log.size(), 6000u) << log.substr(0, 2000);
+    EXPECT_NE(log.find("x end\n"), std::string::npos) << log.substr(0, 2000);
+}
+
+// What runs is decided only by files the station's user cannot change: the user's own
+// configuration is read only when root owns it and every folder above it and the user can write
+// none of them. Each case gives the system's file one menu and the user's file another.
+TEST(StationUserConfig, ReadOnlyWhenTheUserCannotChangeIt) {
+    enum class Place { UsersHome, RootsFolder, RootsFolderOpenToAll, LinkToUsersFolder };
+    struct Row {
+        const char* name;
+        Place place;
+        bool read;
+        const char* why;  // in the report when the file is not read
+    };
+    const Row rows[] = {
+        {"the user's own file", Place::UsersHome, false, "does not belong to root"},
+        {"root's file in root's folders", Place::RootsFolder, true, ""},
+        {"root's file in a folder anyone may write", Place::RootsFolderOpenToAll, false,
+         "the station's user can change"},
+        {"root's link to the user's folder", Place::LinkToUsersFolder, false,
+         "does not belong to root"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        // Only root can give a file to root; the user's own file is ignored for anyone.
+        if (row.place != Place::UsersHome && geteuid() != 0) continue;
+        TempDir dir;  // the station user's: handed to it whole
+        TempDir roots;
+        fs::permissions(roots.path(), fs::perms::owner_all | fs::perms::group_read |
+                                          fs::perms::group_exec | fs::perms::others_read |
+                                          fs::perms::others_exec);
+        const fs::path station = dir / "station";
+        fs::create_directories(station);
+        fs::create_directories(dir / "etc");
+        for (const char* menu : {"system", "user"}) {
+            writeFile(dir / (std::string(menu) + ".sh"),
+                      "#!/bin/sh\necho " + std::string(menu) + " >> runs.log\nprintf 0 > vdm_out.txt\n");
+            fs::permissions(dir / (std::string(menu) + ".sh"), fs::perms::owner_all);
+        }
+        writeFile(dir / "etc" / "station.conf",
+                  "menu=" + (dir / "system.sh").string() + "\nfolder=" + station.string() + "\n");
+        fs::path configHome;
+        switch (row.place) {
+            case Place::UsersHome: configHome = dir / "config"; break;
+            case Place::RootsFolder:
+            case Place::RootsFolderOpenToAll: configHome = roots.path(); break;
+            case Place::LinkToUsersFolder:
+                configHome = roots.path();
+                fs::create_directories(dir / "linked");
+                fs::create_directory_symlink(dir / "linked", roots / "rulevion");
+                break;
+        }
+        fs::create_directories(configHome / "rulevion");
+        if (row.place == Place::RootsFolderOpenToAll)
+            fs::permissions(configHome / "rulevion", fs::perms::all);
+        writeFile(configHome / "rulevion" / "station.conf",
+                  "menu=" + (dir / "user.sh").string() + "\n");
+
+        const ToolResult r = runStationAsUser(
+            {"run"}, dir.path(), dir.path(),
+            {{"RULEVION_CONFIG_DIR", (dir / "etc").string()},
+             {"XDG_CONFIG_HOME", configHome.string()}});
+
+        ASSERT_TRUE(r.finished && r.exitCode == 0) << r.err;
+        EXPECT_EQ(readFile(station / "runs.log"), row.read ? "user\n" : "system\n") << r.err;
+        if (row.read) {
+            EXPECT_EQ(r.err, "");
+            continue;
+        }
+        EXPECT_NE(r.err.find("station.conf is not read: "), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(row.why), std::string::npos) << r.err;
+        EXPECT_NE(readFile(stationLogFile(dir.path())).find("is not read"), std::string::npos);
+        // The check names it too.
+        const ToolResult check = runStationAsUser(
+            {"check", station.string()}, dir.path(), dir.path(),
+            {{"RULEVION_CONFIG_DIR", (dir / "etc").string()},
+             {"XDG_CONFIG_HOME", configHome.string()}});
+        EXPECT_NE(check.out.find((configHome / "rulevion" / "station.conf").string() +
+                                 " is not read: "),
+                  std::string::npos)
+            << check.out;
+    }
+}
+
 // Neither asking for help nor a mistake on the command line touches the station.
 TEST(StationCommandLine, HelpVersionAndUsageErrorsLeaveTheFolderAlone) {
     struct Row {

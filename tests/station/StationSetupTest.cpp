@@ -163,7 +163,7 @@ TEST(StationSetup, MakesAStationWhereAStudentCanSignInAndASecondRunChangesNothin
     EXPECT_NE(first.out.find("passed:  2 student(s)"), std::string::npos) << first.out;
     EXPECT_NE(first.out.find("passed:  nodm starts the session for station"), std::string::npos)
         << first.out;
-    EXPECT_NE(first.out.find("A student can sign in at this station."), std::string::npos)
+    EXPECT_NE(first.out.find("Students can sign in and train at this station."), std::string::npos)
         << first.out;
     EXPECT_NE(first.out.find("Left to do:\n  - reboot"), std::string::npos) << first.out;
 

@@ -1,5 +1,9 @@
 #include "StationTool.h"
 
+#include "TempDir.h"
+
+#include <QProcessEnvironment>
+
 #include <set>
 
 #include <unistd.h>
@@ -39,23 +43,73 @@ fs::path stationLogFile(const fs::path& dir) {
     return dir / "state" / "rulevion" / "station.log";
 }
 
-ToolResult runStationAsUser(const std::vector<std::string>& args, const fs::path& dir,
-                            const fs::path& cwd, std::map<std::string, std::string> env) {
+namespace {
+
+void userEnvironment(const fs::path& dir, std::map<std::string, std::string>& env) {
     env.emplace("HOME", dir.string());
     env.emplace("XDG_STATE_HOME", (dir / "state").string());
     // The shell wants a display for the menu; the tests' menus need none.
     env.emplace("QT_QPA_PLATFORM", "offscreen");
-    if (geteuid() != 0) return runStation(args, cwd, env);
+}
+
+// Under root: hands dir to nobody and returns the command that runs the tool as nobody.
+std::vector<std::string> asNobody(const fs::path& dir, const std::vector<std::string>& args) {
     std::error_code ec;
-    lchown(dir.c_str(), kNobody, kNobody);
+    if (lchown(dir.c_str(), kNobody, kNobody) != 0) return {};
     for (auto it = fs::recursive_directory_iterator(dir, ec); !ec && it != fs::end(it);
          it.increment(ec))
-        lchown(it->path().c_str(), kNobody, kNobody);
+        if (lchown(it->path().c_str(), kNobody, kNobody) != 0) return {};
     std::vector<std::string> command{"--reuid=" + std::to_string(kNobody),
                                      "--regid=" + std::to_string(kNobody), "--clear-groups", "--",
                                      STATION_TOOL};
     command.insert(command.end(), args.begin(), args.end());
-    return runProcess("setpriv", command, stationOptions(cwd, env));
+    return command;
+}
+
+}  // namespace
+
+ToolResult runStationAsUser(const std::vector<std::string>& args, const fs::path& dir,
+                            const fs::path& cwd, std::map<std::string, std::string> env) {
+    userEnvironment(dir, env);
+    if (geteuid() != 0) return runStation(args, cwd, env);
+    return runProcess("setpriv", asNobody(dir, args), stationOptions(cwd, env));
+}
+
+StationProcess::StationProcess(const std::vector<std::string>& args, const fs::path& dir,
+                               const fs::path& cwd, std::map<std::string, std::string> env)
+    : dir_(dir) {
+    userEnvironment(dir, env);
+    process_.setProcessEnvironment(environmentWith(stationOptions(cwd, env).env));
+    process_.setWorkingDirectory(QString::fromStdString(cwd.string()));
+    process_.setStandardOutputFile(QString::fromStdString((dir / "station-stdout.txt").string()));
+    process_.setStandardErrorFile(QString::fromStdString((dir / "station-stderr.txt").string()));
+    std::vector<std::string> command = args;
+    std::string program = STATION_TOOL;
+    if (geteuid() == 0) {
+        command = asNobody(dir, args);
+        program = "setpriv";
+    }
+    QStringList list;
+    for (const std::string& a : command) list << QString::fromStdString(a);
+    process_.start(QString::fromStdString(program), list);
+    started_ = process_.waitForStarted(10000);
+}
+
+StationProcess::~StationProcess() {
+    if (process_.state() == QProcess::NotRunning) return;
+    process_.kill();
+    process_.waitForFinished(5000);
+}
+
+bool StationProcess::waitForEnd(int timeoutMs) {
+    if (process_.waitForFinished(timeoutMs)) return true;
+    process_.kill();
+    process_.waitForFinished(5000);
+    return false;
+}
+
+std::string StationProcess::err() const {
+    return readFile(dir_ / "station-stderr.txt");
 }
 
 std::string folderState(const fs::path& folder) {

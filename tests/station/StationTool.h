@@ -7,6 +7,10 @@
 
 #include "Process.h"
 
+#include <QProcess>
+
+#include <memory>
+
 // rulevion-station run as a technician or a session runs it.
 using ToolResult = ProcessResult;
 
@@ -25,6 +29,28 @@ ToolResult runStation(const std::vector<std::string>& args, const std::filesyste
 ToolResult runStationAsUser(const std::vector<std::string>& args, const std::filesystem::path& dir,
                             const std::filesystem::path& cwd,
                             std::map<std::string, std::string> env = {});
+
+// The same, started and left running, for a test that signals it or waits for a state first.
+// Its output goes to files in dir (station-stdout.txt, station-stderr.txt).
+class StationProcess {
+public:
+    StationProcess(const std::vector<std::string>& args, const std::filesystem::path& dir,
+                   const std::filesystem::path& cwd, std::map<std::string, std::string> env = {});
+    ~StationProcess();
+    bool started() const { return started_; }
+    // The command's own process id (setpriv, which drops root's rights, execs it).
+    int pid() const { return static_cast<int>(process_.processId()); }
+    // False when it did not end in time; it is then killed.
+    bool waitForEnd(int timeoutMs);
+    int exitCode() const { return process_.exitCode(); }
+    bool crashed() const { return process_.exitStatus() != QProcess::NormalExit; }
+    std::string err() const;
+
+private:
+    std::filesystem::path dir_;
+    QProcess process_;
+    bool started_ = false;
+};
 
 // The station's log file under runStationAsUser.
 std::filesystem::path stationLogFile(const std::filesystem::path& dir);

@@ -6,6 +6,10 @@
 #include <QDBusObjectPath>
 #include <QDBusVariant>
 
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <algorithm>
 #include <atomic>
 #include <utility>
 
@@ -17,6 +21,8 @@ constexpr int kDeepest = 32;
 constexpr std::size_t kMostNodes = 5000;
 
 const QString kAccessible = QStringLiteral("org.a11y.atspi.Accessible");
+const QString kRegistry = QStringLiteral("org.a11y.atspi.Registry");
+const QString kRoot = QStringLiteral("/org/a11y/atspi/accessible/root");
 
 using Node = std::pair<QString, QString>;  // service, object path
 
@@ -112,9 +118,20 @@ bool AccessibilityTree::connect() const {
 std::vector<Control> AccessibilityTree::controls() const {
     std::vector<Control> out;
     if (!connect()) return out;
-    walk(QDBusConnection(busName_),
-         {QStringLiteral("org.a11y.atspi.Registry"),
-          QStringLiteral("/org/a11y/atspi/accessible/root")},
-         0, out);
+    walk(QDBusConnection(busName_), {kRegistry, kRoot}, 0, out);
     return out;
+}
+
+bool AccessibilityTree::waitUntilReady(int timeoutMs) const {
+    QElapsedTimer clock;
+    clock.start();
+    for (;;) {
+        // The bus starts the registry on the first question for it.
+        if (connect() && call(QDBusConnection(busName_), {kRegistry, kRoot}, kAccessible,
+                              QStringLiteral("GetChildren"))
+                                 .type() == QDBusMessage::ReplyMessage)
+            return true;
+        if (clock.elapsed() >= timeoutMs) return false;
+        QThread::msleep(100);
+    }
 }

@@ -25,6 +25,11 @@ public:
     // published its tree yet.
     std::vector<Control> controls() const;
 
+    // Starts the accessibility bus and its registry and waits until the registry answers, so that
+    // a program started next finds them up at once: a program that asks while they are still
+    // starting (a loaded machine) gives up publishing for good. False when the deadline passes.
+    bool waitUntilReady(int timeoutMs) const;
+
 private:
     bool connect() const;
 

@@ -1,28 +1,16 @@
 #include "EncryptedFiles.h"
 
+#include "Encryption.h"
+
 #include <cstdint>
 #include <cstring>
-#include <utility>
 
 namespace testfiles {
 namespace {
 
-constexpr std::size_t kPage = 4096;
+using jet::reader::detail::rc4;
 
-void rc4(const std::uint8_t* key, std::size_t keyLength, std::uint8_t* data, std::size_t length) {
-    std::uint8_t s[256];
-    for (int i = 0; i < 256; ++i) s[i] = static_cast<std::uint8_t>(i);
-    for (int i = 0, j = 0; i < 256; ++i) {
-        j = (j + s[i] + key[i % keyLength]) & 0xFF;
-        std::swap(s[i], s[j]);
-    }
-    for (std::size_t n = 0, i = 0, j = 0; n < length; ++n) {
-        i = (i + 1) & 0xFF;
-        j = (j + s[i]) & 0xFF;
-        std::swap(s[i], s[j]);
-        data[n] ^= s[(s[i] + s[j]) & 0xFF];
-    }
-}
+constexpr std::size_t kPage = 4096;
 
 std::uint8_t* at(std::string& bytes, std::size_t offset) {
     return reinterpret_cast<std::uint8_t*>(bytes.data()) + offset;

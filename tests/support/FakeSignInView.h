@@ -6,7 +6,7 @@
 #include <string>
 
 // The panel's controls as the sign-in sees them, for tests that run the sign-in without a panel.
-class FakeSignInView : public SignInView {
+class FakeSignInView : public panel::SignInView {
 public:
     QWidget widget;
     std::string entry;

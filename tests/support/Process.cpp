@@ -13,19 +13,21 @@
 
 namespace fs = std::filesystem;
 
+QProcessEnvironment environmentWith(const std::map<std::string, std::string>& changes) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const auto& [name, value] : changes) {
+        if (value.empty())
+            environment.remove(QString::fromStdString(name));
+        else
+            environment.insert(QString::fromStdString(name), QString::fromStdString(value));
+    }
+    return environment;
+}
+
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
                          const ProcessOptions& options) {
     QProcess p;
-    if (!options.env.empty()) {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const auto& [name, value] : options.env) {
-            if (value.empty())
-                environment.remove(QString::fromStdString(name));
-            else
-                environment.insert(QString::fromStdString(name), QString::fromStdString(value));
-        }
-        p.setProcessEnvironment(environment);
-    }
+    if (!options.env.empty()) p.setProcessEnvironment(environmentWith(options.env));
     if (options.asUnprivileged && geteuid() == 0)
         p.setChildProcessModifier([] {
             if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) _exit(127);

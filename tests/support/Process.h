@@ -26,6 +26,10 @@ struct ProcessOptions {
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
                          const ProcessOptions& options = {});
 
+class QProcessEnvironment;
+// The tests' environment with changes applied as ProcessOptions::env says.
+QProcessEnvironment environmentWith(const std::map<std::string, std::string>& changes);
+
 // A program of this build, from the folder ctest names in RV_BIN_DIR.
 std::filesystem::path builtProgram(const std::string& name);
 

@@ -71,7 +71,7 @@ std::string pressOk(SignInRun& run, const std::string& typed,
         run.ended = status;
         reportToParent(judge(run));
     };
-    onSignIn(run.services, run.view, run.state, run.db);
+    panel::onSignIn(run.services, run.view, run.state, run.db);
     return judge(run);
 }
 

@@ -58,6 +58,11 @@ X11Session::X11Session() {
 // test's, and the accessibility bus it starts on demand ends with it.
 bool X11Session::startBus() {
     bus_.setProcessChannelMode(QProcess::SeparateChannels);
+    // The accessibility bus it starts publishes its address on this display's root window, where
+    // a program looks first; never on whatever display the test itself was started with.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), display_);
+    bus_.setProcessEnvironment(env);
     const QString address =
         QStringLiteral("unix:path=") + QString::fromStdString((busDir_ / "bus").string());
     bus_.start(QStringLiteral("dbus-daemon"),
@@ -191,6 +196,7 @@ ProgramRun::ProgramRun(const X11Session& x, const std::filesystem::path& station
     }
     process_.setProcessEnvironment(env);
     process_.setWorkingDirectory(QString::fromStdString(station.string()));
+    treeReady_ = tree_.waitUntilReady(kStateDeadlineMs);
     process_.setStandardOutputFile(QString::fromStdString((output_ / "stdout.txt").string()));
     process_.setStandardErrorFile(QString::fromStdString((output_ / "stderr.txt").string()));
     process_.start(QString::fromStdString(programPath().string()), {});
@@ -306,6 +312,7 @@ std::string ProgramRun::report() const {
                (crashed() ? " (crashed)" : "") + "\n";
     const std::string stderrText = errors();
     text += stderrText.empty() ? "standard error: <empty>\n" : "standard error:\n" + stderrText;
+    if (!treeReady_) text += "the accessibility bus or its registry did not start in time\n";
     text += "accessibility tree:\n";
     for (const Control& c : tree_.controls()) {
         const QRect& r = c.screen;

@@ -100,6 +100,7 @@ private:
 
     const X11Session& x_;
     AccessibilityTree tree_;
+    bool treeReady_ = false;
     TempDir output_;
     QProcess process_;
     bool started_ = false;

@@ -116,7 +116,7 @@ TEST_P(PasswordFileDialogTest, FailureEndsTheRunWithReturnAcceptedFileWaitsForIn
     state.storedPassword = 99;
 
     if (c.messageId == kAccepted) {
-        const int result = runDialog(services, state, [&](TrainerPasswordDialog& dialog) {
+        const int result = runDialog(services, state, [&](trainer::TrainerPasswordDialog& dialog) {
             EXPECT_EQ(state.typedPassword, "");
             QTest::keyClicks(dialog.findChild<QLineEdit*>("passwordEdit"), "4711");
             QTest::mouseClick(dialog.findChild<QPushButton*>("okButton"), Qt::LeftButton);
@@ -131,7 +131,7 @@ TEST_P(PasswordFileDialogTest, FailureEndsTheRunWithReturnAcceptedFileWaitsForIn
     // The fatal exit ends the process: the dialog runs in a child, which checks what it can
     // see only from inside at its end.
     const ChildResult child = runWithDeadline([&] {
-        TrainerPasswordDialog dialog(services, state);
+        trainer::TrainerPasswordDialog dialog(services, state);
         dialog.createWinId();
         services.answerOk();
         services.onBox = [&](const ui::RecordingServices::Box&) {
@@ -192,7 +192,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(TrainerTest, FailureWithAnUnwritableHandOffShowsBothMessagesInTurn) {
     fs::create_directory(dir / "vdm_out.txt");
     const ChildResult child = runWithDeadline([&] {
-        TrainerPasswordDialog dialog(services, state);
+        trainer::TrainerPasswordDialog dialog(services, state);
         services.answerOk(2);
         services.onEnd = [&](int) {
             ASSERT_EQ(services.boxes.size(), 2u);
@@ -252,7 +252,7 @@ TEST_F(TrainerTest, FailureEndsTheRealProcessWithStatusZeroAndReturn) {
             {
                 alarm(10);  // a run that does not end is a failure, not a hang
                 AnsweringServices real;
-                TrainerPasswordDialog dialog(real, state);
+                trainer::TrainerPasswordDialog dialog(real, state);
                 dialog.exec();
                 std::fprintf(stderr, "returned\n");
             },

@@ -18,8 +18,8 @@ std::string passwordFileBytes(std::uint32_t magic, std::int32_t password, const 
 }
 
 int runDialog(ui::WindowServices& services, trainer::PasswordState& state,
-              const std::function<void(TrainerPasswordDialog&)>& act) {
-    auto dialog = std::make_unique<TrainerPasswordDialog>(services, state);
+              const std::function<void(trainer::TrainerPasswordDialog&)>& act) {
+    auto dialog = std::make_unique<trainer::TrainerPasswordDialog>(services, state);
     bool acted = false;
     QElapsedTimer clock;
     clock.start();

@@ -19,7 +19,7 @@ std::string passwordFileBytes(std::uint32_t magic, std::int32_t password,
 // back the result. `act` runs once the dialog is the active modal window; a dialog that is
 // still open five seconds later is rejected and the test fails, so nothing hangs.
 int runDialog(ui::WindowServices& services, trainer::PasswordState& state,
-              const std::function<void(TrainerPasswordDialog&)>& act);
+              const std::function<void(trainer::TrainerPasswordDialog&)>& act);
 
 // A station folder of its own for each test, with the font the layouts are measured in.
 class TrainerTest : public ::testing::Test {

@@ -20,18 +20,18 @@
 
 namespace {
 
-QLineEdit* field(TrainerPasswordDialog& dialog) {
+QLineEdit* field(trainer::TrainerPasswordDialog& dialog) {
     return dialog.findChild<QLineEdit*>("passwordEdit");
 }
-QPushButton* okButton(TrainerPasswordDialog& dialog) {
+QPushButton* okButton(trainer::TrainerPasswordDialog& dialog) {
     return dialog.findChild<QPushButton*>("okButton");
 }
-QPushButton* cancelButton(TrainerPasswordDialog& dialog) {
+QPushButton* cancelButton(trainer::TrainerPasswordDialog& dialog) {
     return dialog.findChild<QPushButton*>("cancelButton");
 }
 
 // The keyboard goes where the user's would: to the widget that has the focus.
-void waitForFocus(TrainerPasswordDialog& dialog) {
+void waitForFocus(trainer::TrainerPasswordDialog& dialog) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
     ASSERT_NE(QApplication::focusWidget(), nullptr);
 }
@@ -39,7 +39,7 @@ void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
 }
 
-void expectWrongPasswordBox(const ui::RecordingServices& services, TrainerPasswordDialog* owner) {
+void expectWrongPasswordBox(const ui::RecordingServices& services, trainer::TrainerPasswordDialog* owner) {
     ASSERT_EQ(services.boxes.size(), 1u);
     EXPECT_EQ(services.boxes[0].text, messageText(text::kWrongPassword));
     EXPECT_EQ(services.boxes[0].title, messageText(text::kBoxTitle));
@@ -72,8 +72,8 @@ TEST_F(TrainerTest, TypedPasswordIsComparedAsANumber) {
         writePasswordFile(c.stored);
         services.boxes.clear();
         if (!c.accepted) services.answerOk();  // the wrong password's box
-        TrainerPasswordDialog* shown = nullptr;
-        const int result = runDialog(services, state, [&](TrainerPasswordDialog& dialog) {
+        trainer::TrainerPasswordDialog* shown = nullptr;
+        const int result = runDialog(services, state, [&](trainer::TrainerPasswordDialog& dialog) {
             shown = &dialog;
             QTest::keyClicks(field(dialog), c.typed);
             EXPECT_EQ(field(dialog)->text(), c.typed);
@@ -92,7 +92,7 @@ TEST_F(TrainerTest, TypedPasswordIsComparedAsANumber) {
 // Each run reads the file again: a password changed between two runs holds at once.
 TEST_F(TrainerTest, PasswordFileIsReadAfreshOnEveryRun) {
     auto typeAndConfirm = [&](const char* typed) {
-        return runDialog(services, state, [&](TrainerPasswordDialog& dialog) {
+        return runDialog(services, state, [&](trainer::TrainerPasswordDialog& dialog) {
             EXPECT_EQ(field(dialog)->text(), "") << "a fresh dialog starts empty";
             QTest::keyClicks(field(dialog), typed);
             QTest::mouseClick(okButton(dialog), Qt::LeftButton);
@@ -112,7 +112,7 @@ TEST_F(TrainerTest, PasswordFileIsReadAfreshOnEveryRun) {
 struct KeyCase {
     const char* name;
     const char* typed;  // into the field, which has the focus
-    std::function<void(TrainerPasswordDialog&)> act;
+    std::function<void(trainer::TrainerPasswordDialog&)> act;
     int result;
     bool wrongPasswordBox;
 };
@@ -128,13 +128,13 @@ TEST_F(TrainerTest, KeysAndCloseBoxEndTheDialogAsTheStationsDialogsDo) {
          QDialog::Rejected, true},
         {"Escape", "4711", [](auto&) { press(Qt::Key_Escape); }, QDialog::Rejected, false},
         {"close box", "4711",
-         [](TrainerPasswordDialog& dialog) {
+         [](trainer::TrainerPasswordDialog& dialog) {
              QCloseEvent close;
              QApplication::sendEvent(dialog.windowHandle(), &close);
          },
          QDialog::Rejected, false},
         {"Cancel clicked", "4711",
-         [](TrainerPasswordDialog& dialog) {
+         [](trainer::TrainerPasswordDialog& dialog) {
              QTest::mouseClick(cancelButton(dialog), Qt::LeftButton);
          },
          QDialog::Rejected, false},
@@ -159,8 +159,8 @@ TEST_F(TrainerTest, KeysAndCloseBoxEndTheDialogAsTheStationsDialogsDo) {
         SCOPED_TRACE(c.name);
         services.boxes.clear();
         if (c.wrongPasswordBox) services.answerOk();
-        TrainerPasswordDialog* shown = nullptr;
-        const int result = runDialog(services, state, [&](TrainerPasswordDialog& dialog) {
+        trainer::TrainerPasswordDialog* shown = nullptr;
+        const int result = runDialog(services, state, [&](trainer::TrainerPasswordDialog& dialog) {
             shown = &dialog;
             waitForFocus(dialog);
             ASSERT_EQ(QApplication::focusWidget(), field(dialog));
@@ -178,7 +178,7 @@ TEST_F(TrainerTest, KeysAndCloseBoxEndTheDialogAsTheStationsDialogsDo) {
 
 TEST_F(TrainerTest, TabOrderRunsFieldCancelOk) {
     writePasswordFile(1);
-    runDialog(services, state, [&](TrainerPasswordDialog& dialog) {
+    runDialog(services, state, [&](trainer::TrainerPasswordDialog& dialog) {
         waitForFocus(dialog);
         const char* order[] = {"passwordEdit", "cancelButton", "okButton", "passwordEdit"};
         for (const char* name : order) {
@@ -192,7 +192,7 @@ TEST_F(TrainerTest, TabOrderRunsFieldCancelOk) {
 // Only digits reach the field, by any road, and no more of them than the check reads.
 TEST_F(TrainerTest, FieldTakesOnlyDigitsWhetherTypedOrPasted) {
     writePasswordFile(123);
-    const int result = runDialog(services, state, [&](TrainerPasswordDialog& dialog) {
+    const int result = runDialog(services, state, [&](trainer::TrainerPasswordDialog& dialog) {
         waitForFocus(dialog);
         QLineEdit* edit = field(dialog);
         EXPECT_EQ(edit->echoMode(), QLineEdit::Password);
@@ -230,7 +230,7 @@ TEST_F(TrainerTest, FieldTakesOnlyDigitsWhetherTypedOrPasted) {
 // With RV_SCREENSHOT_DIR set, the dialog is also saved there as a picture to look at.
 TEST_F(TrainerTest, LayoutShowsAllTextsUnclipped) {
     writePasswordFile(1);
-    runDialog(services, state, [&](TrainerPasswordDialog& dialog) {
+    runDialog(services, state, [&](trainer::TrainerPasswordDialog& dialog) {
         EXPECT_EQ(dialog.parentWidget(), nullptr);
         EXPECT_EQ(dialog.windowModality(), Qt::ApplicationModal);
         const Qt::WindowFlags flags = dialog.windowFlags();

@@ -79,7 +79,19 @@ TEST(WorkbookClassList, CellsTheListCannotTakeAreNamed) {
         {"date in a column passed over", {CellKind::Date, "01.02.2003"}, 2, nullptr},
         {"error in a column passed over", {CellKind::Error, "#DIV/0!"}, 2, nullptr},
         {"date in the name column", {CellKind::Date, "01.02.2003"}, 0, nullptr},
-        {"number in the record-book column", {CellKind::Number, "00123"}, 1, nullptr},
+        {"number in the record-book column", {CellKind::Number, "00123", 123}, 1, nullptr},
+        {"fifteen digits in the record-book column",
+         {CellKind::Number, "999999999999999", 999999999999999},
+         1,
+         nullptr},
+        {"sixteen digits in the record-book column",
+         {CellKind::Number, "1E+15", 1e15},
+         1,
+         "cell B7: a number of 16 digits where a record-book number belongs"},
+        {"sixteen digits in the name column", {CellKind::Number, "1E+15", 1e15}, 0, nullptr},
+        // Left to the class-list rules, which leave that one student out.
+        {"text showing an exponent in the record-book column", text("1.23457E+11"), 1, nullptr},
+        {"text showing an exponent in the name column", text("1,23457E+11"), 0, nullptr},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
@@ -106,6 +118,23 @@ TEST(WorkbookClassList, CellsTheListCannotTakeAreNamed) {
             EXPECT_NE(std::string(e.what()).find(r.refused), std::string::npos) << e.what();
         }
     }
+}
+
+// Every refused cell is told with its row, so a list can leave those students out.
+TEST(WorkbookClassList, EachRefusedCellNamesItsRow) {
+    const Sheet s = sheet("Группа 1", {{text("ФИО"), text("Зачетка")},
+                                       {text("Иванов"), {CellKind::Date, "12.03.2024", 45363}},
+                                       {text("Петров"), text("7")},
+                                       {{CellKind::Error, "#N/A"}, text("1,2E+11")}});
+    workbook::Workbook book;
+    book.sheets = {s};
+    const auto problems = workbook::unreadableCells(s, workbook::findListSheet(book));
+    std::vector<std::string> told;
+    for (const workbook::CellProblem& p : problems)
+        told.push_back(std::to_string(p.row) + "/" + std::to_string(p.column) + " " +
+                       jetwriter::english(p.place));
+    EXPECT_EQ(told, (std::vector<std::string>{"2/2 sheet \"Группа 1\", cell B2",
+                                              "4/1 sheet \"Группа 1\", cell A4"}));
 }
 
 // A date in the header row or above it is no student's.

@@ -147,3 +147,12 @@ std::string OdsBook::bytes() const {
                    "manifest:full-path=\"/\" manifest:media-type=\"application/"
                    "vnd.oasis.opendocument.spreadsheet\"/></manifest:manifest>"}});
 }
+
+std::string readingOf(const std::string& bytes, const workbook::Limits& limits) {
+    try {
+        workbook::readWorkbook(bytes, limits);
+        return "read";
+    } catch (const workbook::WorkbookError& e) {
+        return e.what();
+    }
+}

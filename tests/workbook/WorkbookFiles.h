@@ -4,6 +4,8 @@
 #include <utility>
 #include <vector>
 
+#include "Workbook.h"
+
 // Small workbooks made for the tests, written with the same zip library the reader uses.
 
 struct ZipEntry {
@@ -45,3 +47,6 @@ struct OdsBook {
 
 // XML text: & < > " escaped.
 std::string xmlEscaped(const std::string& text);
+
+// What reading `bytes` as a workbook says: the refusal's text, or "read" when it was read.
+std::string readingOf(const std::string& bytes, const workbook::Limits& limits = {});

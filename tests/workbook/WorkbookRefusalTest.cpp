@@ -34,8 +34,6 @@ TEST(WorkbookRefusal, EachKindOfFileIsKnownBySignatureAndTold) {
     };
     const std::string xlsx = xlsxSheet("");
     const Row rows[] = {
-        {"xls", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(504, '\0'),
-         FileKind::Xls, "Excel 97-2003 workbook (.xls)"},
         {"xlsb", zipOf({{"[Content_Types].xml", "<Types/>"}, {"xl/workbook.bin", "\x83\x01"}}),
          FileKind::Xlsb, "Excel binary workbook (.xlsb)"},
         {"docx", zipOf({{"[Content_Types].xml", "<Types/>"}, {"word/document.xml", "<w/>"}}),
@@ -66,6 +64,8 @@ TEST(WorkbookRefusal, EachKindOfFileIsKnownBySignatureAndTold) {
         }
     }
     EXPECT_EQ(workbook::fileKind(xlsx), FileKind::Xlsx);
+    EXPECT_EQ(workbook::fileKind(std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)),
+              FileKind::Xls);
     EXPECT_EQ(workbook::fileKind(ods("")), FileKind::Ods);
     // Text that merely starts like a signature's first bytes is still text.
     for (const char* text : {"StBook;StName\r\n", "PK;ФИО\n", "<5;a\n", "%;x\n", ""})
@@ -122,20 +122,24 @@ TEST(WorkbookRefusal, BombsEndAtTheirLimit) {
         set(l);
         return l;
     };
-    // Two MiB of one repeated letter deflate to a few KiB.
-    const std::string bigText(2 << 20, 'x');
+    // Two MiB of one repeated letter deflate to a few KiB; one cell takes at most 4096 of them.
+    const std::string cellText(4000, 'x');
+    std::string bigRows;
+    for (int i = 0; i < 525; ++i)
+        bigRows += "<row><c t=\"inlineStr\"><is><t>" + cellText + "</t></is></c></row>";
+    std::string sheets;
+    for (int i = 0; i < 11; ++i)
+        sheets += "<table:table table:name=\"s" + std::to_string(i) + "\"/>";
     std::string deep;
     for (int i = 0; i < 40; ++i) deep += "<text:span>";
     deep += "x";
     for (int i = 0; i < 40; ++i) deep += "</text:span>";
     std::vector<std::string> strings(101, "s");
     const Row rows[] = {
-        {"part inflates past its limit",
-         xlsxSheet("<row><c t=\"inlineStr\"><is><t>" + bigText + "</t></is></c></row>"),
+        {"part inflates past its limit", xlsxSheet(bigRows),
          with([](auto& l) { l.partBytes = 1 << 20; }), with([](auto& l) { l.partBytes = 3 << 20; }),
          "part \"xl/worksheets/sheet1.xml\" inflates to more than 1 MiB"},
-        {"all parts past their limit",
-         xlsxSheet("<row><c t=\"inlineStr\"><is><t>" + bigText + "</t></is></c></row>"),
+        {"all parts past their limit", xlsxSheet(bigRows),
          with([](auto& l) { l.totalBytes = 2 << 20; }),
          with([](auto& l) { l.totalBytes = 3 << 20; }), "parts inflate to more than 2 MiB in all"},
         {"deep nesting",
@@ -156,11 +160,57 @@ TEST(WorkbookRefusal, BombsEndAtTheirLimit) {
          with([](auto& l) { l.cells = 16383; }), with([](auto& l) { l.cells = 16384; }),
          "more than 16383 cells"},
         {"long text repeated",
-         ods("<table:table-row table:number-rows-repeated=\"4\"><table:table-cell "
+         ods("<table:table-row table:number-rows-repeated=\"1000\"><table:table-cell "
              "table:number-columns-repeated=\"2\" office:value-type=\"string\"><text:p>" +
-             bigText + "</text:p></table:table-cell></table:table-row>"),
-         with([](auto& l) { l.textBytes = 15 << 20; }),
-         with([](auto& l) { l.textBytes = 16 << 20; }), "more than 15 MiB of text"},
+             cellText + "</text:p></table:table-cell></table:table-row>"),
+         with([](auto& l) { l.textBytes = 7 << 20; }), with([](auto& l) { l.textBytes = 8 << 20; }),
+         "more than 7 MiB of text"},
+        {"long cell of spaces",
+         ods("<table:table-row><table:table-cell office:value-type=\"string\"><text:p>a"
+             "<text:s text:c=\"1000\"/><text:s text:c=\"1000\"/></text:p></table:table-cell>"
+             "</table:table-row>"),
+         with([](auto& l) { l.cellChars = 2000; }), with([](auto& l) { l.cellChars = 2001; }),
+         "a cell of the workbook holds more than 2000 characters"},
+        {"long shared string", xlsxSheet("", {std::string(3000, 'x') + "_x0041_"}),
+         with([](auto& l) { l.cellChars = 3006; }), with([](auto& l) { l.cellChars = 3007; }),
+         "a cell of the workbook holds more than 3006 characters"},
+        {"long number text", xlsxSheet("<row><c><v>" + std::string(2999, '0') + "1</v></c></row>"),
+         with([](auto& l) { l.cellChars = 2999; }), with([](auto& l) { l.cellChars = 3000; }),
+         "a cell of the workbook holds more than 2999 characters"},
+        {"many sheets",
+         zipOf({{"mimetype", "application/vnd.oasis.opendocument.spreadsheet", true},
+                {"content.xml",
+                 "<office:document-content "
+                 "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+                 "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\">"
+                 "<office:body><office:spreadsheet>" +
+                     sheets +
+                     "</office:spreadsheet></office:body>"
+                     "</office:document-content>"}}),
+         with([](auto& l) { l.sheets = 10; }), with([](auto& l) { l.sheets = 11; }),
+         "more than 10 sheets"},
+        {"many zip entries",
+         [] {
+             std::vector<ZipEntry> parts = {
+                 {"mimetype", "application/vnd.oasis.opendocument.spreadsheet", true},
+                 {"content.xml", "<x/>"}};
+             for (int i = 0; i < 98; ++i) parts.push_back({"p" + std::to_string(i), ""});
+             return zipOf(parts);
+         }(),
+         with([](auto& l) { l.zipEntries = 99; }), with([](auto& l) { l.zipEntries = 100; }),
+         "zip archive of more than 99 parts"},
+        {"rows in all sheets",
+         [] {
+             const std::string rows =
+                 "<table:table-row table:number-rows-repeated=\"59\"/><table:table-row>"
+                 "<table:table-cell office:value-type=\"string\"><text:p>a</text:p>"
+                 "</table:table-cell></table:table-row>";
+             OdsBook b;
+             b.sheets = {{"1", rows}, {"2", rows}};
+             return b.bytes();
+         }(),
+         with([](auto& l) { l.rows = 119; }), with([](auto& l) { l.rows = 120; }),
+         "more than 119 rows in all"},
         {"row past the last", xlsxSheet("<row><c r=\"A1048577\"><v>1</v></c></row>"), defaults,
          with([](auto& l) { l.rows = 1048577; }), "past row 1048576 or column 16384"},
     };

@@ -148,6 +148,34 @@ std::vector<Case> cases() {
            {},
            {"00122", "<date 12.03.2024>", "<error #DIV/0!>", "<no value>", "<no value>", "",
             "a\rb"}}}}});
+    // A number keeps its digits whatever the format shows; the text only says what it is.
+    out.push_back(Case{
+        "NumbersShownWithAnExponentKeepTheirDigits",
+        [] {
+            XlsxBook b;
+            b.sheets = {
+                {"a", R"(<row><c s="1"><v>123456789012</v></c><c s="2"><v>123456789012</v></c>
+                   <c s="1"><v>0.00012</v></c><c s="2"><v>1E+20</v></c><c s="1" t="s"><v>0</v></c></row>)"}};
+            b.strings = {"1,23457E+11"};
+            b.numberFormats = {0, 11, 164};
+            b.customFormats = {{164, "0.00000E+00;-0.00000E+00"}};
+            return b.bytes();
+        }(),
+        Format::Xlsx,
+        {{"a", false, {{"123456789012", "123456789012", "0,00012", "1E+20", "1,23457E+11"}}}}});
+    out.push_back(Case{"OdsNumbersShownWithAnExponentKeepTheirDigits",
+                       [] {
+                           OdsBook b;
+                           b.sheets = {{"a", R"(<table:table-row>
+                <table:table-cell office:value-type="float" office:value="123456789012"><text:p>1.23457E+11</text:p></table:table-cell>
+                <table:table-cell office:value-type="float" office:value="123456789012"><text:p>1,23457E+11</text:p></table:table-cell>
+                <table:table-cell office:value-type="float" office:value="0.5"><text:p>5,00E-01</text:p></table:table-cell>
+                <table:table-cell office:value-type="string"><text:p>1.23457E+11</text:p></table:table-cell>
+                </table:table-row>)"}};
+                           return b.bytes();
+                       }(),
+                       Format::Ods,
+                       {{"a", false, {{"123456789012", "123456789012", "0,5", "1.23457E+11"}}}}});
     out.push_back(Case{"OdsZeroPaddedTextAndRepeats",
                        [] {
                            OdsBook b;
@@ -260,6 +288,21 @@ TEST(Workbook, NumberFormats) {
     for (const Row& r : rows)
         EXPECT_EQ(workbook::formatNumber(r.value, r.code), r.shown) << r.value << " " << r.code;
     EXPECT_EQ(workbook::formatNumber(0, "dd.mm.yyyy", true), "01.01.1904");
+    // A number cell's text: as shown, but its own digits where the format shows an exponent.
+    const Row cells[] = {
+        {123456789012, "0.00E+00", "123456789012"},
+        {-123456789012, "0.00E+00;(0.00E+00)", "-123456789012"},
+        {0.00012, "0.0E+00", "0,00012"},
+        {123, "00000", "00123"},
+        {1.5, "0.00", "1,50"},
+        {123456789012, "General", "123456789012"},
+        {45363, "dd.mm.yyyy", "12.03.2024"},
+    };
+    for (const Row& r : cells)
+        EXPECT_EQ(workbook::numberCellText(r.value, r.code), r.shown) << r.value << " " << r.code;
+    EXPECT_FALSE(workbook::pastFifteenDigits(999999999999999));
+    EXPECT_TRUE(workbook::pastFifteenDigits(1e15));
+    EXPECT_TRUE(workbook::pastFifteenDigits(-1e15));
     EXPECT_EQ(workbook::formatText("ПДД", "\"Гр. \"@"), "Гр. ПДД");
     EXPECT_EQ(workbook::formatText("ПДД", "0;-0;0;[Blue]@\"!\""), "ПДД!");
     EXPECT_EQ(workbook::formatText("ПДД", "0.00"), "ПДД");

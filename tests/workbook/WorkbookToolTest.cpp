@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "CsvClassList.h"
 #include "Readers.h"
-#include "StudentsCsv.h"
 #include "TempDir.h"
 #include "WorkbookFiles.h"
 
@@ -47,12 +47,12 @@ const std::vector<std::string> kStrings = {
     "Автошкола «Руль»",        // 9
 };
 
-// Styles: s="1" is "00000", s="2" the short date.
+// Styles: s="1" is "00000", s="2" the short date, s="3" an exponent ("0.00E+00").
 std::string xlsx(std::vector<XlsxBook::Sheet> sheets) {
     XlsxBook b;
     b.sheets = std::move(sheets);
     b.strings = kStrings;
-    b.numberFormats = {0, 164, 14};
+    b.numberFormats = {0, 164, 14, 11};
     b.customFormats = {{164, "00000"}};
     return b.bytes();
 }
@@ -66,6 +66,10 @@ std::string groupSheet(const std::string& row7) {
               <row r="5"><c r="A5"><v>2</v></c><c r="B5" t="s"><v>6</v></c><c r="C5" t="s"><v>8</v></c><c r="D5" t="s"><v>7</v></c></row>
               <row r="7"><c r="A7"><v>3</v></c><c r="B7" t="inlineStr"><is><t>Петров Пётр</t></is></c>)" +
            row7 + R"(<c r="D7" t="s"><v>7</v></c></row>)";
+}
+
+std::string workbookFile(const char* name) {
+    return readFile(fs::path(std::getenv("RV_TEST_DATA")) / "workbooks" / name);
 }
 
 std::string odsCell(const std::string& text) {
@@ -113,6 +117,42 @@ std::vector<Good> goodWorkbooks() {
          {"Wrote 4 student(s)",
           "sheet \"Лист1\", cell A5: the record-book number \"123\" is shorter than most (5 "
           "digits)"}},
+        // Text that shows an exponent kept only what it shows: that student is left out, the
+        // rest of the class written, and the report ends with who cannot sign in.
+        {"XlsxTextInExponentFormLeavesOneStudentOut",
+         xlsx({{"Группа 1",
+                groupSheet(R"(<c r="C7" t="inlineStr"><is><t>1,23457E+11</t></is></c>)")}}),
+         {group[0], group[1]},
+         {"Wrote 2 student(s)", "Not written (their record-book numbers have lost their digits):",
+          "sheet \"Группа 1\", cell C7: the record-book number \"1,23457E+11\" is in exponent "
+          "form",
+          "type the numbers again into cells formatted as text",
+          "\n1 student(s) cannot sign in: row 7 (Петров Пётр).\n"}},
+        // A number shown with an exponent still holds all its digits, and they are its number.
+        {"XlsxNumberShownWithAnExponent",
+         xlsx({{"Группа 1", groupSheet(R"(<c r="C7" s="3"><v>123456789012</v></c>)")}}),
+         {group[0], group[1], student("123456789012", "Петров Пётр", "3", "ПДД-24/1")},
+         {"Wrote 3 student(s)"}},
+        {"OdsNumberShownWithAnExponent",
+         [] {
+             OdsBook b;
+             b.sheets = {
+                 {"Группа 1",
+                  "<table:table-row>" + odsCell("StBook") + odsCell("StName") +
+                      R"(</table:table-row><table:table-row><table:table-cell office:value-type="float" office:value="123456789012"><text:p>1.23457E+11</text:p></table:table-cell>)" +
+                      odsCell("Иванов Иван") + "</table:table-row>"}};
+             return b.bytes();
+         }(),
+         {student("123456789012", "Иванов Иван")},
+         {"Wrote 1 student(s)"}},
+        // As a school keeps it: saved by the spreadsheet as Excel 97-2003.
+        {"XlsSavedByTheSpreadsheet",
+         workbookFile("list.xls"),
+         {student("00123", "Иванов Иван Иванович", "1", "ПДД-24/1"),
+          student("123456789012", "Петрова Анна Сергеевна", "2", "ПДД-24/1"),
+          student("ЗК-7", "Сидоров Пётр", "3", "ПДД-24/1"),
+          student("2024017", "Ким Ольга", "4", "ПДД-24/1")},
+         {"Wrote 4 student(s)", ": sheet \"Группа 1\"."}},
         {"OdsRepeatedCellsAndAHiddenSheet",
          [] {
              OdsBook b;
@@ -142,7 +182,7 @@ TEST(WorkbookTool, EveryStudentOfTheWorkbookIsWritten) {
         const ProcessResult r = tool({"students", (dir / "list.xlsx").string(), out});
         ASSERT_TRUE(r.finished && r.exitCode == 0) << r.err;
         EXPECT_EQ(r.err, "");
-        jetwriter::Table expected = jetwriter::studentsTable();
+        jetwriter::Table expected = classlist::studentsTable();
         expected.rows = c.students;
         EXPECT_EQ(mdbTool("mdb-export", {out, "Students"}), expectedMdbExport(expected));
         for (const std::string& part : c.report)
@@ -162,23 +202,25 @@ std::vector<Bad> badFiles() {
         {"DateInTheRecordBookColumn",
          xlsx({{"Группа 1", groupSheet(R"(<c r="C7" s="2"><v>45363</v></c>)")}}),
          "sheet \"Группа 1\", cell C7: a date (12.03.2024) where a record-book number belongs",
-         "лист \"Группа 1\", ячейка C7: дата (12.03.2024) вместо номера зачётной книжки"},
+         "лист «Группа 1», ячейка C7: дата (12.03.2024) вместо номера зачетки"},
         {"FormulaErrorInTheRecordBookColumn",
          xlsx({{"Группа 1",
                 groupSheet(R"(<c r="C7" t="e"><f>VLOOKUP(B7,X!A:B,2,0)</f><v>#N/A</v></c>)")}}),
          "sheet \"Группа 1\", cell C7: the formula's result is the error #N/A",
-         "лист \"Группа 1\", ячейка C7: результат формулы — ошибка #N/A"},
+         "лист «Группа 1», ячейка C7: результат формулы — ошибка #N/A"},
         {"NumberPastFifteenDigits",
          xlsx({{"Лист1", R"(<row><c t="s"><v>3</v></c><c t="s"><v>2</v></c></row>
                           <row><c><v>1234567890123456789</v></c><c t="s"><v>5</v></c></row>)"}}),
-         "sheet \"Лист1\", cell A2: the record-book number \"1,23456789012346E+18\" is in "
-         "exponent form",
-         "лист \"Лист1\", ячейка A2"},
+         "sheet \"Лист1\", cell A2: a number of 19 digits where a record-book number belongs",
+         "лист «Лист1», ячейка A2: число из 19 цифр вместо номера зачетки"},
         {"NoSheetWithARecordBookColumn", xlsx({{"Титул", R"(<row><c t="s"><v>9</v></c></row>)"}}),
          "no sheet of the workbook has a record-book column", "ни на одном листе книги нет"},
-        {"ExcelOldWorkbook",
+        {"DamagedExcelOldWorkbook",
          std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(504, '\0'),
-         "this is an Excel 97-2003 workbook (.xls)", "это книга Excel 97-2003 (.xls)"},
+         "the Excel 97-2003 workbook (.xls) is damaged and cannot be read",
+         "книга Excel 97-2003 (.xls) повреждена"},
+        {"ExcelOldWorkbookWithAPassword", workbookFile("password.xls"),
+         "the workbook is protected by a password", "книга защищена паролем"},
         {"Bomb",
          [] {
              OdsBook b;

@@ -10,6 +10,9 @@
 namespace jetwriter {
 namespace {
 
+using classlist::ClassList;
+using classlist::ClassListNote;
+
 // A long list with the same fault on every line still gives a report one can read.
 constexpr std::size_t kLinesPerKind = 10;
 
@@ -26,7 +29,7 @@ std::string separatorName(char c) {
 std::string noteLine(const ClassListNote& n, const std::string& sheet) {
     Message where;
     if (sheet.empty())
-        where = CsvError(n.line, n.column, n.columnName, {}).where();
+        where = classlist::CsvError(n.line, n.column, n.columnName, {}).where();
     else if (n.column == 0)
         where = workbook::rowPlace(sheet, n.line);
     else
@@ -58,6 +61,27 @@ std::size_t count(const ClassList& list, Kind kind) {
                                                   [&](const auto& n) { return n.kind == kind; }));
 }
 
+// Who cannot sign in, by line and name, so the technician can tell the instructor.
+std::string lockedOutLine(const ClassList& list, const std::string& sheet) {
+    const std::vector<ClassListNote> out = classlist::studentsLockedOut(list);
+    if (out.empty()) return {};
+    std::string which;
+    for (std::size_t i = 0; i < out.size() && i < kLinesPerKind; ++i) {
+        const Message place =
+            sheet.empty() ? Message{JW_TR("jetwriter", "line %1"), {std::to_string(out[i].line)}}
+                          : Message{JW_TR("jetwriter", "row %1"), {std::to_string(out[i].line)}};
+        if (!which.empty()) which += ", ";
+        which += out[i].student.empty() ? translated(place)
+                                        : translated(JW_TR("jetwriter", "%1 (%2)"),
+                                                     {translated(place), out[i].student});
+    }
+    if (out.size() > kLinesPerKind)
+        which += translatedCount(JW_TR_N("jetwriter", " and %n more"), out.size() - kLinesPerKind);
+    return translatedCount(JW_TR_N("jetwriter", "%n student(s) cannot sign in: %1."), out.size(),
+                           {which}) +
+           "\n";
+}
+
 }  // namespace
 
 std::string classListReport(const ClassList& list, const std::string& csvPath,
@@ -81,15 +105,32 @@ std::string classListReport(const ClassList& list, const std::string& csvPath,
     if (columns + lines > 0)
         out += translated(JW_TR("jetwriter", "Passed over: columns: %1, lines: %2."),
                           {std::to_string(columns), std::to_string(lines)}) +
-               "\n" + section(list, sheet, {Kind::AboveHeader, Kind::ColumnPassedOver, Kind::EmptyLine});
-    const std::string check =
-        section(list, sheet, {Kind::ColumnMissing, Kind::BlanksTrimmed, Kind::NoRecordBook,
-                       Kind::Duplicate, Kind::DamagedNumber});
+               "\n" +
+               section(list, sheet, {Kind::AboveHeader, Kind::ColumnPassedOver, Kind::EmptyLine});
+    const std::string lost = section(list, sheet, {Kind::DigitsLost});
+    if (!lost.empty())
+        out += translated(JW_TR("jetwriter",
+                                "Not written (their record-book numbers have lost "
+                                "their digits):")) +
+               "\n" + lost + "  " +
+               translated(sheet.empty()
+                              ? JW_TR("jetwriter",
+                                      "Give the workbook (.xlsx, .ods, .xls) itself, or format "
+                                      "the column as text in the spreadsheet, type these numbers "
+                                      "again and save the list anew.")
+                              : JW_TR("jetwriter",
+                                      "These cells hold text that shows an exponent: type the "
+                                      "numbers again into cells formatted as text.")) +
+               "\n";
+    const std::string check = section(list, sheet,
+                                      {Kind::ColumnMissing, Kind::BlanksTrimmed, Kind::NoRecordBook,
+                                       Kind::Duplicate, Kind::DamagedNumber});
     if (!check.empty())
         out +=
             translated(JW_TR("jetwriter", "To check (these students are written all the same):")) +
             "\n" + check;
-    if (const std::size_t atRisk = studentsAtRisk(list))
+    out += lockedOutLine(list, sheet);
+    if (const std::size_t atRisk = classlist::studentsAtRisk(list))
         out += translatedCount(JW_TR_N("jetwriter",
                                        "%n student(s) may not be able to sign in with the number "
                                        "on their card."),

@@ -15,10 +15,10 @@
 
 #include "AtomicFile.h"
 #include "ColumnTitles.h"
+#include "CsvClassList.h"
 #include "JetWriter.h"
 #include "PasswordFile.h"
 #include "Report.h"
-#include "StudentsCsv.h"
 #include "Translate.h"
 #include "Workbook.h"
 #include "WorkbookClassList.h"
@@ -49,12 +49,14 @@ const char kHelpText[] = JW_TR(
     "    as the instructor types them into the password field, at most %1 of them, the number\n"
     "    at most 2147483647.\n"
     "\n"
-    "The class list is an Excel workbook (.xlsx), an OpenDocument spreadsheet (.ods), or a\n"
-    "spreadsheet saved as CSV or as Unicode text. A workbook is read from the first sheet shown\n"
-    "that has a row naming a record-book column, every cell as the spreadsheet shows it (a\n"
-    "number through its format: 00123 stays 00123); a date or a formula's error there is\n"
-    "refused with the sheet and cell named. Old .xls workbooks, PDF documents and other files\n"
-    "that are no class list are recognised and refused with how to save the list.\n"
+    "The class list is an Excel workbook (.xlsx, or .xls of Excel 97-2003), an OpenDocument\n"
+    "spreadsheet (.ods), or a spreadsheet saved as CSV or as Unicode text. A workbook is read\n"
+    "from the first sheet shown that has a row naming a record-book column, every cell as the\n"
+    "spreadsheet shows it (a number through its format: 00123 stays 00123), but a number\n"
+    "shown with an exponent keeps all its digits; a date, a number of more than 15 digits or\n"
+    "a formula's error there is refused with the sheet and cell named. An .xls is read without\n"
+    "its number formats (00123 is read as 123) and with its hidden sheets. PDF documents and\n"
+    "other files that are no class list are recognised and refused with how to save the list.\n"
     "\n"
     "In a CSV the encoding is found from the bytes: UTF-8 with or without byte-order mark,\n"
     "UTF-16 with byte-order mark (Unicode text), otherwise CP1251. The separator, comma,\n"
@@ -81,17 +83,18 @@ const char kHelpText[] = JW_TR(
     "text are removed; empty lines and lines of empty fields are passed over. Record-book\n"
     "numbers that differ only in letter case are reported: only the first of them can sign\n"
     "in. So are numbers as a spreadsheet saves what it holds as numbers (2024.0, leading\n"
-    "zeros lost); one in exponent form (1,2E+11) has lost its digits and is refused.\n"
+    "zeros lost). A number in exponent form (1,2E+11) has lost its digits: that student is\n"
+    "not written, the rest of the class is, and the report ends with who cannot sign in.\n"
     "\n"
     "Files are written completely or not at all: on any error nothing is written, a file\n"
     "already there stays as it was, and the exit status is 1 (2 for wrong usage).\n");
 
 std::string titles(std::size_t column) {
     std::string out;
-    const auto all = jetwriter::titlesFor(column);
+    const auto all = classlist::titlesFor(column);
     for (std::size_t i = 1; i < all.size(); ++i) {  // the first is our own name
         if (i > 1) out += ", ";
-        out += "\"" + std::string(all[i]) + "\"";
+        out += translated(JW_TR("jetwriter", "\"%1\""), {std::string(all[i])});
     }
     return out;
 }
@@ -176,21 +179,22 @@ int students(const std::string& csvPath, const std::string& outPath) {
                              "the database would replace the class list \"%1\"; give another "
                              "output file"),
                        {csvPath}));
-    jetwriter::ClassList list;
+    classlist::ClassList list;
     std::string sheet;
     try {
         const std::string bytes = readWholeFile(csvPath);
-        // What the file is comes from its first bytes, whatever its name says.
-        const workbook::FileKind kind = workbook::fileKind(bytes);
-        if (kind == workbook::FileKind::Xlsx || kind == workbook::FileKind::Ods)
+        // What the file is comes from its first bytes, whatever its name says; a zip archive is
+        // opened once, by the workbook reader, which tells what else it may be.
+        const workbook::FileKind kind = workbook::signatureKind(bytes);
+        if (kind == workbook::FileKind::Zip || kind == workbook::FileKind::Xls)
             list = workbook::readWorkbookClassList(bytes, sheet);
         else if (kind != workbook::FileKind::Text)
             return failure(csvPath + ": " + translated(workbook::refusal(kind)) + nothingWritten());
         else
-            list = jetwriter::readClassList(bytes);
+            list = classlist::readClassList(bytes);
     } catch (const ReadError& e) {
         return failure(e.text + nothingWritten());
-    } catch (const jetwriter::CsvError& e) {
+    } catch (const classlist::CsvError& e) {
         return failure(csvPath + ": " + translated(e.where()) + ": " + translated(e.problemText()) +
                        nothingWritten());
     } catch (const workbook::WorkbookError& e) {

@@ -47,7 +47,10 @@ public:
     }
 
 private:
-    void add(Result result, const QString& text) { lines_.push_back({result, text}); }
+    void add(Result result, const QString& text) { lines_.push_back({result, text, {}}); }
+    void wontStart(const QString& what, const QString& text) {
+        lines_.push_back({Result::WontStart, text, what});
+    }
 
     QString system(const QString& path) const { return QDir(places_.root).filePath(path); }
 
@@ -59,10 +62,10 @@ private:
 
     void checkCommand(const char* key, const QString& command, const QString& what) {
         if (command.trimmed().isEmpty()) {
-            add(Result::Problem,
-                SessionCheck::tr("%1= is not set, so %2 do not start and the menu says so: "
-                                 "set it in the station's configuration")
-                    .arg(QLatin1String(key), what));
+            wontStart(what,
+                      SessionCheck::tr("%1= is not set, so %2 do not start and the menu says so: "
+                                       "set it in the station's configuration")
+                          .arg(QLatin1String(key), what));
             return;
         }
         QStringList words = shellWords(command);
@@ -75,10 +78,10 @@ private:
         const QString program = words.takeFirst();
         const QString found = findProgram(program);
         if (found.isEmpty()) {
-            add(Result::Failed,
-                SessionCheck::tr("%1=%2: the program %3 is not installed or not executable, "
-                                 "so %4 cannot start")
-                    .arg(QLatin1String(key), command, program, what));
+            wontStart(what,
+                      SessionCheck::tr("%1=%2: the program %3 is not installed or not executable, "
+                                       "so %4 cannot start")
+                          .arg(QLatin1String(key), command, program, what));
             return;
         }
         if (!QFileInfo(program).fileName().startsWith(QLatin1String("wine"))) {
@@ -101,11 +104,11 @@ private:
                 add(Result::Passed,
                     SessionCheck::tr("%1=: wine, %2 is %3").arg(QLatin1String(key), arg, shown));
             else
-                add(Result::Failed,
-                    SessionCheck::tr("%1=%2: %3 is %4 on this system, which does not exist, "
-                                     "so %5 cannot start: install the program there, or "
-                                     "correct drives= or the command")
-                        .arg(QLatin1String(key), command, arg, shown, what));
+                wontStart(what,
+                          SessionCheck::tr("%1=%2: %3 is %4 on this system, which does not exist, "
+                                           "so %5 cannot start: install the program there, or "
+                                           "correct drives= or the command")
+                              .arg(QLatin1String(key), command, arg, shown, what));
             return;
         }
         add(Result::Passed,

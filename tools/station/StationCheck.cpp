@@ -62,21 +62,23 @@ QString quoted(const fs::path& path) {
 }
 
 // Why a file that exists cannot be read, and the commands that let the station's user read it.
-QString readAdvice(const fs::path& path) {
+QString readAdvice(const fs::path& path, bool byRoot) {
     struct stat st {};
     if (stat(path.c_str(), &st) != 0) return {};
     const QString user = userName(geteuid());
     const QString mode = QStringLiteral("%1").arg(st.st_mode & 07777, 4, 8, QLatin1Char('0'));
-    return Check::tr(
-               "owner %1, mode %2; the station's user %3 cannot read it: "
-               "sudo chown %3 %4, or sudo chmod a+r %4")
-        .arg(userName(st.st_uid), mode, user, quoted(path));
+    return Check::tr("owner %1, mode %2; the station's user %3 cannot read it: %4, or %5")
+        .arg(userName(st.st_uid), mode, user,
+             asRoot(QStringLiteral("chown %1 %2").arg(user, quoted(path)), byRoot),
+             asRoot(QStringLiteral("chmod a+r %1").arg(quoted(path)), byRoot));
 }
 
 class Checker {
 public:
-    Checker(const QString& folder, bool helpShownBySession)
-        : folder_(QDir(folder).absolutePath()), helpShownBySession_(helpShownBySession) {}
+    Checker(const QString& folder, bool byRoot, bool helpShownBySession)
+        : folder_(QDir(folder).absolutePath()),
+          byRoot_(byRoot),
+          helpShownBySession_(helpShownBySession) {}
 
     std::vector<CheckLine> run() {
         if (!checkFolder()) return lines_;
@@ -91,7 +93,7 @@ public:
     }
 
 private:
-    void add(Result result, const QString& text) { lines_.push_back({result, text}); }
+    void add(Result result, const QString& text) { lines_.push_back({result, text, {}}); }
 
     QString file(const char* name) const { return QDir(folder_).filePath(QLatin1String(name)); }
 
@@ -158,9 +160,10 @@ private:
             add(Result::Failed,
                 Check::tr(
                     "drive %1 is the share %2, which is not mounted on %3, where the system's "
-                    "mount table (fstab) puts it: mount it with: sudo mount %4")
+                    "mount table (fstab) puts it: mount it with: %4")
                     .arg(drive, QString::fromLocal8Bit(share->source.c_str()),
-                         fromPath(share->mountPoint), quoted(share->mountPoint)));
+                         fromPath(share->mountPoint),
+                         asRoot(QStringLiteral("mount ") + quoted(share->mountPoint), byRoot_)));
             return false;
         }
         std::error_code ec;
@@ -177,9 +180,10 @@ private:
         if (fs::is_empty(folder, ec) && !isMountedOn(mounts, folder)) {
             add(Result::Failed,
                 Check::tr("drive %1 is the folder %2, which is empty: the share that holds the "
-                          "database is not mounted there. Mount it (for example: sudo mount %3, "
-                          "with its line in /etc/fstab), then check again")
-                    .arg(drive, fromPath(folder), quoted(folder)));
+                          "database is not mounted there. Mount it (for example: %3, with its "
+                          "line in /etc/fstab), then check again")
+                    .arg(drive, fromPath(folder),
+                         asRoot(QStringLiteral("mount ") + quoted(folder), byRoot_)));
             return false;
         }
         add(Result::Passed, Check::tr("drive %1 is the folder %2").arg(drive, fromPath(folder)));
@@ -216,8 +220,8 @@ private:
             return false;
         }
         if (access(path.c_str(), R_OK) != 0) {
-            add(Result::Failed,
-                Check::tr("the database %1 cannot be read (%2)").arg(shown, readAdvice(path)));
+            add(Result::Failed, Check::tr("the database %1 cannot be read (%2)")
+                                    .arg(shown, readAdvice(path, byRoot_)));
             return false;
         }
         add(Result::Passed, Check::tr("database file %1").arg(shown));
@@ -235,11 +239,29 @@ private:
         return true;
     }
 
+    // The reader's own words are the menu's Russian; the check says what they mean for the file.
+    static QString whyUnreadable(const jet::Error& error) {
+        using Code = jet::Error::Code;
+        switch (error.code()) {
+            case Code::NotADatabase: return Check::tr("it is not a database, or it is damaged");
+            case Code::DamagedData: return Check::tr("it is damaged");
+            case Code::HelperTimedOut:
+            case Code::HelperCrashed:
+            case Code::MalformedReply:
+                return Check::tr("the database reader stopped on it: it is damaged");
+            case Code::HelperMissing:
+                return Check::tr("the database reader is missing: reinstall the package");
+            case Code::CannotOpenFile: return Check::tr("the file cannot be opened");
+            default: break;
+        }
+        return Check::tr("it cannot be read");
+    }
+
     void checkStudents(const std::string& windowsPath) {
         const StudentsReport report = inspectStudents(signin::hostPath(windowsPath).string());
         using Stage = StudentsReport::Stage;
-        const QString why =
-            report.error ? fromCp1251(report.error->description()).simplified() : QString();
+        const QString why = report.error ? whyUnreadable(*report.error) : QString();
+        const QString table = QLatin1String(kStudentsTable);
         switch (report.failedAt) {
             case Stage::Database:
                 if (report.error->code() == jet::Error::Code::Encrypted) {
@@ -247,35 +269,40 @@ private:
                                                   "password in Access (File, Info, Decrypt)"));
                     return;
                 }
-                add(Result::Failed, Check::tr("the database cannot be opened (%1): write it anew "
+                add(Result::Failed, Check::tr("the database cannot be opened: %1; write it anew "
                                               "with rulevion-jetwriter students")
                                         .arg(why));
                 return;
             case Stage::Table:
-                add(Result::Failed, Check::tr("the database has no table %1 (%2): write it anew "
-                                              "with rulevion-jetwriter students")
-                                        .arg(QLatin1String(kStudentsTable), why));
+                // A catalogue that lost its entries reads as one without the table.
+                add(Result::Failed,
+                    report.error->code() == jet::Error::Code::TableNotFound
+                        ? Check::tr("the database has no table %1: it is another database, or a "
+                                    "damaged one; write it anew with rulevion-jetwriter students")
+                              .arg(table)
+                        : Check::tr("table %1 cannot be read: %2; write the database anew with "
+                                    "rulevion-jetwriter students")
+                              .arg(table, why));
                 return;
             case Stage::Columns:
                 add(Result::Failed,
                     report.badColumn.empty()
-                        ? Check::tr("table %1 cannot be read (%2): write the database anew")
-                              .arg(QLatin1String(kStudentsTable), why)
+                        ? Check::tr("table %1 cannot be read: %2; write the database anew with "
+                                    "rulevion-jetwriter students")
+                              .arg(table, why)
                         : Check::tr("table %1: column %2 is missing or not of the kind %3: write "
                                     "the database anew with rulevion-jetwriter students")
-                              .arg(QLatin1String(kStudentsTable),
-                                   QString::fromLatin1(report.badColumn),
+                              .arg(table, QString::fromLatin1(report.badColumn),
                                    kindOf(report.badColumn)));
                 return;
             case Stage::Rows:
-                add(Result::Failed, Check::tr("the students cannot be read (%1): write the "
-                                              "database anew")
+                add(Result::Failed, Check::tr("the students cannot be read: %1; write the "
+                                              "database anew with rulevion-jetwriter students")
                                         .arg(why));
                 return;
             case Stage::Opened: break;
         }
-        add(Result::Passed,
-            Check::tr("table %1 with its six columns").arg(QLatin1String(kStudentsTable)));
+        add(Result::Passed, Check::tr("table %1 with its six columns").arg(table));
         reportStudents(report);
     }
 
@@ -289,7 +316,8 @@ private:
     static QString listed(const std::vector<std::string>& numbers) {
         QStringList shown;
         for (std::size_t i = 0; i < numbers.size() && i < 10; ++i)
-            shown << QLatin1Char('"') + fromCp1251(numbers[i]) + QLatin1Char('"');
+            shown << Check::tr("\"%1\"", "a record-book number in quotes")
+                         .arg(fromCp1251(numbers[i]));
         if (numbers.size() > 10) shown << QStringLiteral("…");
         return shown.join(QStringLiteral(", "));
     }
@@ -336,7 +364,7 @@ private:
             // Writing it again would not help: the file is there, its owner or mode is wrong.
             add(Result::Problem, Check::tr("%1 exists but cannot be read, so the trainer's "
                                            "button ends the program (%2)")
-                                     .arg(QLatin1String(name), readAdvice(path)));
+                                     .arg(QLatin1String(name), readAdvice(path, byRoot_)));
             return;
         }
         if (!in.open(QIODevice::ReadOnly)) {
@@ -418,8 +446,10 @@ private:
     void checkWritable() {
         const QByteArray folder = QFile::encodeName(folder_);
         if (geteuid() == 0)
-            add(Result::Problem, Check::tr("run as root, the check cannot tell whether the "
-                                           "station's user may write: run it as that user"));
+            add(Result::Problem, Check::tr("the check ran as root for want of a station user, "
+                                           "and root may read and write anything: name the "
+                                           "station's user (check --user NAME), or give it the "
+                                           "station folder"));
         if (access(folder.constData(), W_OK | X_OK) != 0) {
             add(Result::Failed, Check::tr("the station folder is not writable, so no decision "
                                           "and no sign-in can be written: let the station's "
@@ -440,28 +470,67 @@ private:
     }
 
     QString folder_;
-    bool helpShownBySession_ = false;
+    bool byRoot_;
+    bool helpShownBySession_;
     std::vector<CheckLine> lines_;
 };
 
 }  // namespace
 
-std::vector<CheckLine> checkStation(const QString& folder, bool helpShownBySession) {
-    return Checker(folder, helpShownBySession).run();
+std::vector<CheckLine> checkStation(const QString& folder, bool byRoot, bool helpShownBySession) {
+    return Checker(folder, byRoot, helpShownBySession).run();
 }
 
 QString formatLine(const CheckLine& line) {
     switch (line.result) {
         case Result::Passed: return Check::tr("passed:  %1").arg(line.text);
         case Result::Problem: return Check::tr("PROBLEM: %1").arg(line.text);
+        case Result::WontStart:
         case Result::Failed: break;
     }
     return Check::tr("FAILED:  %1").arg(line.text);
 }
 
-bool signInCanSucceed(const std::vector<CheckLine>& lines) {
-    return std::none_of(lines.begin(), lines.end(),
-                        [](const CheckLine& l) { return l.result == Result::Failed; });
+Verdict verdictOf(const std::vector<CheckLine>& lines) {
+    const auto any = [&](Result r) {
+        return std::any_of(lines.begin(), lines.end(),
+                           [r](const CheckLine& l) { return l.result == r; });
+    };
+    if (any(Result::Failed)) return Verdict::NoSignIn;
+    if (any(Result::WontStart)) return Verdict::SignsInOnly;
+    return Verdict::Trains;
+}
+
+QString verdictText(const std::vector<CheckLine>& lines) {
+    switch (verdictOf(lines)) {
+        case Verdict::Trains: return Check::tr("Students can sign in and train at this station.");
+        case Verdict::SignsInOnly: {
+            QStringList parts;
+            for (const CheckLine& l : lines)
+                if (l.result == Result::WontStart && !parts.contains(l.part)) parts << l.part;
+            return Check::tr(
+                       "Students can sign in at this station, but %1 will not start until "
+                       "the failures above are put right.")
+                .arg(parts.join(Check::tr(" and ")));
+        }
+        case Verdict::NoSignIn: break;
+    }
+    return Check::tr(
+        "No student can sign in at this station until the failures above are put "
+        "right.");
+}
+
+int exitStatus(Verdict verdict) {
+    switch (verdict) {
+        case Verdict::Trains: return 0;
+        case Verdict::SignsInOnly: return 3;
+        case Verdict::NoSignIn: break;
+    }
+    return 1;
+}
+
+QString asRoot(const QString& command, bool byRoot) {
+    return byRoot ? command : QStringLiteral("sudo ") + command;
 }
 
 }  // namespace station

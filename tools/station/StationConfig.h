@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <sys/types.h>
+
 // The station's configuration: a plain KEY=VALUE file, "#" starts a comment line.
 namespace station {
 
@@ -28,10 +30,30 @@ struct StationConfig {
 // KEY=VALUE are named in problems (file and line) and passed over; a missing file is false.
 bool readConfigFile(const QString& file, StationConfig& config, QStringList& problems);
 
-// The files a station uses when none is given, the later over the earlier: the system's, then
-// the user's own. RULEVION_CONFIG_DIR, when set, stands for the system's folder, so that tests
-// never read the machine's configuration.
-QStringList defaultConfigFiles();
+// Whose configuration is read: the station's user and its own configuration folder.
+struct ConfigReader {
+    uid_t uid = 0;
+    QString configHome;  // ~/.config, or XDG_CONFIG_HOME
+};
+// The user this process runs as.
+ConfigReader currentReader();
+
+struct ConfigFiles {
+    QStringList read;       // the later over the earlier
+    QString ignored;        // the user's own file, when it exists but is not read
+    QString ignoredReason;  // why
+};
+
+// The files a station uses when none is given: the system's, then the user's own, but that one
+// only when nothing the user can write decides what it holds (see untrustedBecause). The commands
+// in a configuration run as the user: a file the user could change would let whatever can save a
+// file in the home folder (an exercise's Save dialog) choose them. RULEVION_CONFIG_DIR, when set,
+// stands for the system's folder, so that tests never read the machine's configuration.
+ConfigFiles defaultConfigFiles(const ConfigReader& reader);
+
+// Empty when root owns the file and every folder above it (as named and as the links lead) and
+// uid can write none of them; otherwise the first place that fails, and why.
+QString untrustedBecause(const QString& file, uid_t uid);
 
 // The system's file, as the messages name it.
 QString systemConfigFile();

@@ -1,22 +1,29 @@
 #include "StationSession.h"
 
+#include "ShellContract.h"
+
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <poll.h>
 #include <signal.h>
-#include <sys/stat.h>
+#include <sys/prctl.h>
+#include <sys/signalfd.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <xcb/dpms.h>
 #include <xcb/xcb.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
-#include <thread>
+#include <cstring>
+#include <map>
+#include <set>
+#include <vector>
 
 namespace station {
 namespace {
@@ -24,6 +31,13 @@ namespace {
 struct Session {
     Q_DECLARE_TR_FUNCTIONS(Session)
 };
+
+// How long each part of the end may take before it is killed: the shell after a stop (it passes
+// the stop on to the menu or the command), the window manager, and what is left after both.
+constexpr std::chrono::milliseconds kShellDeadline{5000};
+constexpr std::chrono::milliseconds kWindowManagerDeadline{3000};
+constexpr std::chrono::milliseconds kLeftoverDeadline{3000};
+constexpr std::chrono::milliseconds kKilledDeadline{2000};
 
 // A program the session needs for a moment; its output goes to the report on failure.
 bool runTool(const QString& program, const QStringList& args, Reporter& reporter,
@@ -103,22 +117,41 @@ void swallowConsoleChords(const QStringList& layoutArgs, Reporter& reporter) {
 }
 
 void setUpKeyboard(const StationConfig& config, Reporter& reporter) {
-    if (config.layouts.isEmpty()) return;
     // An empty -option first clears what the X server was started with (Ctrl+Alt+Backspace
     // among them); srvrkeys:none takes the console switch off Ctrl+Alt+F1…F12.
-    QStringList args{QStringLiteral("-layout"), config.layouts,
-                     QStringLiteral("-option"), QString(),
-                     QStringLiteral("-option"), QStringLiteral("srvrkeys:none")};
-    if (!config.layoutSwitch.isEmpty()) args << QStringLiteral("-option") << config.layoutSwitch;
-    if (runTool(QStringLiteral("setxkbmap"), args, reporter,
-                Session::tr("the keyboard layouts %1 cannot be set").arg(config.layouts)))
-        swallowConsoleChords(args, reporter);
+    const QStringList locked{QStringLiteral("-option"), QString(), QStringLiteral("-option"),
+                             QStringLiteral("srvrkeys:none")};
+    if (!config.layouts.isEmpty()) {
+        QStringList args = QStringList{QStringLiteral("-layout"), config.layouts} + locked;
+        if (!config.layoutSwitch.isEmpty())
+            args << QStringLiteral("-option") << config.layoutSwitch;
+        if (runTool(QStringLiteral("setxkbmap"), args, reporter,
+                    Session::tr("the keyboard layouts %1 cannot be set").arg(config.layouts))) {
+            swallowConsoleChords(args, reporter);
+            return;
+        }
+    }
+    // Whatever the layouts: no layouts, or ones setxkbmap refused, still leave the console keys
+    // locked.
+    if (runTool(QStringLiteral("setxkbmap"), locked, reporter,
+                Session::tr("the console keys cannot be locked")))
+        swallowConsoleChords(locked, reporter);
 }
 
-pid_t startInBackground(const QString& command) {
+// Signals the session handles itself; blocked from before its first child, so that none is
+// lost: they wait in the signalfd until read.
+sigset_t handledSignals() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (const int sig : {SIGTERM, SIGHUP, SIGINT, SIGCHLD}) sigaddset(&set, sig);
+    return set;
+}
+
+pid_t startInBackground(const QString& command, const sigset_t& childMask) {
     const QByteArray cmd = command.toLocal8Bit();
     const pid_t pid = fork();
     if (pid == 0) {
+        pthread_sigmask(SIG_SETMASK, &childMask, nullptr);
         execl("/bin/sh", "sh", "-c", cmd.constData(), static_cast<char*>(nullptr));
         _exit(127);
     }
@@ -131,59 +164,117 @@ QString processName(int pid) {
                                           : QString();
 }
 
-void reapChildren() {
-    while (waitpid(-1, nullptr, WNOHANG) > 0) {
+// The parent of every process, from /proc; zombies count, as they still hold their pid.
+std::map<int, int> parents() {
+    std::map<int, int> parent;
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString& entry : entries) {
+        bool number = false;
+        const int pid = entry.toInt(&number);
+        if (!number) continue;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly)) continue;
+        // "pid (comm) state ppid …": comm may hold spaces and brackets, so read after the last.
+        const QByteArray line = stat.readAll();
+        const qsizetype close = line.lastIndexOf(')');
+        if (close < 0) continue;
+        const QList<QByteArray> fields = line.mid(close + 2).split(' ');
+        if (fields.size() > 1) parent[pid] = fields[1].toInt();
     }
+    return parent;
+}
+
+// Waits for the session's children while its signals arrive: reaps every child that ended
+// (orphans come to the session, a subreaper) and notes a stop.
+class Children {
+public:
+    explicit Children(int signalFd) : fd_(signalFd) {}
+
+    // Waits up to timeoutMs (-1: for ever) for a signal, then reaps; returns at the first.
+    void wait(int timeoutMs) {
+        // Without its descriptor (signalfd failed) the session still looks every 100 ms.
+        if (fd_ < 0 && (timeoutMs < 0 || timeoutMs > 100)) timeoutMs = 100;
+        pollfd p{fd_, POLLIN, 0};
+        if (poll(&p, 1, timeoutMs) > 0) {
+            signalfd_siginfo info{};
+            while (read(fd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info))
+                if (info.ssi_signo != SIGCHLD && !stop_) stop_ = static_cast<int>(info.ssi_signo);
+        }
+        reap();
+    }
+    void reap() {
+        pid_t pid;
+        while ((pid = waitpid(-1, nullptr, WNOHANG)) > 0) ended_.insert(pid);
+    }
+    bool ended(pid_t pid) const { return ended_.count(pid) != 0; }
+    bool stopRequested() const { return stop_ != 0; }
+    int stopSignal() const { return stop_; }
+
+    // Waits until pid ended or the deadline passed; false then.
+    bool waitFor(pid_t pid, std::chrono::milliseconds deadline) {
+        const auto until = std::chrono::steady_clock::now() + deadline;
+        reap();
+        for (auto now = std::chrono::steady_clock::now(); !ended(pid) && now < until;
+             now = std::chrono::steady_clock::now())
+            wait(static_cast<int>(
+                     std::chrono::duration_cast<std::chrono::milliseconds>(until - now).count()) +
+                 1);
+        return ended(pid);
+    }
+
+    // Every living process below the session, however far down and whatever its environment:
+    // an orphan is the session's child again, since the session is their subreaper.
+    std::vector<int> descendants() {
+        reap();
+        const std::map<int, int> parent = parents();
+        std::vector<int> found;
+        for (const auto& [pid, ppid] : parent) {
+            int up = ppid;
+            for (int depth = 0; up > 1 && up != getpid() && depth < 64; ++depth) {
+                const auto it = parent.find(up);
+                up = it == parent.end() ? 0 : it->second;
+            }
+            if (up == getpid() && pid != getpid()) found.push_back(pid);
+        }
+        return found;
+    }
+
+private:
+    int fd_;
+    std::set<pid_t> ended_;
+    int stop_ = 0;  // the first stop signal
+};
+
+// Ends a child that must end: politely first, then for good. Returns whether it ended politely.
+bool endChild(Children& children, pid_t pid, std::chrono::milliseconds deadline) {
+    if (children.ended(pid)) return true;
+    kill(pid, SIGTERM);
+    if (children.waitFor(pid, deadline)) return true;
+    kill(pid, SIGKILL);
+    children.waitFor(pid, kKilledDeadline);
+    return false;
 }
 
 // Ends what the session started and left running: politely first, then for good.
-void endLeftovers(const QByteArray& id, Reporter& reporter) {
-    std::vector<int> left = sessionProcesses(id);
+void endLeftovers(Children& children, Reporter& reporter) {
+    std::vector<int> left = children.descendants();
     if (left.empty()) return;
     QStringList names;
     for (const int pid : left) names << QStringLiteral("%1 (%2)").arg(processName(pid)).arg(pid);
     reporter.report(Session::tr("the session ends what is still running: %1")
                         .arg(names.join(QStringLiteral(", "))));
     for (const int pid : left) kill(pid, SIGTERM);
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-    while (std::chrono::steady_clock::now() < until) {
-        reapChildren();
-        left = sessionProcesses(id);
-        if (left.empty()) return;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    const auto until = std::chrono::steady_clock::now() + kLeftoverDeadline;
+    while (!(left = children.descendants()).empty() && std::chrono::steady_clock::now() < until)
+        children.wait(50);
     for (const int pid : left) kill(pid, SIGKILL);
     // A process killed for good is gone once it is reaped.
-    for (int round = 0; round < 40 && !sessionProcesses(id).empty(); ++round) {
-        reapChildren();
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    const auto killed = std::chrono::steady_clock::now() + kKilledDeadline;
+    while (!children.descendants().empty() && std::chrono::steady_clock::now() < killed)
+        children.wait(50);
 }
 
 }  // namespace
-
-std::vector<int> sessionProcesses(const QByteArray& id) {
-    const QByteArray wanted = QByteArray(kSessionIdVariable) + '=' + id;
-    const uid_t me = getuid();
-    std::vector<int> found;
-    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
-    for (const QString& entry : entries) {
-        bool number = false;
-        const int pid = entry.toInt(&number);
-        if (!number || pid == getpid()) continue;
-        const QByteArray dir = "/proc/" + entry.toLatin1();
-        struct stat st {};
-        if (stat(dir.constData(), &st) != 0 || st.st_uid != me) continue;
-        QFile environ(QString::fromLatin1(dir + "/environ"));
-        if (!environ.open(QIODevice::ReadOnly)) continue;
-        for (const QByteArray& variable : environ.readAll().split('\0'))
-            if (variable == wanted) {
-                found.push_back(pid);
-                break;
-            }
-    }
-    return found;
-}
 
 int runSession(const StationConfig& config, const QString& folder, const QString& menuCommand,
                Reporter& reporter) {
@@ -197,22 +288,32 @@ int runSession(const StationConfig& config, const QString& folder, const QString
                             .arg(qEnvironmentVariable("DISPLAY")));
         return 1;
     }
-    const QByteArray id = QByteArray::number(getpid()) + '-' +
-                          QByteArray::number(QDateTime::currentMSecsSinceEpoch());
-    qputenv(kSessionVariable, "1");
-    qputenv(kSessionIdVariable, id);
+    reporter.report(Session::tr("the session starts on display %1")
+                        .arg(qEnvironmentVariable("DISPLAY")));
+    // The menu and what it starts learn from it that they run in the session.
+    qputenv(shellcontract::kSessionVariable, shellcontract::kSessionValue);
     // With no session bus, a Qt program would autolaunch one that outlives the session; the
     // station needs none. A bus the display manager provides is its own to end.
     if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
         qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
 
-    struct sigaction stop {};
-    stop.sa_handler = requestStop;
-    sigemptyset(&stop.sa_mask);
-    for (const int sig : {SIGTERM, SIGHUP, SIGINT}) sigaction(sig, &stop, nullptr);
+    // Whatever leaves the session's process tree, by double fork or setsid, comes back to it
+    // when its parent ends, so that the session can end it however it changed its environment.
+    prctl(PR_SET_CHILD_SUBREAPER, 1);
+    // The stop signals from here on; SIGCHLD only after the keyboard's QProcess is done with.
+    sigset_t stops = handledSignals();
+    sigdelset(&stops, SIGCHLD);
+    sigset_t childMask;
+    pthread_sigmask(SIG_BLOCK, &stops, &childMask);
+    for (const int sig : {SIGTERM, SIGHUP, SIGINT, SIGCHLD}) sigdelset(&childMask, sig);
 
     keepScreenOn(display);
     setUpKeyboard(config, reporter);
+
+    const sigset_t handled = handledSignals();
+    pthread_sigmask(SIG_BLOCK, &handled, nullptr);
+    const int signalFd = signalfd(-1, &handled, SFD_CLOEXEC | SFD_NONBLOCK);
+    Children children(signalFd);
 
     pid_t windowManager = -1;
     if (!config.windowManager.isEmpty()) {
@@ -222,19 +323,69 @@ int runSession(const StationConfig& config, const QString& folder, const QString
             reporter.report(Session::tr("the window manager %1 is not installed, so help and "
                                         "boxes may not get the keyboard")
                                 .arg(program));
-        windowManager = startInBackground(QStringLiteral("exec ") + config.windowManager);
+        windowManager =
+            startInBackground(QStringLiteral("exec ") + config.windowManager, childMask);
         if (windowManager < 0)
             reporter.report(
                 Session::tr("the window manager %1 cannot be started").arg(config.windowManager));
     }
 
-    runShell(config, folder, menuCommand, reporter);
-
-    if (windowManager > 0) {
-        kill(windowManager, SIGTERM);
-        waitpid(windowManager, nullptr, 0);
+    // The shell runs in a child of its own, so that this process is free to reap orphans and
+    // to keep deadlines while the menu runs. It keeps the signals blocked; it reads them itself.
+    children.wait(0);
+    pid_t shell = -1;
+    if (!children.stopRequested()) {
+        std::fflush(nullptr);
+        shell = fork();
+        if (shell == 0) {
+            close(signalFd);
+            const int status = runShell(config, folder, menuCommand, reporter);
+            std::fflush(nullptr);
+            _exit(status);
+        }
     }
-    endLeftovers(id, reporter);
+    bool passedOn = false;
+    auto stopBy = std::chrono::steady_clock::time_point::max();
+    while (shell > 0 && !children.ended(shell)) {
+        if (children.stopRequested() && !passedOn) {
+            kill(shell, SIGTERM);
+            passedOn = true;
+            stopBy = std::chrono::steady_clock::now() + kShellDeadline;
+        }
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= stopBy) {
+            // A menu or command that ignores SIGTERM must not hold the station; the leftovers
+            // below are ended for good.
+            reporter.report(Session::tr("what the shell runs did not end within %1 s of the stop; "
+                                        "it was killed")
+                                .arg(std::chrono::duration_cast<std::chrono::seconds>(
+                                         kShellDeadline)
+                                         .count()));
+            kill(shell, SIGKILL);
+            children.waitFor(shell, kKilledDeadline);
+            break;
+        }
+        children.wait(passedOn ? static_cast<int>(
+                                     std::chrono::duration_cast<std::chrono::milliseconds>(
+                                         stopBy - now)
+                                         .count()) +
+                                     1
+                               : -1);
+    }
+
+    if (windowManager > 0 && !endChild(children, windowManager, kWindowManagerDeadline))
+        reporter.report(Session::tr("the window manager did not end within %1 s; it was killed")
+                            .arg(std::chrono::duration_cast<std::chrono::seconds>(
+                                     kWindowManagerDeadline)
+                                     .count()));
+    endLeftovers(children, reporter);
+    if (children.stopRequested())
+        reporter.report(Session::tr("the session ends: stopped by signal %1 (%2)")
+                            .arg(children.stopSignal())
+                            .arg(QString::fromLocal8Bit(strsignal(children.stopSignal()))));
+    else
+        reporter.report(Session::tr("the session ends: the menu decided to leave"));
+    close(signalFd);
     xcb_disconnect(display);
     return 0;
 }

@@ -9,17 +9,11 @@
 // station's shell, and nothing left running when it ends.
 namespace station {
 
-// The menu and what it starts learn that they run in the session from RULEVION_SESSION=1.
-inline constexpr const char* kSessionVariable = "RULEVION_SESSION";
-// Every process the session starts inherits it, so that the session can find them all at its
-// end, even those that left its process group.
-inline constexpr const char* kSessionIdVariable = "RULEVION_SESSION_ID";
 
-// Runs the session until the menu decides "0" or SIGTERM/SIGHUP arrives; returns 0.
+// Runs the session until the menu decides "0" or SIGTERM/SIGHUP arrives; returns 0. At its end
+// nothing it started is left running: the window manager and whatever is left below the session
+// are asked to end and killed after a deadline.
 int runSession(const StationConfig& config, const QString& folder, const QString& menuCommand,
                Reporter& reporter);
-
-// The processes of this user whose environment holds RULEVION_SESSION_ID=id (this one aside).
-std::vector<int> sessionProcesses(const QByteArray& id);
 
 }  // namespace station

@@ -14,20 +14,12 @@ public:
     virtual void report(const QString& text) = 0;
 };
 
-// The menu's environment after a trainer (code 2) or exercises (code 5) command failed:
-// RULEVION_FAILED=trainer or exercises, for that one menu run; never passed on otherwise.
-inline constexpr const char* kFailedVariable = "RULEVION_FAILED";
-
-// Runs until the menu decides "0" or a stop is requested, then returns 0. Nothing else ends it: a
+// Runs until the menu decides "0" or SIGTERM, SIGHUP or SIGINT arrives (passed on to what
+// runs, and the shell ends when that ends), then returns 0. Nothing else ends it: a
 // missing or unknown decision, a command that fails or cannot start and a menu that crashes are
 // reported and the menu comes back. menuCommand runs through /bin/sh -c in folder, as the
 // configured commands do.
 int runShell(const StationConfig& config, const QString& folder, const QString& menuCommand,
              Reporter& reporter);
-
-// Async-signal-safe: the shell passes SIGTERM on to what runs, and ends when that ends. For
-// SIGTERM and SIGHUP handlers installed without SA_RESTART.
-void requestStop(int signal);
-bool stopRequested();
 
 }  // namespace station

@@ -35,7 +35,7 @@ void readNumbers(jet::Recordset& records, StudentsReport& report) {
         numbers.push_back(number);
     }
     const std::vector<std::string_view> views(numbers.begin(), numbers.end());
-    for (const jetwriter::DamagedNumber& d : jetwriter::findNumberDamage(views))
+    for (const classlist::DamagedNumber& d : classlist::findNumberDamage(views))
         report.damaged.push_back({numbers[d.index], d.damage});
 }
 

@@ -27,7 +27,7 @@ struct StudentsReport {
     // Numbers as a spreadsheet leaves them when it held them as numbers: the card's differ.
     struct Damaged {
         std::string number;
-        jetwriter::NumberDamage damage;
+        classlist::NumberDamage damage;
     };
     std::vector<Damaged> damaged;
 

@@ -6,6 +6,7 @@
 #include "StationSession.h"
 #include "StationSetup.h"
 #include "StationShell.h"
+#include "StationUser.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -37,7 +38,7 @@ void print(std::FILE* stream, const QString& text) {
 
 QString usage() {
     return Main::tr(
-               "Usage: %1 [--config FILE] check [FOLDER]\n"
+               "Usage: %1 [--config FILE] check [--user USER] [FOLDER]\n"
                "       %1 [--config FILE] run [FOLDER]\n"
                "       %1 [--config FILE] session [FOLDER]\n"
                "       %1 log\n"
@@ -47,9 +48,12 @@ QString usage() {
                "check  tests the station in FOLDER (default: folder= of the configuration,\n"
                "       else the current folder) along the program's own road: monitor\n"
                "       file, drive, database, table Students, password file, help document\n"
-               "       and its viewer, a writable folder. One line per check. Exit status 0\n"
-               "       when a student can sign in, 1 otherwise. Nothing in the folder is\n"
-               "       changed.\n"
+               "       and its viewer, a writable folder, the commands and the session. One\n"
+               "       line per check, judged for the station's user: run by root, for USER,\n"
+               "       else for the owner of the station folder. Exit status 0 when students\n"
+               "       can sign in and train, 3 when they can sign in but the exercises or\n"
+               "       the trainer's tools will not start, 1 when nobody can sign in.\n"
+               "       Nothing in the folder is changed.\n"
                "run    the station's shell: starts the menu in FOLDER (default: folder= of the\n"
                "       configuration), runs the command the configuration names for its\n"
                "       decision and starts the menu again, until the menu decides to leave.\n"
@@ -63,7 +67,9 @@ QString usage() {
                "       password, configuration, autologin and the X server's flags.\n"
                "\n"
                "--config FILE  read FILE instead of %2\n"
-               "               and ~/.config/rulevion/station.conf (the latter wins)\n"
+               "               and ~/.config/rulevion/station.conf (the latter wins, but is\n"
+               "               read only when root owns it and its folders and the user can\n"
+               "               change none of them)\n"
                "--root DIR     check: the display manager, the X server and the session are\n"
                "               those of the system in DIR (a chroot), its users too\n"
                "\n"
@@ -84,6 +90,7 @@ struct Arguments {
     QString folder;
     QString configFile;
     QString root;  // check: the system around the station is in this folder, not in /
+    QString user;  // check: whom to judge for
 };
 
 // Returns an exit status when the command is done with the arguments alone.
@@ -111,6 +118,11 @@ std::optional<int> parse(const QStringList& args, Arguments& parsed) {
         } else if (arg == QLatin1String("--root")) {
             if (++i == args.size()) return usageError(Main::tr("--root needs a folder"));
             parsed.root = args[i];
+        } else if (arg == QLatin1String("--user")) {
+            if (++i == args.size()) return usageError(Main::tr("--user needs a user"));
+            parsed.user = args[i];
+        } else if (arg.startsWith(QLatin1String("--user="))) {
+            parsed.user = arg.mid(7);
         } else if (arg == QLatin1String("--")) {
             words << args.mid(i + 1);
             break;
@@ -128,6 +140,8 @@ std::optional<int> parse(const QStringList& args, Arguments& parsed) {
         return usageError(Main::tr("unknown command %1").arg(parsed.verb));
     if (parsed.verb == QLatin1String("log") && !words.isEmpty())
         return usageError(Main::tr("log takes no arguments"));
+    if (!parsed.user.isEmpty() && parsed.verb != QLatin1String("check"))
+        return usageError(Main::tr("--user is for check only"));
     if (words.size() > 1) return usageError(Main::tr("one station folder at most"));
     if (!words.isEmpty()) parsed.folder = words.first();
     return std::nullopt;
@@ -143,7 +157,27 @@ QString defaultMenuCommand() {
     return QLatin1Char('\'') + path + QLatin1Char('\'');
 }
 
-bool loadConfig(const Arguments& args, station::StationConfig& config) {
+// The user's own configuration that is not read, and why; empty when there is none.
+QString ignoredUserFile(const station::ConfigFiles& files) {
+    if (files.ignored.isEmpty()) return {};
+    return Main::tr("%1 is not read: %2; only files the station's user cannot change decide "
+                    "what the station runs")
+        .arg(files.ignored, files.ignoredReason);
+}
+
+// check as root judges the station's user's own file, as that user's session would read it.
+station::ConfigReader configReader(const Arguments& args) {
+    station::ConfigReader reader = station::currentReader();
+    if (args.verb != QLatin1String("check") || geteuid() != 0) return reader;
+    const QString folder = args.folder.isEmpty() ? QDir::currentPath() : args.folder;
+    struct stat st {};
+    if (stat(QFile::encodeName(folder).constData(), &st) != 0 || st.st_uid == 0) return reader;
+    if (const passwd* pw = getpwuid(st.st_uid))
+        return {pw->pw_uid, QDir(QFile::decodeName(pw->pw_dir)).filePath(QStringLiteral(".config"))};
+    return reader;
+}
+
+bool loadConfig(const Arguments& args, station::StationConfig& config, QString& ignored) {
     QStringList problems;
     if (!args.configFile.isEmpty()) {
         if (!station::readConfigFile(args.configFile, config, problems)) {
@@ -152,8 +186,9 @@ bool loadConfig(const Arguments& args, station::StationConfig& config) {
             return false;
         }
     } else {
-        for (const QString& file : station::defaultConfigFiles())
-            station::readConfigFile(file, config, problems);
+        const station::ConfigFiles files = station::defaultConfigFiles(configReader(args));
+        for (const QString& file : files.read) station::readConfigFile(file, config, problems);
+        ignored = ignoredUserFile(files);
     }
     for (const QString& problem : problems)
         print(stderr, QStringLiteral("%1: %2\n").arg(QLatin1String(kName), problem));
@@ -170,6 +205,11 @@ QString stationUserHint(const QString& folder) {
     if (stat(QFile::encodeName(folder).constData(), &st) == 0 && st.st_uid != 0)
         if (const passwd* pw = getpwuid(st.st_uid)) return QString::fromLocal8Bit(pw->pw_name);
     return {};
+}
+
+QString currentUserName() {
+    const passwd* pw = getpwuid(geteuid());
+    return pw ? QString::fromLocal8Bit(pw->pw_name) : QString::number(geteuid());
 }
 
 // The user autologin must start: whoever checks, or for root the folder's owner.
@@ -189,26 +229,65 @@ QString checkingUser(const QString& folder, const QString& root) {
     return pw ? QString::fromLocal8Bit(pw->pw_name) : QString();
 }
 
-int check(const Arguments& args, const station::StationConfig& config) {
+// The lines and the verdict, judged as whoever runs this.
+int judge(const QString& folder, const station::StationConfig& config, bool byRoot,
+          const QString& root, const QString& ignored) {
+    station::SessionPlaces places;
+    places.folder = QDir(folder).absolutePath();
+    places.user = checkingUser(places.folder, root);
+    if (!root.isEmpty()) places.root = root;
+    std::vector<station::CheckLine> lines =
+        station::checkStation(folder, byRoot, station::bootsIntoSession(places));
+    for (station::CheckLine& line : station::checkSession(config, places))
+        lines.push_back(std::move(line));
+    if (!ignored.isEmpty()) lines.push_back({station::CheckLine::Result::Problem, ignored, {}});
+    for (const station::CheckLine& line : lines)
+        print(stdout, station::formatLine(line) + QLatin1Char('\n'));
+    print(stdout, station::verdictText(lines) + QLatin1Char('\n'));
+    return station::exitStatus(station::verdictOf(lines));
+}
+
+int check(const Arguments& args, const station::StationConfig& config, const QString& ignored) {
     // The folder run would use, so that the check looks where the menu will start.
     const QString folder = !args.folder.isEmpty()     ? args.folder
                            : !config.folder.isEmpty() ? config.folder
                                                       : QDir::currentPath();
-    station::SessionPlaces places;
-    places.folder = QDir(folder).absolutePath();
-    places.user = checkingUser(places.folder, args.root);
-    if (!args.root.isEmpty()) places.root = args.root;
-    std::vector<station::CheckLine> lines =
-        station::checkStation(folder, station::bootsIntoSession(places));
-    for (station::CheckLine& line : station::checkSession(config, places))
-        lines.push_back(std::move(line));
-    for (const station::CheckLine& line : lines)
-        print(stdout, station::formatLine(line) + QLatin1Char('\n'));
-    const bool ok = station::signInCanSucceed(lines);
-    print(stdout, ok ? Main::tr("A student can sign in at this station.\n")
-                     : Main::tr("No student can sign in at this station until the failures "
-                                "above are put right.\n"));
-    return ok ? 0 : 1;
+    const bool byRoot = geteuid() == 0;
+    std::optional<station::StationUser> user;
+    if (!args.user.isEmpty()) {
+        user = station::lookUpUser(args.user);
+        if (!user) return usageError(Main::tr("there is no user %1 on this system").arg(args.user));
+    } else if (byRoot) {
+        user = station::folderOwner(folder);
+    }
+    if (byRoot && user && user->uid != 0) {
+        print(stdout, Main::tr("Checked for the station's user %1 (uid %2): root takes its "
+                               "rights for the check.\n")
+                          .arg(user->name)
+                          .arg(user->uid));
+        const int status =
+            station::runAsUser(*user, [&] { return judge(folder, config, byRoot, args.root, ignored); });
+        if (status >= 0) return status;
+        print(stderr, status == station::kCouldNotBecomeUser
+                          ? Main::tr("%1: could not take the rights of the user %2 for the "
+                                     "check\n")
+                                .arg(QLatin1String(kName), user->name)
+                          : Main::tr("%1: the check with the rights of the user %2 ended "
+                                     "abnormally\n")
+                                .arg(QLatin1String(kName), user->name));
+        return 1;
+    }
+    if (user && user->uid != geteuid())
+        return usageError(Main::tr("only root may check for another user than itself"));
+    // In a chroot the names are the chroot's own.
+    const QString name = args.root.isEmpty()
+                             ? currentUserName()
+                             : station::accountName(
+                                   QDir(args.root).filePath(QStringLiteral("etc/passwd")), geteuid());
+    print(stdout, Main::tr("Checked for the user %1 (uid %2), who runs the check.\n")
+                      .arg(name.isEmpty() ? QString::number(geteuid()) : name)
+                      .arg(geteuid()));
+    return judge(folder, config, byRoot, args.root, ignored);
 }
 
 // A station run as root would give its students root's rights; a station without a display
@@ -242,7 +321,7 @@ std::optional<int> refuseToStart(const Arguments& args, const QString& folder) {
     return std::nullopt;
 }
 
-int run(const Arguments& args, const station::StationConfig& config) {
+int run(const Arguments& args, const station::StationConfig& config, const QString& ignored) {
     // The menu removes result files where it starts: never in a folder nobody chose, such as
     // the home folder a desktop starts programs in.
     const QString given = args.folder.isEmpty() ? config.folder : args.folder;
@@ -253,6 +332,8 @@ int run(const Arguments& args, const station::StationConfig& config) {
     if (const std::optional<int> refused = refuseToStart(args, folder)) return *refused;
     const QString menu = config.menu.isEmpty() ? defaultMenuCommand() : config.menu;
     station::StationReporter reporter;
+    // Said at every start, so that a file someone planted shows in the log.
+    if (!ignored.isEmpty()) reporter.report(ignored);
     if (args.verb == QLatin1String("session"))
         return station::runSession(config, folder, menu, reporter);
     return station::runShell(config, folder, menu, reporter);
@@ -287,6 +368,8 @@ int main(int argc, char** argv) {
     if (const std::optional<int> done = parse(QCoreApplication::arguments(), args)) return *done;
     if (args.verb == QLatin1String("log")) return showLog();
     station::StationConfig config;
-    if (!loadConfig(args, config)) return 2;
-    return args.verb == QLatin1String("check") ? check(args, config) : run(args, config);
+    QString ignored;
+    if (!loadConfig(args, config, ignored)) return 2;
+    return args.verb == QLatin1String("check") ? check(args, config, ignored)
+                                               : run(args, config, ignored);
 }

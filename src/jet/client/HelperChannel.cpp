@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <thread>
@@ -232,7 +233,22 @@ protocol::Reply HelperChannel::call(const protocol::Request& request, protocol::
 
 void HelperChannel::abandon(Error::Code code) {
     stop();
+    // Whoever reads the log learns how the helper ended: an abort is not a refused system call.
+    if (code == Error::Code::HelperCrashed && ended_)
+        std::fprintf(stderr, "%s: the database reader helper %s\n", program_invocation_short_name,
+                     endingText(endStatus_).c_str());
     throw makeError(code);
+}
+
+std::string HelperChannel::endingText(int status) {
+    if (WIFEXITED(status)) return "exited with status " + std::to_string(WEXITSTATUS(status));
+    if (!WIFSIGNALED(status)) return "ended";
+    const int signal = WTERMSIG(status);
+    if (signal == SIGABRT) return "aborted";
+    const char* name = strsignal(signal);
+    const std::string what = std::to_string(signal) + " (" + (name ? name : "?") + ")";
+    if (signal == SIGSYS) return "was killed by its sandbox, signal " + what;
+    return "was killed by signal " + what;
 }
 
 void HelperChannel::sendRequest(const std::string& bytes, long long deadline) {
@@ -318,8 +334,18 @@ void HelperChannel::drainOutput() {
 
 void HelperChannel::stop() {
     if (pid_ > 0) {
-        kill(pid_, SIGKILL);
-        reap();
+        // A helper that already ended keeps its own status; SIGKILL is ours only when it had not.
+        int status = 0;
+        ended_ = waitpid(pid_, &status, WNOHANG) == pid_;
+        if (ended_) {
+            pid_ = -1;
+        } else {
+            kill(pid_, SIGKILL);
+            status = reap();
+            // Killed while it was on its way out, it ended as it was going to.
+            ended_ = !(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+        }
+        endStatus_ = status;
     }
     if (outputFd_ >= 0) drainOutput();
     closeFd(requestFd_);
@@ -327,18 +353,22 @@ void HelperChannel::stop() {
     closeFd(outputFd_);
 }
 
-void HelperChannel::reap() {
+int HelperChannel::reap() {
     const long long deadline = nowMs() + kReapMs;
+    int status = 0;
     for (int pause = 0;;) {
-        int status = 0;
         const pid_t r = waitpid(pid_, &status, WNOHANG);
-        if (r == pid_ || (r < 0 && errno == ECHILD)) break;
+        if (r == pid_) break;
+        // Not reaped: it counts as killed.
+        status = W_EXITCODE(0, SIGKILL);
+        if (r < 0 && errno == ECHILD) break;
         if (r < 0 && errno == EINTR) continue;
         if (nowMs() >= deadline) break;
         std::this_thread::sleep_for(std::chrono::microseconds(pause));
         pause = std::min(pause * 2 + 50, 20000);
     }
     pid_ = -1;
+    return status;
 }
 
 }  // namespace jet

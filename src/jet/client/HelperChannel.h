@@ -29,8 +29,12 @@ public:
     protocol::Reply call(const protocol::Request& request, protocol::ReplyType expected,
                          const std::string& nameCp1251 = {});
 
-    // Kills the helper and throws the error: for a reply that decodes but makes no sense.
+    // Kills the helper and throws the error: for a reply that decodes but makes no sense. For
+    // HelperCrashed, a helper that ended on its own is logged on stderr with how it ended.
     [[noreturn]] void abandon(Error::Code code);
+    // How a helper ended, from its wait status: "aborted", "was killed by its sandbox, signal 31
+    // (Bad system call)", "exited with status 3".
+    static std::string endingText(int status);
 
     bool alive() const { return pid_ > 0; }
     // Distinguishes channels over the program's life, so an object that was opened on one
@@ -54,7 +58,7 @@ private:
     void sendRequest(const std::string& bytes, long long deadlineMs);
     std::string receivePayload(long long deadlineMs);
     void drainOutput();
-    void reap();
+    int reap();  // the wait status
 
     Limits limits_;
     pid_t pid_ = -1;
@@ -65,6 +69,9 @@ private:
     protocol::FrameReader frames_;
     std::string output_;
     std::size_t outputBytes_ = 0;
+    // Set by stop(): whether the helper had ended by itself, and its wait status.
+    bool ended_ = false;
+    int endStatus_ = 0;
 };
 
 }  // namespace jet

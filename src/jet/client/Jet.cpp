@@ -1,5 +1,6 @@
 #include "Jet.h"
 
+#include "CaseFold.h"
 #include "ErrorText.h"
 #include "HelperChannel.h"
 
@@ -262,11 +263,29 @@ bool Recordset::findNext(const std::string& column, const std::string& text) {
     r.text = text;
     protocol::Reply reply = channel->call(r, ReplyType::Found, column);
     const bool found = reply.rowCount < static_cast<std::uint32_t>(s.rowCount);
+    // The row a student signs in with is the helper's word; it must hold what was typed, and a
+    // search that gave up must not have passed it on its last row.
     if (reply.texts.size() != 1 ||
         (!found && reply.rowCount != static_cast<std::uint32_t>(s.rowCount)) ||
-        reply.rowCount < r.start)
+        reply.rowCount < r.start || cp1251::equalIgnoringCase(reply.texts[0], text) != found)
         channel->abandon(Error::Code::MalformedReply);
-    s.row = found ? static_cast<std::int32_t>(reply.rowCount) : s.rowCount - 1;
+    const auto row = found ? static_cast<std::int32_t>(reply.rowCount) : s.rowCount - 1;
+    if (found) {
+        // Read back by its number, apart from the search: a search that counted its rows wrong
+        // would otherwise put another student's name beside the typed number.
+        Request check;
+        check.type = RequestType::Fetch;
+        check.cursor = s.cursor;
+        check.column = r.column;
+        check.start = static_cast<std::uint32_t>(row);
+        check.count = 1;
+        protocol::Reply value = channel->call(check, ReplyType::Values, column);
+        if (value.kind != ColumnKind::Text || value.texts.size() != 1 ||
+            !cp1251::equalIgnoringCase(value.texts[0], text))
+            channel->abandon(Error::Code::MalformedReply);
+        reply.texts = std::move(value.texts);
+    }
+    s.row = row;
     // The value compared last is the column's value of the row the search stopped on.
     s.scanColumn = col;
     s.batch.type = ReplyType::Values;

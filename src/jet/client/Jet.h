@@ -148,7 +148,9 @@ public:
 
     // Moves from the current record on to the first whose Text column equals `text` ignoring
     // letter case (CP1251), as reading value(column) row by row and comparing would, with the
-    // comparing done by the reader: true there; false on the last record when none does.
+    // comparing done by the reader: true there; false on the last record when none does. A match
+    // is read back by its row number; a reply whose row does not hold `text` (or holds it when
+    // the search gave up) is malformed.
     bool findNext(const std::string& column, const std::string& text);
 
 private:

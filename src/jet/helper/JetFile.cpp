@@ -1,6 +1,5 @@
 #include "JetFile.h"
 
-#include "CaseFold.h"
 #include "Sandbox.h"
 
 #include <algorithm>
@@ -201,16 +200,15 @@ Reply JetFile::find(const Request& rq) {
     Reply r;
     r.type = ReplyType::Found;
     std::string& text = r.texts.emplace_back();
-    // A value one character longer than the one sought already differs from it, so none is
-    // decoded further than that; the one sent back is decoded as a fetch would send it.
-    const std::size_t enough = std::min(rq.text.size() + 1, jet::protocol::kMaxValueBytes);
-    for (std::uint32_t row = rq.start; row < c.rows; ++row) {
-        c.table.textInto(row, column, text, enough);
-        if (cp1251::equalIgnoringCase(text, rq.text)) {
-            r.rowCount = row;
-            return r;
-        }
-    }
+    // The value sent back is decoded as a fetch would send it; a text a value may not be is
+    // never found.
+    if (rq.text.size() <= jet::protocol::kMaxValueBytes)
+        for (std::uint32_t row = rq.start; row < c.rows; ++row)
+            if (c.table.textEquals(row, column, rq.text)) {
+                c.table.textInto(row, column, text, jet::protocol::kMaxValueBytes);
+                r.rowCount = row;
+                return r;
+            }
     r.rowCount = c.rows;
     c.table.textInto(c.rows - 1, column, text, jet::protocol::kMaxValueBytes);
     return r;

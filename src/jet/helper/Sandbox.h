@@ -8,8 +8,13 @@ namespace jet::helper {
 
 // What stays allowed: reading requests from requestFd, pread and lseek on databaseFd, writing
 // to replyFd and to the standard output and error, memory that is never executable, close,
-// and exit. Irreversible, for this process and whatever it would start. False when the kernel
-// refuses the filter; the caller must not go on to parse the file then.
+// exit, and abort (SIGABRT to the calling thread). Irreversible, for this process and whatever
+// it would start. False when the kernel refuses the filter; the caller must not go on to parse
+// the file then.
 bool enterSandbox(int requestFd, int replyFd, int databaseFd);
+
+// The same with one system call allowed whatever its arguments: the tests show with it that each
+// call the sandbox refuses is refused by that call's own rule, and by nothing else on the way.
+bool enterSandboxAllowing(int requestFd, int replyFd, int databaseFd, int call);
 
 }  // namespace jet::helper

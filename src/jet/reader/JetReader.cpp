@@ -148,6 +148,10 @@ std::int32_t Table::number(std::uint32_t row, std::size_t column) {
     return impl_->number(row, column);
 }
 
+bool Table::textEquals(std::uint32_t row, std::size_t column, std::string_view cp1251) {
+    return impl_->textEquals(row, column, cp1251);
+}
+
 bool Table::isNull(std::uint32_t row, std::size_t column) {
     return !impl_->field(row, column).present;
 }

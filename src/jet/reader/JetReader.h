@@ -94,6 +94,9 @@ public:
     void textInto(std::uint32_t row, std::size_t column, std::string& out,
                   std::size_t limit = std::string::npos);
     bool isNull(std::uint32_t row, std::size_t column);
+    // Whether text() equals `cp1251` ignoring letter case (cp1251::equalIgnoringCase), decoding
+    // no more of the value than that takes.
+    bool textEquals(std::uint32_t row, std::size_t column, std::string_view cp1251);
 
     struct Impl;  // the reader's own
     explicit Table(std::unique_ptr<Impl> impl);

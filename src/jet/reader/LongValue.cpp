@@ -1,6 +1,7 @@
 #include "LongValue.h"
 
 #include "DataPage.h"
+#include "TextDecoding.h"
 
 #include <algorithm>
 #include <vector>
@@ -31,7 +32,7 @@ Slot longValueRow(PageFile& file, std::uint32_t pointer) {
 }  // namespace
 
 std::string_view longValue(PageFile& file, const std::uint8_t* field, std::uint32_t size,
-                           std::string& scratch) {
+                           std::string& scratch, std::size_t enough) {
     if (size < kHeaderSize) damaged("long value field too short");
     const std::uint32_t length = u24(field);
     const std::uint8_t kind = field[3];
@@ -52,7 +53,8 @@ std::string_view longValue(PageFile& file, const std::uint8_t* field, std::uint3
     scratch.clear();
     std::vector<std::uint32_t> visited;
     std::uint32_t next = pointer;
-    while (scratch.size() < length) {
+    const std::size_t wanted = std::min<std::size_t>(length, enough);
+    while (scratch.size() < wanted) {
         if (next == 0) damaged("long value chain ends early");
         visited.push_back(next);
         const Slot s = longValueRow(file, next);
@@ -65,11 +67,34 @@ std::string_view longValue(PageFile& file, const std::uint8_t* field, std::uint3
         if (next == at) damaged("long value chain visits a row twice");
         scratch.append(reinterpret_cast<const char*>(s.data + 4), piece);
     }
-    if (next != 0) damaged("long value chain goes on past the value");
+    if (scratch.size() == length && next != 0) damaged("long value chain goes on past the value");
     std::sort(visited.begin(), visited.end());
     if (std::adjacent_find(visited.begin(), visited.end()) != visited.end())
         damaged("long value chain visits a row twice");
     return scratch;
+}
+
+void appendLongText(PageFile& file, const std::uint8_t* field, std::uint32_t size,
+                    std::string& scratch, std::string& out, std::size_t limit) {
+    const bool jet3 = file.format().jet3;
+    auto append = [&](std::string_view stored) {
+        if (jet3)
+            appendCodePageText(stored, file.codePage(), out, limit);
+        else
+            appendStoredText(stored, out, limit);
+    };
+    // Jet3 keeps a byte a character; Jet4 at most two, after a two-byte marker.
+    constexpr std::size_t kWhole = std::string::npos;
+    const std::size_t enough = limit >= kWhole / 4 ? kWhole : jet3 ? limit : 2 + 2 * limit;
+    const std::string_view head = longValue(file, field, size, scratch, enough);
+    if (head.size() == u24(field)) return append(head);
+    const std::size_t at = out.size();
+    append(head);
+    if (out.size() - at == limit) return;
+    // The switches between one- and two-byte characters take bytes of their own; a value made
+    // mostly of them is read whole.
+    out.resize(at);
+    append(longValue(file, field, size, scratch));
 }
 
 }  // namespace jet::reader::detail

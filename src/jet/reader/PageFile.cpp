@@ -14,30 +14,14 @@
 
 namespace jet::reader::detail {
 
-// Faulting in fresh memory page by page cost a scan of 100,000 rows more than reading the file
-// (perf: a quarter of its time in page faults); a run of 2 MB gets huge pages where the system
-// offers them.
-PageFile::Block::Block(std::uint32_t pages, std::size_t length) : pages_(pages) {
-    if (length % kHugePage == 0) {
-        data_ = static_cast<std::uint8_t*>(std::aligned_alloc(kHugePage, length));
-        if (data_) ::madvise(data_, length, MADV_HUGEPAGE);
-    } else {
-        // Not cleared first: every byte is read from the file or the read fails.
-        data_ = static_cast<std::uint8_t*>(std::malloc(length));
-    }
-    if (!data_) throw std::bad_alloc();
-}
-
-PageFile::Block::~Block() {
-    std::free(data_);
-}
-
 namespace {
 
 // The helper runs under a 512 MB address-space limit, and whatever a file claims, the reader
 // stays inside this budget (a file that would need more is refused as damaged):
-//   pages held          192 MB  (kMaxHeldBytes; a Students table of 100,000 rows is ~10 MB)
-//   their index           6 MB  (one map entry per run read, at most one per page held)
+//   pages held          192 MB  (kMaxHeldBytes: their memory, from 1 MB on in whole 2 MB
+//                                pages; a Students table of 100,000 rows is ~10 MB)
+//   their index           6 MB  (one map entry per run read and one pointer per piece of memory
+//                                they were read into, at most one of each per page held)
 //   rows of a scan       64 MB  (kMaxRows x 16 bytes) and moved-row targets 16 MB
 //   usage-map list      0.4 MB  (at most one entry per page that may be held)
 //   a definition          1 MB  (256 pages joined), a long value 1 MB and its 4 MB hop list
@@ -71,21 +55,6 @@ bool readAt(int fd, std::uint8_t* into, std::size_t length, off_t offset) {
 }
 
 }  // namespace
-
-void rc4(const std::uint8_t* key, std::size_t keyLength, std::uint8_t* data, std::size_t length) {
-    std::uint8_t s[256];
-    for (int i = 0; i < 256; ++i) s[i] = static_cast<std::uint8_t>(i);
-    for (int i = 0, j = 0; i < 256; ++i) {
-        j = (j + s[i] + key[i % keyLength]) & 0xFF;
-        std::swap(s[i], s[j]);
-    }
-    for (std::size_t n = 0, i = 0, j = 0; n < length; ++n) {
-        i = (i + 1) & 0xFF;
-        j = (j + s[i]) & 0xFF;
-        std::swap(s[i], s[j]);
-        data[n] ^= s[(s[i] + s[j]) & 0xFF];
-    }
-}
 
 namespace {
 
@@ -149,21 +118,31 @@ void PageFile::readHeader() {
         throw ReadError(Failure::Encrypted, "pages encrypted with a password");
 }
 
-void PageFile::reserve(std::uint32_t count) {
-    const std::uint64_t more = std::uint64_t{count} * format_.pageSize;
-    if (heldBytes_ + more > kMaxHeldBytes) damaged("more pages than the reader holds");
-    heldBytes_ += more;
+// Faulting in fresh memory page by page cost a scan of 100,000 rows more than reading the file
+// (perf: a quarter of its time in page faults), and a table whose pages lie in a few dozen runs
+// between other pages took one fault a page: what a prefetch reads goes into one piece, from 1 MB
+// on in huge pages where the system offers them. Not cleared first: every byte is read from the
+// file or the read fails.
+std::uint8_t* PageFile::take(std::size_t pages) {
+    std::size_t bytes = pages * format_.pageSize;
+    // Checked before and after: whole huge pages may take up to 2 MB more than the pages.
+    if (heldBytes_ + bytes > kMaxHeldBytes) damaged("more pages than the reader holds");
+    std::unique_ptr<std::uint8_t, Free> memory(
+        static_cast<std::uint8_t*>(allocateHugeFrom1Mb(bytes)));
+    if (!memory) throw std::bad_alloc();
+    if (heldBytes_ + bytes > kMaxHeldBytes) damaged("more pages than the reader holds");
+    heldBytes_ += bytes;
+    memory_.push_back(std::move(memory));
+    return memory_.back().get();
 }
 
-void PageFile::readRun(std::uint32_t first, std::uint32_t count) {
-    reserve(count);
+void PageFile::readRun(std::uint32_t first, std::uint32_t count, std::uint8_t* into) {
     const std::size_t length = std::size_t{count} * format_.pageSize;
-    Block block(count, length);
-    if (!readAt(fd_, block.get(), length, static_cast<off_t>(first) * format_.pageSize))
+    if (!readAt(fd_, into, length, static_cast<off_t>(first) * format_.pageSize))
         damaged("file ended before its last page");
     for (std::uint32_t i = 0; i < count; ++i) {
         const std::uint32_t number = first + i;
-        std::uint8_t* p = block.get() + std::size_t{i} * format_.pageSize;
+        std::uint8_t* p = into + std::size_t{i} * format_.pageSize;
         if (key_ != 0 && number != 0) {
             const std::uint32_t k = key_ ^ number;
             const std::uint8_t pageKey[4] = {
@@ -172,25 +151,25 @@ void PageFile::readRun(std::uint32_t first, std::uint32_t count) {
             rc4(pageKey, 4, p, format_.pageSize);
         }
     }
-    runs_.emplace(first, std::move(block));
+    runs_.emplace(first, Run{into, count});
 }
 
 const std::uint8_t* PageFile::held(std::uint32_t number) {
-    if (!last_ || number < lastFirst_ || number - lastFirst_ >= last_->pages()) {
+    if (!last_ || number < lastFirst_ || number - lastFirst_ >= last_->pages) {
         auto it = runs_.upper_bound(number);
         if (it == runs_.begin()) return nullptr;
         --it;
-        if (number - it->first >= it->second.pages()) return nullptr;
+        if (number - it->first >= it->second.pages) return nullptr;
         lastFirst_ = it->first;
         last_ = &it->second;
     }
-    return last_->get() + std::size_t{number - lastFirst_} * format_.pageSize;
+    return last_->data + std::size_t{number - lastFirst_} * format_.pageSize;
 }
 
 const std::uint8_t* PageFile::page(std::uint32_t number) {
     if (number >= pageCount_) damaged("page number past the end of the file");
     if (const std::uint8_t* p = held(number)) return p;
-    readRun(number, 1);
+    readRun(number, 1, take(1));
     return held(number);
 }
 
@@ -199,6 +178,8 @@ std::uint32_t PageFile::maxHeldPages() const {
 }
 
 void PageFile::prefetch(const std::vector<std::uint32_t>& ascending) {
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> runs;  // first page, count
+    std::size_t pages = 0;
     std::size_t i = 0;
     while (i < ascending.size()) {
         const std::uint32_t first = ascending[i];
@@ -211,8 +192,15 @@ void PageFile::prefetch(const std::vector<std::uint32_t>& ascending) {
                ascending[i + count] == first + count && first + count < pageCount_ &&
                !held(first + count))
             ++count;
-        readRun(first, count);
+        runs.emplace_back(first, count);
+        pages += count;
         i += count;
+    }
+    if (runs.empty()) return;
+    std::uint8_t* into = take(pages);
+    for (const auto& [first, count] : runs) {
+        readRun(first, count, into);
+        into += std::size_t{count} * format_.pageSize;
     }
 }
 

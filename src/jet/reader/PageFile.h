@@ -3,6 +3,7 @@
 #include "Bytes.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <string>
@@ -33,11 +34,15 @@ public:
     void prefetch(const std::vector<std::uint32_t>& ascending);
     // How many pages the reader holds at most; past that a file is refused.
     std::uint32_t maxHeldPages() const;
+    // The memory of the pages read so far.
+    std::uint64_t heldBytes() const { return heldBytes_; }
 
 private:
     void readHeader();
-    void readRun(std::uint32_t first, std::uint32_t count);
-    void reserve(std::uint32_t count);
+    // Reads the run into `into`, which has room for it, and keeps it.
+    void readRun(std::uint32_t first, std::uint32_t count, std::uint8_t* into);
+    // Memory for `pages` pages, counted against the budget.
+    std::uint8_t* take(std::size_t pages);
 
     int fd_ = -1;
     Format format_;
@@ -45,31 +50,24 @@ private:
     std::uint32_t pageCount_ = 0;
     std::uint16_t codePage_ = 0;
     std::uint32_t key_ = 0;  // non-zero: every page after the first is RC4-masked with it
-    // Memory for a run of pages read at once.
-    class Block {
-    public:
-        Block(std::uint32_t pages, std::size_t length);
-        ~Block();
-        Block(Block&& o) noexcept : data_(std::exchange(o.data_, nullptr)), pages_(o.pages_) {}
-        Block& operator=(Block&&) = delete;
-        std::uint8_t* get() const { return data_; }
-        std::uint32_t pages() const { return pages_; }
-
-    private:
-        std::uint8_t* data_ = nullptr;
-        std::uint32_t pages_ = 0;
+    struct Free {
+        void operator()(std::uint8_t* p) const { std::free(p); }
+    };
+    // What the pages are read into: one piece for all the pages a prefetch reads, one for each
+    // page read alone.
+    std::vector<std::unique_ptr<std::uint8_t, Free>> memory_;
+    struct Run {
+        const std::uint8_t* data;
+        std::uint32_t pages;
     };
     // The pages read, as runs keyed by their first page: memory follows what was read, never
     // the page count the file claims. A scan walks a run page by page, so the last run found
     // answers most lookups.
-    std::map<std::uint32_t, Block> runs_;
+    std::map<std::uint32_t, Run> runs_;
     const std::uint8_t* held(std::uint32_t number);
     std::uint32_t lastFirst_ = 0;
-    const Block* last_ = nullptr;
+    const Run* last_ = nullptr;
     std::uint64_t heldBytes_ = 0;
 };
-
-// RC4 applied in place; Jet masks its header and, with a database key, its pages with it.
-void rc4(const std::uint8_t* key, std::size_t keyLength, std::uint8_t* data, std::size_t length);
 
 }  // namespace jet::reader::detail

@@ -1,6 +1,7 @@
 #include "TableImpl.h"
 
 #include "CalculatedValue.h"
+#include "CaseFold.h"
 #include "FileImpl.h"
 #include "LongValue.h"
 #include "NumberValue.h"
@@ -268,6 +269,12 @@ void Table::Impl::scan() {
 }
 
 Table::Impl::Field Table::Impl::field(std::uint32_t row, std::size_t column) {
+    return locate(row, column);
+}
+
+// Inlined where a value is decoded: a sign-in decodes one for every row.
+[[gnu::always_inline]] inline Table::Impl::Field Table::Impl::locate(std::uint32_t row,
+                                                                     std::size_t column) {
     if (!scanned) scan();
     if (row >= rows.size()) throw std::out_of_range("row number past the table's rows");
     if (column >= def.columns.size())
@@ -333,65 +340,49 @@ const Column& Table::Impl::numberForm(const Column& c, Field& v) {
 
 void Table::Impl::appendText(std::uint32_t row, std::size_t column, std::string& out,
                              std::size_t limit) {
-    if (!scanned) scan();
-    // The scanned column's case, a plain Text value, located as field() does without its detour:
-    // a sign-in reads it for every row, and a wide row for every column. Such a value fits a
-    // row, far below any limit.
-    if (row < rows.size() && column < def.columns.size()) {
-        const Column& c = def.columns[column];
-        if (c.type == static_cast<std::uint8_t>(ColumnType::Text) && !c.fixed && !c.calculated) {
-            const bool jet3 = file->pages.format().jet3;
-            const Row& r = rows[row];
-            const std::uint32_t cc = jet3 ? r.data[0] : u16(r.data);
-            if (c.number >= cc) return;
-            const std::uint32_t maskSize = (cc + 7) / 8;
-            if (!((r.data[r.size - maskSize + c.number / 8] >> (c.number % 8)) & 1)) return;
-            const char* data = reinterpret_cast<const char*>(r.data);
-            if (jet3) {
-                Jet3Offsets v;
-                v.init(r.data, r.size, maskSize);  // checked by the scan
-                if (c.varIndex >= v.count()) return;
-                const std::uint32_t start = v.at(c.varIndex);
-                appendCodePageText(std::string_view(data + start, v.at(c.varIndex + 1u) - start),
-                                   file->pages.codePage(), out, limit);
-                return;
-            }
-            const std::uint8_t* entry = r.data + r.size - maskSize - 4;  // checked by the scan
-            if (c.varIndex >= u16(entry + 2)) return;
-            const std::uint32_t start = u16(entry - 2 * c.varIndex);
-            const std::uint32_t end = u16(entry - 2 * c.varIndex - 2);
-            appendStoredText(std::string_view(data + start, end - start), out);
-            return;
-        }
-    }
-    Field v = field(row, column);
+    Field v = locate(row, column);
     const Column& c = def.columns[column];
+    const auto type = static_cast<ColumnType>(c.type);
+    const bool jet3 = file->pages.format().jet3;
+    auto decode = [&](std::string_view stored) {
+        if (jet3)
+            appendCodePageText(stored, file->pages.codePage(), out, limit);
+        else
+            appendStoredText(stored, out, limit);
+    };
+    // A plain Text value first: a sign-in decodes one for every row.
+    if (type == ColumnType::Text && !c.calculated) {
+        if (v.present) decode(std::string_view(reinterpret_cast<const char*>(v.data), v.size));
+        return;
+    }
     if (!readableAsText(c.type)) unreadable("column of type " + typeName(c.type) + " is not text");
     if (!v.present) return;
-    const std::uint16_t codePage = file->pages.codePage();
-    const bool jet3 = file->pages.format().jet3;
-    std::string_view stored;
-    switch (static_cast<ColumnType>(c.type)) {
-        case ColumnType::Memo:
-            // A calculated Memo's wrapper is inside its long value.
-            stored = longValue(file->pages, v.data, v.size, scratch);
-            if (c.calculated) stored = unwrapCalculated(stored);
-            break;
-        case ColumnType::Text:
-            v = unwrapped(c, v);
-            stored = std::string_view(reinterpret_cast<const char*>(v.data), v.size);
-            break;
-        default: {
-            v = unwrapped(c, v);
-            const Column& as = numberForm(c, v);
-            appendNumberText(as, v.data, v.size, out);
-            return;
-        }
+    if (type == ColumnType::Memo) {
+        if (!c.calculated) return appendLongText(file->pages, v.data, v.size, scratch, out, limit);
+        // A calculated Memo's wrapper is inside its long value, its length checked whole.
+        return decode(unwrapCalculated(longValue(file->pages, v.data, v.size, scratch)));
     }
-    if (jet3)
-        appendCodePageText(stored, codePage, out, limit);
-    else
-        appendStoredText(stored, out, limit);
+    v = unwrapped(c, v);
+    if (type == ColumnType::Text)
+        return decode(std::string_view(reinterpret_cast<const char*>(v.data), v.size));
+    const Column& as = numberForm(c, v);
+    appendNumberText(as, v.data, v.size, out);
+}
+
+bool Table::Impl::textEquals(std::uint32_t row, std::size_t column, std::string_view text) {
+    // A search compares the column of every row: a compressed Text value is compared as stored.
+    const Field v = locate(row, column);
+    const Column& c = def.columns[column];
+    if (c.type == static_cast<std::uint8_t>(ColumnType::Text) && !c.calculated &&
+        !file->pages.format().jet3) {
+        if (!v.present) return text.empty();
+        const std::string_view stored(reinterpret_cast<const char*>(v.data), v.size);
+        if (const std::optional<bool> equal = storedTextEquals(stored, text)) return *equal;
+    }
+    // One character more than `text` already differs from it.
+    compared.clear();
+    appendText(row, column, compared, text.size() + 1);
+    return cp1251::equalIgnoringCase(compared, text);
 }
 
 std::int32_t Table::Impl::number(std::uint32_t row, std::size_t column) {

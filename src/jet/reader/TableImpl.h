@@ -32,6 +32,7 @@ struct Table::Impl {
     void appendText(std::uint32_t row, std::size_t column, std::string& out,
                     std::size_t limit = std::string::npos);
     std::int32_t number(std::uint32_t row, std::size_t column);
+    bool textEquals(std::uint32_t row, std::size_t column, std::string_view text);
 
     std::shared_ptr<File::Impl> file;
     detail::TableDef def;
@@ -41,9 +42,11 @@ struct Table::Impl {
         std::uint32_t size;
     };
     std::vector<Row, detail::HugePageAllocator<Row>> rows;
-    std::string scratch;  // long values gathered from a chain of pages
+    std::string scratch;   // long values gathered from a chain of pages
+    std::string compared;  // a value decoded to be compared
 
 private:
+    Field locate(std::uint32_t row, std::size_t column);  // field()'s work
     void addPage(std::uint32_t number);
     void addMoved(const detail::Slot& pointer);
     void checkRow(const Row& row) const;

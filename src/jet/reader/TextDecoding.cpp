@@ -1,9 +1,11 @@
 #include "TextDecoding.h"
 
+#include "CaseFold.h"
 #include "Cp1251.h"
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace jet::reader::detail {
 
@@ -230,8 +232,14 @@ std::size_t decodeStored(const unsigned char* p, std::size_t left, bool marked, 
             continue;
         }
         if (compressed) {
-            // A run of single bytes up to the next switch.
-            for (; left > 0 && *p != 0 && w != end; ++p, --left) *w++ = cp1251Of(*p);
+            // A run of single bytes up to the next switch, bounded once rather than per byte:
+            // a sign-in's search decodes one for every row.
+            const std::size_t most = std::min(left, static_cast<std::size_t>(end - w));
+            std::size_t n = 0;
+            for (; n < most && p[n] != 0; ++n) w[n] = cp1251Of(p[n]);
+            p += n;
+            left -= n;
+            w += n;
             continue;
         }
         if (left < 2) break;
@@ -266,6 +274,20 @@ void appendStoredText(std::string_view stored, std::string& out, std::size_t lim
     const std::size_t base = out.size();
     out.resize(base + room);
     out.resize(base + decodeStored(p, left, marked, out.data() + base, room));
+}
+
+std::optional<bool> storedTextEquals(std::string_view stored, std::string_view text) {
+    const auto* p = reinterpret_cast<const unsigned char*>(stored.data());
+    if (stored.size() < 2 || p[0] != 0xFF || p[1] != 0xFE) return std::nullopt;
+    const std::size_t n = stored.size() - 2;
+    p += 2;
+    if (std::memchr(p, 0, n) != nullptr) return std::nullopt;
+    if (n != text.size()) return false;
+    for (std::size_t i = 0; i < n; ++i)
+        if (cp1251::foldCase(static_cast<unsigned char>(cp1251Of(p[i]))) !=
+            cp1251::foldCase(static_cast<unsigned char>(text[i])))
+            return false;
+    return true;
 }
 
 void appendCodePageText(std::string_view stored, std::uint16_t codePage, std::string& out,

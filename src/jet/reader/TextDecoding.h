@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,11 @@ namespace jet::reader::detail {
 // character; a lone byte left at the end is dropped. At most `limit` characters are appended.
 void appendStoredText(std::string_view stored, std::string& out,
                       std::size_t limit = std::string::npos);
+
+// Whether stored Jet4 text equals `text` ignoring letter case (cp1251::equalIgnoringCase), where
+// that is known without decoding it: a compressed value with no switch, one byte a character.
+// Empty where the value must be decoded to tell.
+std::optional<bool> storedTextEquals(std::string_view stored, std::string_view text);
 
 // Jet3: single bytes in the code page the header names. No code page (0) and code pages this
 // reader has no table for are taken as CP1251, the stations' own. At most `limit` characters.

@@ -5,7 +5,7 @@
 #include "CaseFold.h"
 #include "Cp1251.h"
 
-namespace jetwriter {
+namespace classlist {
 namespace {
 
 struct Title {
@@ -74,4 +74,4 @@ bool columnIsRequired(std::size_t column) {
     return column <= 1;
 }
 
-}  // namespace jetwriter
+}  // namespace classlist

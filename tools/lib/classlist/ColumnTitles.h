@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-namespace jetwriter {
+namespace classlist {
 
 // The column of table Students (0 StBook .. 5 GrCount) that a header title names: our own column
 // name or one of the Russian titles schools write, in any letter case, with ё as е and blanks
@@ -18,4 +18,4 @@ std::vector<std::string_view> titlesFor(std::size_t column);
 // Columns a class list must have; the others are left empty when missing.
 bool columnIsRequired(std::size_t column);
 
-}  // namespace jetwriter
+}  // namespace classlist

@@ -1,7 +1,9 @@
 #include "CsvError.h"
 
-namespace jetwriter {
+namespace classlist {
 namespace {
+
+using jetwriter::Message;
 
 Message whereOf(std::size_t line, std::size_t column, const std::string& name) {
     const std::string l = std::to_string(line);
@@ -14,7 +16,8 @@ Message whereOf(std::size_t line, std::size_t column, const std::string& name) {
 }  // namespace
 
 CsvError::CsvError(std::size_t line, std::size_t column, std::string columnName, Message problem)
-    : Error(english(whereOf(line, column, columnName)) + ": " + english(problem)),
+    : jetwriter::Error(jetwriter::english(whereOf(line, column, columnName)) + ": " +
+                       jetwriter::english(problem)),
       line_(line),
       column_(column),
       columnName_(std::move(columnName)),
@@ -24,4 +27,4 @@ Message CsvError::where() const {
     return whereOf(line_, column_, columnName_);
 }
 
-}  // namespace jetwriter
+}  // namespace classlist

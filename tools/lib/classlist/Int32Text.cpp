@@ -1,6 +1,6 @@
 #include "Int32Text.h"
 
-namespace jetwriter {
+namespace classlist {
 
 Int32Parse parseInt32(std::string_view text, std::int32_t& out) {
     bool negative = false;
@@ -25,4 +25,4 @@ Int32Parse parseInt32(std::string_view text, std::int32_t& out) {
     return Int32Parse::Ok;
 }
 
-}  // namespace jetwriter
+}  // namespace classlist

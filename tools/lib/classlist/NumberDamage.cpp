@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <map>
 
-namespace jetwriter {
+namespace classlist {
 namespace {
 
 bool isDigit(char c) {
@@ -76,4 +76,4 @@ std::vector<DamagedNumber> findNumberDamage(const std::vector<std::string_view>&
     return out;
 }
 
-}  // namespace jetwriter
+}  // namespace classlist

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-namespace jetwriter {
+namespace classlist {
 
 // What a spreadsheet that held record-book numbers as numbers does to them when it saves its
 // cells as text: the card reads 00123 or 202400000001, the file says 123 or 2,024E+11.
@@ -28,4 +28,4 @@ bool inExponentForm(std::string_view number);
 // column's whole numbers, and at least three, have more digits.
 std::vector<DamagedNumber> findNumberDamage(const std::vector<std::string_view>& numbers);
 
-}  // namespace jetwriter
+}  // namespace classlist

@@ -4,7 +4,7 @@
 #include "CsvError.h"
 #include "Utf8.h"
 
-namespace jetwriter {
+namespace classlist {
 namespace {
 
 // The line that the next character of `done` starts on.
@@ -71,7 +71,7 @@ std::string fromCp1251(std::string_view bytes) {
 
 }  // namespace
 
-Message encodingName(Encoding e) {
+jetwriter::Message encodingName(Encoding e) {
     switch (e) {
         case Encoding::Utf8: return {JW_TR("jetwriter", "UTF-8"), {}};
         case Encoding::Utf8WithBom: return {JW_TR("jetwriter", "UTF-8 with byte-order mark"), {}};
@@ -89,8 +89,8 @@ DecodedText decodeClassList(std::string_view bytes) {
         return {Encoding::Utf16Le, fromUtf16(bytes.substr(2), true)};
     if (bytes.substr(0, 2) == "\xFE\xFF")
         return {Encoding::Utf16Be, fromUtf16(bytes.substr(2), false)};
-    if (!firstInvalidUtf8(bytes)) return {Encoding::Utf8, std::string(bytes)};
+    if (!jetwriter::firstInvalidUtf8(bytes)) return {Encoding::Utf8, std::string(bytes)};
     return {Encoding::Cp1251, fromCp1251(bytes)};
 }
 
-}  // namespace jetwriter
+}  // namespace classlist

@@ -5,14 +5,14 @@
 
 #include "Message.h"
 
-namespace jetwriter {
+namespace classlist {
 
 // How spreadsheets save a class list: UTF-8 with or without its byte-order mark, "Unicode text"
 // (UTF-16 with a byte-order mark), or the Windows Cyrillic code page.
 enum class Encoding { Utf8, Utf8WithBom, Utf16Le, Utf16Be, Cp1251 };
 
 // The encoding's name as the report gives it.
-Message encodingName(Encoding e);
+jetwriter::Message encodingName(Encoding e);
 
 struct DecodedText {
     Encoding encoding = Encoding::Utf8;
@@ -25,4 +25,4 @@ struct DecodedText {
 // one byte CP1251 leaves unassigned.
 DecodedText decodeClassList(std::string_view bytes);
 
-}  // namespace jetwriter
+}  // namespace classlist

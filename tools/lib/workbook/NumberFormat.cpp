@@ -536,7 +536,9 @@ std::string generalNumber(double value) {
     return s;
 }
 
-std::string formatNumber(double value, std::string_view code, bool from1904) {
+namespace {
+
+std::string formatted(double value, std::string_view code, bool from1904, bool keepDigits) {
     if (!std::isfinite(value)) return "#NUM!";
     const auto all = sections(code);
     std::vector<Section> parsed;
@@ -572,10 +574,25 @@ std::string formatNumber(double value, std::string_view code, bool from1904) {
             if (x.kind == Token::Literal) out += x.text;
         return out;
     }
+    if (keepDigits && hasKind(section, Token::Exponent)) return generalNumber(value);
     std::string out = formatPlain(std::fabs(value), section);
     // A negative value that rounds to nothing but zeros shows no sign.
     if (sign && out.find_first_of("123456789") != std::string::npos) out.insert(0, "-");
     return out;
+}
+
+}  // namespace
+
+std::string formatNumber(double value, std::string_view code, bool from1904) {
+    return formatted(value, code, from1904, false);
+}
+
+std::string numberCellText(double value, std::string_view code, bool from1904) {
+    return formatted(value, code, from1904, true);
+}
+
+bool pastFifteenDigits(double value) {
+    return std::isfinite(value) && std::fabs(value) >= 1e15;
 }
 
 std::string formatText(const std::string& text, std::string_view code) {

@@ -19,6 +19,14 @@ bool isDateFormat(unsigned id, std::string_view code);
 // and conditions, shows as General.
 std::string formatNumber(double value, std::string_view code, bool from1904 = false);
 
+// A number cell's text: as formatNumber shows it, but where the format would show an exponent
+// (1,23457E+11, its digits rounded away) the value's own digits, as generalNumber gives them: a
+// number keeps its digits whatever it is shown as. Leading zeros ("00000") stay as shown.
+std::string numberCellText(double value, std::string_view code, bool from1904 = false);
+
+// Whether the number's whole part has more digits than the 15 a spreadsheet keeps exactly.
+bool pastFifteenDigits(double value);
+
 // A text cell through the format's text section, where it has one ("@" with literals).
 std::string formatText(const std::string& text, std::string_view code);
 

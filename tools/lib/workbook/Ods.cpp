@@ -3,6 +3,7 @@
 #include <map>
 #include <set>
 
+#include "NumberDamage.h"
 #include "NumberFormat.h"
 #include "SheetBuilder.h"
 #include "WorkbookParts.h"
@@ -28,21 +29,20 @@ std::size_t repeats(const PartReader& xml, QStringView attribute) {
 }
 
 // The text of one <text:p>, spans and links included; what is not text (frames, notes) left out.
-QString paragraph(PartReader& xml) {
+void paragraph(PartReader& xml, CellText& out) {
     const std::size_t depth = xml.depth();
-    QString out;
     while (xml.next() && xml.depth() >= depth) {
         if (xml.isText()) {
-            out += xml.text();
+            out.append(xml.text());
         } else if (xml.isStart() && xml.namespaceUri() == kText) {
             if (xml.name() == u"s") {
                 bool ok = false;
                 const uint n = xml.attribute(kText, u"c").toUInt(&ok);
-                out += QString(ok ? static_cast<qsizetype>(std::min(n, 1024u)) : 1, u' ');
+                out.append(u' ', ok ? n : 1);
             } else if (xml.name() == u"tab") {
-                out += u'\t';
+                out.append(u'\t');
             } else if (xml.name() == u"line-break") {
-                out += u'\n';
+                out.append(u'\n');
             } else if (xml.name() == u"note") {
                 xml.skipElement();
             }
@@ -50,7 +50,6 @@ QString paragraph(PartReader& xml) {
             xml.skipElement();
         }
     }
-    return out;
 }
 
 bool looksLikeError(const QString& text) {
@@ -63,32 +62,38 @@ bool looksLikeError(const QString& text) {
 }
 
 // One cell, its contents read; the reader is then at the cell's end.
-Cell cellOf(PartReader& xml) {
+Cell cellOf(PartReader& xml, ReadBudget& budget) {
     const QString type = xml.attribute(kOffice, u"value-type");
     const QString calcType = xml.attribute(kCalcExt, u"value-type");
     const QString value = xml.attribute(kOffice, u"value");
     const QString stringValue = xml.attribute(kOffice, u"string-value");
     const bool formula = !xml.attribute(kTable, u"formula").isEmpty();
+    CellText(budget).append(stringValue);
     const std::size_t depth = xml.depth();
-    QString text;
+    CellText cellText(budget);
     bool hasText = false;
     while (xml.next() && xml.depth() >= depth) {
         if (!xml.isStart()) continue;
         if (is(xml, kText, u"p")) {
-            if (hasText) text += u'\n';
-            text += paragraph(xml);
+            if (hasText) cellText.append(u'\n');
+            paragraph(xml, cellText);
             hasText = true;
         } else {
             xml.skipElement();  // notes, frames, subtables
         }
     }
+    const QString& text = cellText.text();
     if (calcType == u"error" || (formula && type == u"string" && looksLikeError(text)))
         return {CellKind::Error, text.toStdString()};
     if (type == u"float" || type == u"percentage" || type == u"currency") {
-        if (hasText) return {CellKind::Number, text.toStdString()};
         bool ok = false;
         const double v = value.toDouble(&ok);
-        return {CellKind::Number, ok ? generalNumber(v) : value.toStdString()};
+        // The text is as the saving spreadsheet showed it, in its locale; one that shows an
+        // exponent has lost digits the value still holds.
+        const std::string shown = text.toStdString();
+        if (hasText && !(ok && classlist::inExponentForm(shown)))
+            return {CellKind::Number, shown, v};
+        return {CellKind::Number, ok ? generalNumber(v) : value.toStdString(), v};
     }
     if (type == u"date" || type == u"time") return {CellKind::Date, text.toStdString()};
     if (type == u"boolean") return {CellKind::Boolean, text.toStdString()};
@@ -104,7 +109,8 @@ struct RowCell {
 };
 
 // The cells of one row; the reader is then at the row's end.
-std::vector<RowCell> rowCells(PartReader& xml, const Limits& limits) {
+std::vector<RowCell> rowCells(PartReader& xml, ReadBudget& budget) {
+    const Limits& limits = budget.limits();
     std::vector<RowCell> out;
     const std::size_t depth = xml.depth();
     std::size_t column = 0;
@@ -112,7 +118,7 @@ std::vector<RowCell> rowCells(PartReader& xml, const Limits& limits) {
         if (!xml.isStart()) continue;
         if (is(xml, kTable, u"table-cell") || is(xml, kTable, u"covered-table-cell")) {
             const std::size_t count = repeats(xml, u"number-columns-repeated");
-            Cell cell = cellOf(xml);
+            Cell cell = cellOf(xml, budget);
             if (cell.kind != CellKind::Empty) out.push_back({column, count, std::move(cell)});
             // Trailing empty cells are repeated up to the last column; only filled ones count.
             column = count > limits.columns - std::min(column, limits.columns) ? limits.columns
@@ -126,13 +132,14 @@ std::vector<RowCell> rowCells(PartReader& xml, const Limits& limits) {
 
 }  // namespace
 
-Workbook readOds(ZipParts& zip, const Limits& limits) {
+Workbook readOds(ZipParts& zip, ReadBudget& budget) {
+    const Limits& limits = budget.limits();
     const std::string part = "content.xml";
     const std::string bytes = zip.read(part);
     PartReader xml(part, bytes, limits);
     Workbook book;
     book.format = Format::Ods;
-    SheetBuilder builder(limits);
+    SheetBuilder builder(budget);
     std::set<QString> hiddenStyles;
     Sheet* sheet = nullptr;
     std::size_t tableDepth = 0;
@@ -150,17 +157,19 @@ Workbook readOds(ZipParts& zip, const Limits& limits) {
             continue;
         }
         if (!sheet && is(xml, kTable, u"table")) {
-            sheet = &book.sheets.emplace_back();
-            sheet->name = xml.attribute(kTable, u"name").toStdString();
+            budget.sheet();
+            sheet = &builder.addSheet(book);
+            const QString name = xml.attribute(kTable, u"name");
+            CellText(budget).append(name);
+            sheet->name = name.toStdString();
             sheet->hidden = hiddenStyles.count(xml.attribute(kTable, u"style-name")) > 0;
-            builder.startSheet(*sheet);
             tableDepth = xml.depth();
             row = 0;
             continue;
         }
         if (sheet && is(xml, kTable, u"table-row")) {
             const std::size_t count = repeats(xml, u"number-rows-repeated");
-            const std::vector<RowCell> cells = rowCells(xml, limits);
+            const std::vector<RowCell> cells = rowCells(xml, budget);
             if (!cells.empty()) {
                 for (std::size_t i = 0; i < count; ++i)
                     for (const RowCell& c : cells)

@@ -9,13 +9,9 @@ std::string number(std::size_t n) {
 
 }  // namespace
 
-void SheetBuilder::countCells(std::size_t added) {
-    cells_ += added;
-    if (cells_ > limits_.cells)
-        throw WorkbookError({JW_TR("jetwriter",
-                                   "the workbook has more than %1 cells; that is no class list. "
-                                   "Copy the list to a new workbook and give that"),
-                             {number(limits_.cells)}});
+Sheet& SheetBuilder::addSheet(Workbook& book) {
+    sheet_ = &book.sheets.emplace_back();
+    return *sheet_;
 }
 
 void SheetBuilder::set(std::size_t row, std::size_t column, Cell cell) {
@@ -32,20 +28,16 @@ void SheetBuilder::setRepeated(std::size_t row, std::size_t column, std::size_t 
                    "allow; the workbook is damaged"),
              {sheet_->name, number(limits_.rows), number(limits_.columns)}});
     auto& rows = sheet_->rows;
-    if (rows.size() <= row) rows.resize(row + 1);
+    if (rows.size() <= row) {
+        budget_.rows(row + 1 - rows.size());
+        rows.resize(row + 1);
+    }
     auto& cells = rows[row];
     if (cells.size() < column + count) {
-        countCells(column + count - cells.size());
+        budget_.cells(column + count - cells.size());
         cells.resize(column + count);
     }
-    const std::size_t bytes = cell.text.size() * count;
-    if (cell.text.size() != 0 && bytes / cell.text.size() != count) textBytes_ = SIZE_MAX;
-    textBytes_ += bytes;
-    if (textBytes_ > limits_.textBytes)
-        throw WorkbookError({JW_TR("jetwriter",
-                                   "the workbook's cells hold more than %1 MiB of text; that is "
-                                   "no class list"),
-                             {number(limits_.textBytes >> 20)}});
+    budget_.keptText(cell.text.size(), count);
     for (std::size_t i = 0; i < count; ++i) cells[column + i] = cell;
 }
 

@@ -5,30 +5,26 @@
 #include <cstddef>
 #include <string>
 
-#include "Workbook.h"
+#include "ReadBudget.h"
 
 namespace workbook {
 
-// Fills one sheet cell by cell and keeps the whole workbook within the limits.
+// Fills the sheets cell by cell and keeps the whole workbook within the budget.
 class SheetBuilder {
 public:
-    explicit SheetBuilder(const Limits& limits) : limits_(limits) {}
+    explicit SheetBuilder(ReadBudget& budget) : budget_(budget), limits_(budget.limits()) {}
 
-    void startSheet(Sheet& sheet) { sheet_ = &sheet; }
+    // A new sheet at the workbook's end; the reader counts it against the budget as it finds it.
+    Sheet& addSheet(Workbook& book);
     // Row and column 0-based. An empty cell is only counted where a later one fills the row.
     void set(std::size_t row, std::size_t column, Cell cell);
     // The same cell `count` times to the right, as repeated columns are written.
     void setRepeated(std::size_t row, std::size_t column, std::size_t count, const Cell& cell);
 
-    const Limits& limits() const { return limits_; }
-
 private:
-    void countCells(std::size_t added);
-
-    Limits limits_;
+    ReadBudget& budget_;
+    const Limits& limits_;
     Sheet* sheet_ = nullptr;
-    std::size_t cells_ = 0;
-    std::size_t textBytes_ = 0;
 };
 
 // A QXmlStreamReader over one part that refuses what no workbook holds: a DTD (entities that

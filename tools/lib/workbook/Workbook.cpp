@@ -20,15 +20,12 @@ bool startsWithNoCase(std::string_view bytes, std::string_view prefix) {
     return true;
 }
 
-FileKind zipKind(std::string_view bytes) {
-    Limits small;
-    small.partBytes = 4096;
-    auto zip = ZipParts::open(bytes, small);
-    if (!zip) return FileKind::DamagedZip;
-    if (zip->has("mimetype")) {
+// What an open archive holds.
+FileKind zipKind(ZipParts& zip) {
+    if (zip.has("mimetype")) {
         std::string type;
         try {
-            type = zip->read("mimetype");
+            type = zip.read("mimetype", 4096);
         } catch (const WorkbookError&) {
             return FileKind::Zip;
         }
@@ -36,10 +33,10 @@ FileKind zipKind(std::string_view bytes) {
             return FileKind::Ods;
         if (startsWith(type, "application/vnd.oasis.opendocument.")) return FileKind::OtherDocument;
     }
-    if (zip->has("xl/workbook.bin")) return FileKind::Xlsb;
-    if (zip->has("[Content_Types].xml")) {
+    if (zip.has("xl/workbook.bin")) return FileKind::Xlsb;
+    if (zip.has("[Content_Types].xml")) {
         // Word and PowerPoint files have content types too; only a workbook has xl/.
-        return zip->has("xl/workbook.xml") ? FileKind::Xlsx : FileKind::OtherDocument;
+        return zip.has("xl/workbook.xml") ? FileKind::Xlsx : FileKind::OtherDocument;
     }
     return FileKind::Zip;
 }
@@ -63,10 +60,22 @@ WorkbookError::WorkbookError(Message place, Message text)
       text_(std::move(text)) {}
 
 FileKind fileKind(std::string_view bytes) {
+    const FileKind kind = signatureKind(bytes);
+    if (kind != FileKind::Zip) return kind;
+    ReadBudget budget{Limits{}};
+    try {
+        auto zip = ZipParts::open(bytes, budget);
+        return zip ? zipKind(*zip) : FileKind::DamagedZip;
+    } catch (const WorkbookError&) {
+        return FileKind::Zip;  // past the budget: no workbook, whatever else it is
+    }
+}
+
+FileKind signatureKind(std::string_view bytes) {
     if (startsWith(bytes, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")) return FileKind::Xls;
     if (startsWith(bytes, "PK\x03\x04") || startsWith(bytes, "PK\x05\x06") ||
         startsWith(bytes, "PK\x07\x08"))
-        return zipKind(bytes);
+        return FileKind::Zip;
     if (startsWith(bytes, "%PDF-")) return FileKind::Pdf;
     if (startsWith(bytes, "{\\rtf")) return FileKind::Rtf;
     if (startsWith(bytes, "\x89PNG") || startsWith(bytes, "\xFF\xD8\xFF") ||
@@ -83,13 +92,8 @@ Message refusal(FileKind kind) {
     switch (kind) {
         case FileKind::Text:
         case FileKind::Xlsx:
-        case FileKind::Ods: break;
-        case FileKind::Xls:
-            return {JW_TR("jetwriter",
-                          "this is an Excel 97-2003 workbook (.xls) or a workbook protected by a "
-                          "password, which cannot be read; open it in the spreadsheet and save "
-                          "it as an Excel workbook (.xlsx), without a password, or as CSV"),
-                    {}};
+        case FileKind::Ods:
+        case FileKind::Xls: break;
         case FileKind::Xlsb:
             return {JW_TR("jetwriter",
                           "this is an Excel binary workbook (.xlsb), which cannot be read; open "
@@ -143,15 +147,19 @@ Message refusal(FileKind kind) {
 }
 
 Workbook readWorkbook(std::string_view bytes, const Limits& limits) {
-    const FileKind kind = fileKind(bytes);
-    if (kind == FileKind::Xlsx || kind == FileKind::Ods) {
-        auto zip = ZipParts::open(bytes, limits);
-        if (!zip) throw WorkbookError(refusal(FileKind::Zip));
-        return kind == FileKind::Xlsx ? readXlsx(*zip, limits) : readOds(*zip, limits);
+    FileKind kind = signatureKind(bytes);
+    ReadBudget budget(limits);
+    if (kind == FileKind::Zip) {
+        // Opened once: what it holds tells its kind, and the same archive is read.
+        auto zip = ZipParts::open(bytes, budget);
+        kind = zip ? zipKind(*zip) : FileKind::DamagedZip;
+        if (kind == FileKind::Xlsx) return readXlsx(*zip, budget);
+        if (kind == FileKind::Ods) return readOds(*zip, budget);
     }
+    if (kind == FileKind::Xls) return readXls(bytes, limits);
     if (kind == FileKind::Text)
         throw WorkbookError({JW_TR("jetwriter",
-                                   "this is neither an Excel workbook (.xlsx) nor an "
+                                   "this is neither an Excel workbook (.xlsx, .xls) nor an "
                                    "OpenDocument spreadsheet (.ods)"),
                              {}});
     throw WorkbookError(refusal(kind));

@@ -25,8 +25,11 @@ enum class CellKind {
 struct Cell {
     CellKind kind = CellKind::Empty;
     // As the spreadsheet shows it (UTF-8): numbers through their number format, with a decimal
-    // comma and a no-break space between thousands, as under a Russian locale.
+    // comma and a no-break space between thousands, as under a Russian locale; but a number the
+    // format shows with an exponent has its own digits here (123456789012, not 1,23457E+11).
     std::string text;
+    // Number and Date: the value the cell holds.
+    double number = 0;
 };
 
 struct Sheet {
@@ -37,7 +40,7 @@ struct Sheet {
     std::vector<std::vector<Cell>> rows;
 };
 
-enum class Format { Xlsx, Ods };
+enum class Format { Xlsx, Ods, Xls };
 
 struct Workbook {
     Format format = Format::Xlsx;
@@ -46,14 +49,19 @@ struct Workbook {
 
 // Bounds on what one workbook may make us read and keep; past any of them reading stops with a
 // WorkbookError. A class list of 10 000 students in 10 columns is 100 000 cells, a few MiB of XML.
+// Together they keep a hostile file's cost well under 100 MB.
 struct Limits {
-    std::size_t partBytes = std::size_t{64} << 20;    // one XML part, inflated
-    std::size_t totalBytes = std::size_t{128} << 20;  // all parts read, inflated
+    std::size_t partBytes = std::size_t{16} << 20;   // one XML part, inflated
+    std::size_t totalBytes = std::size_t{32} << 20;  // all parts read, inflated
+    std::size_t zipEntries = 10'000;                 // a workbook has a few dozen
+    std::size_t sheets = 1'000;
     std::size_t cells = 1'000'000;  // cells kept, the empty ones left of a filled one too
-    std::size_t textBytes = std::size_t{64} << 20;  // text of all cells kept
-    std::size_t sharedStrings = 1'000'000;
+    std::size_t cellChars = 4096;   // one cell's text; a class list needs a few hundred
+    std::size_t textBytes = std::size_t{16} << 20;  // text read, and text kept in cells
+    std::size_t sharedStrings = 200'000;
+    std::size_t styles = 65'536;  // cell styles and number formats; Excel makes at most 64 000
     std::size_t xmlDepth = 64;
-    std::size_t rows = 1'048'576;  // the largest sheet Excel and Calc make
+    std::size_t rows = 1'048'576;  // the largest sheet Excel and Calc make; all sheets' rows kept
     std::size_t columns = 16'384;
 };
 
@@ -91,12 +99,16 @@ enum class FileKind {
 
 FileKind fileKind(std::string_view bytes);
 
-// Why a file of this kind is no class list and how to save one; FileKind::Text, Xlsx and Ods
-// have none (an empty text).
+// The same from the signature alone, without opening a zip archive: FileKind::Zip for any.
+FileKind signatureKind(std::string_view bytes);
+
+// Why a file of this kind is no class list and how to save one; FileKind::Text, Xlsx, Ods and
+// Xls have none (an empty text).
 jetwriter::Message refusal(FileKind kind);
 
-// Reads an .xlsx or .ods workbook from its bytes. Throws WorkbookError for a file of any other
-// kind (with refusal()'s text), a damaged one, or one past `limits`.
+// Reads an .xlsx, .ods or .xls workbook from its bytes. Throws WorkbookError for a file of any
+// other kind (with refusal()'s text), a damaged one, one protected by a password, or one past
+// `limits`.
 Workbook readWorkbook(std::string_view bytes, const Limits& limits = {});
 
 // "C7" for row 7, column 3 (both 1-based), as both spreadsheets name cells.

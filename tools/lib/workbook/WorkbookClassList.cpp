@@ -1,9 +1,12 @@
 #include "WorkbookClassList.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "ColumnTitles.h"
 #include "CsvError.h"
+#include "NumberDamage.h"
+#include "NumberFormat.h"
 
 namespace workbook {
 namespace {
@@ -31,7 +34,7 @@ ListSheet findListSheet(const Workbook& book) {
             bool hasBook = false;
             for (const Cell& c : sheet.rows[r]) {
                 const auto column =
-                    c.kind == CellKind::Text ? jetwriter::columnForTitle(c.text) : std::nullopt;
+                    c.kind == CellKind::Text ? classlist::columnForTitle(c.text) : std::nullopt;
                 hasBook = hasBook || column == kStBook;
                 found.columns.push_back(column);
             }
@@ -39,7 +42,7 @@ ListSheet findListSheet(const Workbook& book) {
         }
     }
     std::vector<std::string> titles;
-    for (const std::string_view t : jetwriter::titlesFor(kStBook)) titles.emplace_back(t);
+    for (const std::string_view t : classlist::titlesFor(kStBook)) titles.emplace_back(t);
     if (read.empty())
         throw WorkbookError({JW_TR("jetwriter", "the workbook has no sheet that is shown"), {}});
     throw WorkbookError(
@@ -49,33 +52,62 @@ ListSheet findListSheet(const Workbook& book) {
          {quotedList(titles), quotedList(read)}});
 }
 
-void refuseUnreadableCells(const Sheet& sheet, const ListSheet& list) {
+namespace {
+
+// The digits of a whole number's whole part, however many.
+std::size_t wholeDigits(double value) {
+    return static_cast<std::size_t>(std::floor(std::log10(std::fabs(value)))) + 1;
+}
+
+// What is wrong with a cell of a column the list takes, or nothing.
+std::optional<Message> problemOf(const Cell& cell, bool recordBook) {
+    if (recordBook && cell.kind == CellKind::Date)
+        return Message{JW_TR("jetwriter",
+                             "a date (%1) where a record-book number belongs: the spreadsheet "
+                             "took the number for a date and keeps no digits of it. Format the "
+                             "column as text and type the number again"),
+                       {cell.text}};
+    if (recordBook && cell.kind == CellKind::Number && pastFifteenDigits(cell.number))
+        return Message{JW_TR("jetwriter",
+                             "a number of %1 digits where a record-book number belongs: a "
+                             "spreadsheet keeps no more than 15 digits of a number, so this is no "
+                             "number a record card holds. Format the column as text and type the "
+                             "number again"),
+                       {std::to_string(wholeDigits(cell.number))}};
+    // A text that shows an exponent is no cell fault: the class-list rules leave that student
+    // out, name the row and write the rest of the class.
+    if (cell.kind == CellKind::Error)
+        return Message{JW_TR("jetwriter",
+                             "the formula's result is the error %1; correct the formula or type "
+                             "the value"),
+                       {cell.text}};
+    if (cell.kind == CellKind::NoValue)
+        return Message{JW_TR("jetwriter",
+                             "a formula whose result the workbook does not keep; open the "
+                             "workbook in the spreadsheet and save it again"),
+                       {}};
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::vector<CellProblem> unreadableCells(const Sheet& sheet, const ListSheet& list) {
+    std::vector<CellProblem> out;
     for (std::size_t r = list.headerRow + 1; r < sheet.rows.size(); ++r) {
         const auto& row = sheet.rows[r];
         for (std::size_t c = 0; c < row.size() && c < list.columns.size(); ++c) {
             if (!list.columns[c]) continue;
-            const Cell& cell = row[c];
-            const Message place = cellPlace(sheet.name, r + 1, c + 1);
-            if (cell.kind == CellKind::Date && *list.columns[c] == kStBook)
-                throw WorkbookError(
-                    place, {JW_TR("jetwriter",
-                                  "a date (%1) where a record-book number belongs: the "
-                                  "spreadsheet took the number for a date and keeps no digits "
-                                  "of it. Format the column as text and type the number again"),
-                            {cell.text}});
-            if (cell.kind == CellKind::Error)
-                throw WorkbookError(place, {JW_TR("jetwriter",
-                                                  "the formula's result is the error %1; "
-                                                  "correct the formula or type the value"),
-                                            {cell.text}});
-            if (cell.kind == CellKind::NoValue)
-                throw WorkbookError(
-                    place, {JW_TR("jetwriter",
-                                  "a formula whose result the workbook does not keep; open the "
-                                  "workbook in the spreadsheet and save it again"),
-                            {}});
+            if (auto text = problemOf(row[c], *list.columns[c] == kStBook))
+                out.push_back(
+                    {r + 1, c + 1, cellPlace(sheet.name, r + 1, c + 1), std::move(*text)});
         }
     }
+    return out;
+}
+
+void refuseUnreadableCells(const Sheet& sheet, const ListSheet& list) {
+    const std::vector<CellProblem> problems = unreadableCells(sheet, list);
+    if (!problems.empty()) throw WorkbookError(problems.front().place, problems.front().text);
 }
 
 std::vector<std::vector<std::string>> textRows(const Sheet& sheet) {
@@ -97,11 +129,11 @@ namespace {
 
 // A sheet's rows as the class-list rules read them: line numbers are the sheet's row numbers,
 // a filled cell is quoted (so an empty text stays a text) and an empty one is bare (Null).
-class SheetRows : public jetwriter::ClassListRows {
+class SheetRows : public classlist::ClassListRows {
 public:
     explicit SheetRows(const Sheet& sheet) : sheet_(sheet) {}
 
-    bool next(jetwriter::ClassListRow& row) override {
+    bool next(classlist::ClassListRow& row) override {
         for (; next_ < sheet_.rows.size(); ++next_) {
             const auto& cells = sheet_.rows[next_];
             if (std::all_of(cells.begin(), cells.end(),
@@ -129,12 +161,12 @@ private:
 
 }  // namespace
 
-jetwriter::ClassList readSheetClassList(const Sheet& sheet) {
+classlist::ClassList readSheetClassList(const Sheet& sheet) {
     SheetRows rows(sheet);
-    jetwriter::ClassList out;
+    classlist::ClassList out;
     try {
-        jetwriter::readClassListRows(rows, out);
-    } catch (const jetwriter::CsvError& e) {
+        classlist::readClassListRows(rows, out);
+    } catch (const classlist::CsvError& e) {
         throw WorkbookError(e.column() ? cellPlace(sheet.name, e.line(), e.column())
                                        : rowPlace(sheet.name, e.line()),
                             e.problemText());
@@ -142,7 +174,7 @@ jetwriter::ClassList readSheetClassList(const Sheet& sheet) {
     return out;
 }
 
-jetwriter::ClassList readWorkbookClassList(std::string_view bytes, std::string& sheetName) {
+classlist::ClassList readWorkbookClassList(std::string_view bytes, std::string& sheetName) {
     const Workbook book = readWorkbook(bytes);
     const ListSheet list = findListSheet(book);
     const Sheet& sheet = book.sheets[list.sheet];

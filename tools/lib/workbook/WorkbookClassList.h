@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "StudentsCsv.h"
+#include "CsvClassList.h"
 #include "Workbook.h"
 
 namespace workbook {
@@ -22,10 +22,23 @@ struct ListSheet {
 // that row. Throws WorkbookError naming the sheets read when none has one.
 ListSheet findListSheet(const Workbook& book);
 
-// Refuses, naming the cell, what below the header cannot be a student's value: a date in the
-// record-book column (the spreadsheet took the number for a date, and the digits typed are
-// gone), and a formula's error or a formula without its saved result in any column the list
-// takes.
+// A cell below the header that cannot be a student's value. Each names its row, so a class list
+// can leave that student out and write the others.
+struct CellProblem {
+    std::size_t row = 0;       // 1-based, as the sheet numbers it
+    std::size_t column = 0;    // 1-based
+    jetwriter::Message place;  // cellPlace of the two
+    jetwriter::Message text;
+};
+
+// Every such cell, row by row: in the record-book column a date (the spreadsheet took the number
+// for a date, and the digits typed are gone), a number of more than 15 digits (a spreadsheet
+// keeps no more; no card holds it) and a text that shows an exponent (its digits were lost before
+// it came into the cell); in any column the list takes, a formula's error or a formula without
+// its saved result.
+std::vector<CellProblem> unreadableCells(const Sheet& sheet, const ListSheet& list);
+
+// The first of unreadableCells, thrown as a WorkbookError naming the cell.
 void refuseUnreadableCells(const Sheet& sheet, const ListSheet& list);
 
 // The sheet's cells as the texts shown, row by row; an empty cell is an empty text.
@@ -34,11 +47,11 @@ std::vector<std::vector<std::string>> textRows(const Sheet& sheet);
 // The class list on the sheet, read by the class-list rules (its header is the first row with a
 // record-book title). The notes' lines are the sheet's row numbers and their columns its
 // columns; a problem is thrown as a WorkbookError naming the sheet's cell or row.
-jetwriter::ClassList readSheetClassList(const Sheet& sheet);
+classlist::ClassList readSheetClassList(const Sheet& sheet);
 
 // The class list of a workbook's bytes: findListSheet, refuseUnreadableCells and
 // readSheetClassList in turn. `sheetName` is set to the sheet read.
-jetwriter::ClassList readWorkbookClassList(std::string_view bytes, std::string& sheetName);
+classlist::ClassList readWorkbookClassList(std::string_view bytes, std::string& sheetName);
 
 // «sheet "Группа 1", row 7».
 jetwriter::Message rowPlace(const std::string& sheet, std::size_t row);

@@ -5,7 +5,9 @@
 
 namespace workbook {
 
-Workbook readXlsx(ZipParts& zip, const Limits& limits);
-Workbook readOds(ZipParts& zip, const Limits& limits);
+Workbook readXlsx(ZipParts& zip, ReadBudget& budget);
+Workbook readOds(ZipParts& zip, ReadBudget& budget);
+// In a child process under its own memory and CPU limits as well as `limits`.
+Workbook readXls(std::string_view bytes, const Limits& limits);
 
 }  // namespace workbook

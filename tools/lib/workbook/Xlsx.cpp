@@ -42,15 +42,16 @@ std::string resolve(const std::string& folder, const std::string& target) {
 
 // The relationships of `part`, by id; none when it has no relationships part.
 std::map<QString, Relationship> relationships(ZipParts& zip, const std::string& part,
-                                              const Limits& limits) {
+                                              ReadBudget& budget) {
     const std::string folder = folderOf(part);
     const std::string relsName = folder + "_rels/" + part.substr(folder.size()) + ".rels";
     std::map<QString, Relationship> out;
     if (!zip.has(relsName)) return out;
     const std::string bytes = zip.read(relsName);
-    PartReader xml(relsName, bytes, limits);
+    PartReader xml(relsName, bytes, budget.limits());
     while (xml.next()) {
         if (!xml.isStart() || xml.name() != u"Relationship") continue;
+        budget.relationship();
         if (xml.attribute(u"TargetMode") == u"External") continue;
         out[xml.attribute(u"Id")] = {xml.attribute(u"Type"),
                                      resolve(folder, xml.attribute(u"Target").toStdString())};
@@ -63,7 +64,8 @@ bool isType(const Relationship& r, QStringView kind) {
            r.type[r.type.size() - kind.size() - 1] == u'/';
 }
 
-// Text written as _xHHHH_ stands for that UTF-16 unit (Excel writes a carriage return so).
+// Text written as _xHHHH_ stands for that UTF-16 unit (Excel writes a carriage return so). The
+// result is never longer than `s`.
 QString unescaped(const QString& s) {
     if (!s.contains(u"_x")) return s;
     QString out;
@@ -83,9 +85,9 @@ QString unescaped(const QString& s) {
 }
 
 // The text of a string item (<si> or <is>): its <t> elements, without the phonetic runs.
-std::string stringItem(PartReader& xml) {
+std::string stringItem(PartReader& xml, ReadBudget& budget) {
     const std::size_t depth = xml.depth();
-    QString text;
+    CellText text(budget);
     bool inText = false;
     while (xml.next() && xml.depth() >= depth) {
         if (xml.isStart() && xml.name() == u"rPh") {
@@ -95,25 +97,20 @@ std::string stringItem(PartReader& xml) {
         } else if (xml.isEnd() && xml.name() == u"t") {
             inText = false;
         } else if (xml.isText() && inText) {
-            text += xml.text();
+            text.append(xml.text());
         }
     }
-    return unescaped(text).toStdString();
+    return unescaped(text.text()).toStdString();
 }
 
-std::vector<std::string> sharedStrings(ZipParts& zip, const std::string& part,
-                                       const Limits& limits) {
+std::vector<std::string> sharedStrings(ZipParts& zip, const std::string& part, ReadBudget& budget) {
     std::vector<std::string> out;
     const std::string bytes = zip.read(part);
-    PartReader xml(part, bytes, limits);
+    PartReader xml(part, bytes, budget.limits());
     while (xml.next()) {
         if (!xml.isStart() || xml.name() != u"si") continue;
-        if (out.size() >= limits.sharedStrings)
-            throw WorkbookError({JW_TR("jetwriter",
-                                       "the workbook has more than %1 different texts; that is "
-                                       "no class list"),
-                                 {std::to_string(limits.sharedStrings)}});
-        out.push_back(stringItem(xml));
+        budget.sharedString();
+        out.push_back(stringItem(xml, budget));
     }
     return out;
 }
@@ -124,20 +121,22 @@ struct NumberStyle {
     bool date = false;
 };
 
-std::vector<NumberStyle> cellStyles(ZipParts& zip, const std::string& part, const Limits& limits) {
+std::vector<NumberStyle> cellStyles(ZipParts& zip, const std::string& part, ReadBudget& budget) {
     const std::string bytes = zip.read(part);
-    PartReader xml(part, bytes, limits);
+    PartReader xml(part, bytes, budget.limits());
     std::map<unsigned, std::string> codes;
     std::vector<NumberStyle> out;
     bool inCellXfs = false;
     while (xml.next()) {
         if (xml.isStart() && xml.name() == u"numFmt") {
+            budget.style();
             codes[xml.attribute(u"numFmtId").toUInt()] = xml.attribute(u"formatCode").toStdString();
         } else if (xml.isStart() && xml.name() == u"cellXfs") {
             inCellXfs = true;
         } else if (xml.isEnd() && xml.name() == u"cellXfs") {
             inCellXfs = false;
         } else if (inCellXfs && xml.isStart() && xml.name() == u"xf") {
+            budget.style();
             NumberStyle style;
             style.id = xml.attribute(u"numFmtId").toUInt();
             out.push_back(style);
@@ -173,9 +172,10 @@ struct Context {
     bool from1904 = false;
 };
 
-Cell cellOf(PartReader& xml, const Context& ctx, const QString& type, const NumberStyle& style) {
+Cell cellOf(PartReader& xml, const Context& ctx, const QString& type, const NumberStyle& style,
+            ReadBudget& budget) {
     const std::size_t depth = xml.depth();
-    QString value;
+    CellText valueText(budget);
     bool hasValue = false;
     bool hasFormula = false;
     std::string inline_;
@@ -184,16 +184,17 @@ Cell cellOf(PartReader& xml, const Context& ctx, const QString& type, const Numb
         if (xml.name() == u"v") {
             hasValue = true;
             while (xml.next() && !xml.isEnd())
-                if (xml.isText()) value += xml.text();
+                if (xml.isText()) valueText.append(xml.text());
         } else if (xml.name() == u"f") {
             hasFormula = true;
             xml.skipElement();
         } else if (xml.name() == u"is") {
-            inline_ = stringItem(xml);
+            inline_ = stringItem(xml, budget);
         } else {
             xml.skipElement();
         }
     }
+    const QString& value = valueText.text();
     if (type == u"inlineStr") return {CellKind::Text, formatText(inline_, style.code)};
     // Some writers leave an empty <v/> where a formula's result was never computed.
     if (!hasValue || (type != u"str" && value.trimmed().isEmpty()))
@@ -220,13 +221,13 @@ Cell cellOf(PartReader& xml, const Context& ctx, const QString& type, const Numb
                        "the workbook is damaged: its part \"%1\" holds a number that is none "
                        "(line %2); open it in the spreadsheet and save it again"));
     return {style.date ? CellKind::Date : CellKind::Number,
-            formatNumber(v, style.code, ctx.from1904)};
+            numberCellText(v, style.code, ctx.from1904), v};
 }
 
 void readSheet(ZipParts& zip, const std::string& part, const Context& ctx, SheetBuilder& builder,
-               const Limits& limits) {
+               ReadBudget& budget) {
     const std::string bytes = zip.read(part);
-    PartReader xml(part, bytes, limits);
+    PartReader xml(part, bytes, budget.limits());
     std::size_t row = 0;
     std::size_t column = 0;
     bool anyRow = false;
@@ -255,7 +256,7 @@ void readSheet(ZipParts& zip, const std::string& part, const Context& ctx, Sheet
             const uint styleIndex = s.toUInt();
             const NumberStyle& style =
                 styleIndex < ctx.styles.size() ? ctx.styles[styleIndex] : general;
-            builder.set(r, c, cellOf(xml, ctx, xml.attribute(u"t"), style));
+            builder.set(r, c, cellOf(xml, ctx, xml.attribute(u"t"), style, budget));
         }
     }
 }
@@ -266,17 +267,18 @@ bool isTrue(const QString& v) {
 
 }  // namespace
 
-Workbook readXlsx(ZipParts& zip, const Limits& limits) {
+Workbook readXlsx(ZipParts& zip, ReadBudget& budget) {
+    const Limits& limits = budget.limits();
     std::string workbookPart = "xl/workbook.xml";
-    for (const auto& [id, r] : relationships(zip, "", limits))
+    for (const auto& [id, r] : relationships(zip, "", budget))
         if (isType(r, u"officeDocument")) workbookPart = r.target;
-    const auto rels = relationships(zip, workbookPart, limits);
+    const auto rels = relationships(zip, workbookPart, budget);
     Context ctx;
     for (const auto& [id, r] : rels) {
         if (isType(r, u"sharedStrings") && zip.has(r.target))
-            ctx.strings = sharedStrings(zip, r.target, limits);
+            ctx.strings = sharedStrings(zip, r.target, budget);
         if (isType(r, u"styles") && zip.has(r.target))
-            ctx.styles = cellStyles(zip, r.target, limits);
+            ctx.styles = cellStyles(zip, r.target, budget);
     }
 
     struct SheetEntry {
@@ -301,24 +303,27 @@ Workbook readXlsx(ZipParts& zip, const Limits& limits) {
                                       QStringLiteral("http://purl.oclc.org/ooxml/"
                                                      "officeDocument/relationships")})
                 if (id.isEmpty()) id = xml.attribute(ns, u"id");
-            entries.push_back({xml.attribute(u"name").toStdString(),
-                               state == u"hidden" || state == u"veryHidden", id});
+            // Counted here, as the entries come, rather than once the sheets are made.
+            budget.sheet();
+            const QString name = xml.attribute(u"name");
+            CellText(budget).append(name);
+            entries.push_back(
+                {name.toStdString(), state == u"hidden" || state == u"veryHidden", id});
         }
     }
 
     Workbook book;
     book.format = Format::Xlsx;
     book.sheets.reserve(entries.size());
-    SheetBuilder builder(limits);
+    SheetBuilder builder(budget);
     for (const SheetEntry& e : entries) {
-        Sheet& sheet = book.sheets.emplace_back();
+        Sheet& sheet = builder.addSheet(book);
         sheet.name = e.name;
         sheet.hidden = e.hidden;
-        builder.startSheet(sheet);
         const auto r = rels.find(e.id);
         // Chart sheets and the like hold no cells.
         if (r == rels.end() || !isType(r->second, u"worksheet")) continue;
-        readSheet(zip, r->second.target, ctx, builder, limits);
+        readSheet(zip, r->second.target, ctx, builder, budget);
     }
     return book;
 }

@@ -10,11 +10,11 @@
 #include "Message.h"
 #include "TextEncoding.h"
 
-namespace jetwriter {
+namespace classlist {
 
 // Table Students as the station reads it: StBook TEXT(50), StName TEXT(255), StNum TEXT(50),
 // GrNum TEXT(100), StCount LONG, GrCount LONG. No rows.
-Table studentsTable();
+jetwriter::Table studentsTable();
 
 // Something the reader passed over or found doubtful; the list is still written.
 struct ClassListNote {
@@ -28,22 +28,29 @@ struct ClassListNote {
         NoRecordBook,      // a student without a record-book number
         Duplicate,         // a record-book number already on an earlier line
         DamagedNumber,     // a record-book number as a spreadsheet changes numbers
+        DigitsLost,        // a record-book number in exponent form: the student is not written
     };
     Kind kind;
     std::size_t line;
     std::size_t column;  // 0 when the whole line is meant
     std::string columnName;
-    Message text;
+    jetwriter::Message text;
+    std::string student = {};  // the name on that line, where the note is about a student
 };
 
 struct ClassList {
-    Table table;
+    jetwriter::Table table;
     Encoding encoding = Encoding::Utf8;
     char separator = ',';
     std::vector<ClassListNote> notes;
 };
 
-// Students who may not sign in with the number on their card, as the notes show them.
+// Students who cannot sign in: not written, without a number, or with one an earlier line has;
+// one note each, in the order of the lines.
+std::vector<ClassListNote> studentsLockedOut(const ClassList& list);
+
+// Students who may not sign in with the number on their card, as the notes show them, apart
+// from those locked out.
 std::size_t studentsAtRisk(const ClassList& list);
 
 // A cell of a class list as a CSV line or a sheet's row holds it, before it is read as a value.
@@ -67,25 +74,15 @@ public:
     virtual void nameColumns(const std::vector<std::string>& names) { (void)names; }
 };
 
+// Whether a row is the header: it names a record-book column.
+bool namesRecordBook(const std::vector<ClassListCell>& cells);
+
 // What is the same whatever file the cells come from: the header found below any title lines
 // (the first row with a record-book title, else the first row), the columns mapped by their
-// titles, blanks trimmed, values checked, notes made. Fills `list.table` and `list.notes`;
-// throws CsvError as readClassList does.
+// titles, blanks trimmed, values checked, notes made. A student whose record-book number shows
+// an exponent is not written: its digits are gone, and the rest of the class is still of use.
+// Fills `list.table` and `list.notes`; throws CsvError for a row it cannot take, and when no
+// student is left to write.
 void readClassListRows(ClassListRows& rows, ClassList& list);
 
-// Reads a class list as spreadsheets save it. The encoding comes from the bytes (see
-// TextEncoding.h); lines end in LF, CR LF or CR. The separator is comma, semicolon or tab: the
-// one the first line holds most of (comma when none), unless only another finds a header. The
-// header is the first line that names a record-book column (else the first line); its titles
-// name the columns in any order (see ColumnTitles.h). A text may be
-// in double quotes (a quote inside doubled) or bare; an empty field without quotes is Null and ""
-// is an empty text. Counts are decimal integers in the signed 32-bit range, quoted or not, or
-// empty for Null. Texts lose the blanks at both ends; empty lines and lines of empty fields are
-// passed over. A record-book number in exponent form is refused: its digits are lost. Any other
-// input throws CsvError; it never reads outside `bytes`, whatever they are.
-ClassList readClassList(std::string_view bytes);
-
-// The table of readClassList.
-Table readStudentsCsv(std::string_view bytes);
-
-}  // namespace jetwriter
+}  // namespace classlist
