@@ -14,7 +14,8 @@
 #   --out FILE         the image (default build-image/station.img)
 #   --deb FILE         the package; default: built with cpack in --build-dir
 #   --build-dir DIR    the build the package comes from (default build-deb, made as README says)
-#   --cache DIR        downloaded packages, kept between runs (default build-image/apt-cache)
+#   --cache DIR        downloaded packages, kept between runs (default $RULEVION_IMAGE_CACHE,
+#                      else /var/cache/rulevion/image-apt)
 #   --extra-package P  one more Debian package, for a test image only (repeatable)
 #   --hook CMD         one more mmdebstrap customize hook, for a test image only (repeatable)
 #
@@ -26,7 +27,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 list= password= technician= out=build-image/station.img deb= build_dir=build-deb
-cache=build-image/apt-cache
+cache=${RULEVION_IMAGE_CACHE:-/var/cache/rulevion/image-apt}
 extra=() hooks=()
 while [ $# -gt 0 ]; do
   case "$1" in

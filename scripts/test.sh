@@ -51,3 +51,9 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWit
   -DRULEVION_FUZZ=ON -DRULEVION_TESTS=OFF >/dev/null
 cmake --build build-fuzz --target rv_fuzz -j"$(nproc)"
 bash fuzz/run.sh build-fuzz 45
+
+# The booted station: the test image built from this checkout's package (the build above) and
+# driven in QEMU from its screen and keyboard. The downloaded Debian packages stay in
+# /var/cache/rulevion/image-apt for the next run on this machine.
+echo "test: the station's disk image, booted (tests/image)"
+bash tests/image/run.sh build

@@ -77,7 +77,8 @@ class Agent:
     def __init__(self, path):
         self.path = path
 
-    def call(self, command, timeout=10, **arguments):
+    def call(self, command, timeout=10, reply=True, **arguments):
+        """reply=False: for a command that answers nothing when it works (guest-shutdown)."""
         channel = Channel(self.path, 5)
         try:
             token = int(time.monotonic() * 1000) % 2**31
@@ -89,12 +90,14 @@ class Agent:
             if arguments:
                 message["arguments"] = arguments
             channel.send(message)
-            reply = channel.receive(timeout)
+            if not reply:
+                return None
+            answer = channel.receive(timeout)
         finally:
             channel.sock.close()
-        if "error" in reply:
-            raise Failure(f"guest agent {command}: {reply['error']}")
-        return reply.get("return")
+        if "error" in answer:
+            raise Failure(f"guest agent {command}: {answer['error']}")
+        return answer.get("return")
 
     def alive(self):
         try:
@@ -236,7 +239,7 @@ class Station:
                 "/bin/sh", "-c",
                 'for d in /proc/[0-9]*; do [ "$(cat $d/comm 2>/dev/null)" = rulevion-menu ] '
                 '&& echo ${d#/proc/}; done; exit 0')
-        except Failure:
+        except (Failure, OSError, ValueError):  # the agent went away (a reboot, say)
             return None
         return out.split()[0] if code == 0 and out.split() else None
 
@@ -410,7 +413,7 @@ def main():
             raise Failure("the menu of the new session does not look like the first one")
 
         step("a reboot comes back into the menu")
-        agent.call("guest-shutdown", mode="reboot")
+        agent.call("guest-shutdown", reply=False, mode="reboot")
         wait("the menu to go", lambda: not station.menu_pid(), 120)
         started = time.monotonic()
         pid = wait("the menu after the reboot", station.menu_pid, args.boot_seconds)

@@ -2,7 +2,8 @@
 # The booted station: builds the test image (the station's image with a guest agent, the one
 # channel the test reads results through) and boots it in QEMU, from BIOS and from UEFI, driving
 # it from the screen and the keyboard (boot-test.py). As root, on a machine with the archive in
-# reach; the downloaded packages stay in build-image/apt-cache for the next run.
+# reach; the downloaded packages stay in $RULEVION_IMAGE_CACHE (default /var/cache/rulevion/image-apt)
+# for the next run on this machine, whichever checkout it comes from.
 #
 #   bash tests/image/run.sh [BUILD_DIR]    BUILD_DIR: where the package is made (default build-deb)
 #
