@@ -288,6 +288,12 @@ def stable_screen(station, seconds):
     return wait("a still screen", look, seconds)
 
 
+def screen_unlike(station, reference, what, seconds, share=0.005):
+    """Waits for a still screen that differs from reference: a window opened or closed."""
+    return wait(what, lambda: (lambda s: s if differing(reference, s) > share else None)(
+        stable_screen(station, seconds)), seconds)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("image")
@@ -359,13 +365,9 @@ def main():
 
         step("the trainer's wrong password is refused")
         station.click(menu, *top_button(menu, 2))
-        dialog = stable_screen(station, 60)
-        if differing(menu, dialog) < 0.005:
-            raise Failure("«Т р е н е р» shows no dialog")
+        dialog = screen_unlike(station, menu, "the trainer's dialog", 60)
         station.type("9999\n")
-        box = stable_screen(station, 60)
-        if differing(dialog, box) < 0.002:
-            raise Failure("a wrong password shows no box")
+        screen_unlike(station, dialog, "the box of the wrong password", 60, 0.002)
         station.screen("wrong-password")
         station.keys("ret")
         wait("the menu after the box", lambda: differing(menu, stable_screen(station, 60)) < 0.01, 60)
@@ -374,7 +376,7 @@ def main():
 
         step("the trainer's right password runs the trainer's command, and the menu comes back")
         station.click(menu, *top_button(menu, 2))
-        stable_screen(station, 60)
+        screen_unlike(station, menu, "the trainer's dialog", 60)
         station.type("1234\n")
         wait("the trainer's command", lambda: ran("trainer"), 120)
         pid, screen = new_menu(pid)
