@@ -1,5 +1,7 @@
 #include "StationLog.h"
 
+#include "Console.h"
+
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -19,7 +21,7 @@ struct Log {
     Q_DECLARE_TR_FUNCTIONS(Log)
 };
 
-constexpr const char* kName = "rulevion-station";
+constexpr const char* kName = kProgramName;
 
 QString fromEnv(const char* name) {
     const char* value = std::getenv(name);

@@ -1,5 +1,6 @@
 #include "StationSetup.h"
 
+#include "Console.h"
 #include "DatabasePaths.h"
 #include "PasswordFile.h"
 #include "SessionCheck.h"
@@ -32,7 +33,7 @@ struct Setup {
     Q_DECLARE_TR_FUNCTIONS(Setup)
 };
 
-constexpr const char* kName = "rulevion-station";
+constexpr const char* kName = kProgramName;
 constexpr const char* kSessionScript = "/usr/bin/rulevion-station-session";
 constexpr const char* kSessionName = "rulevion-station";
 // The installed place, whatever RULEVION_CONFIG_DIR says for the tools' own tests.
@@ -63,11 +64,6 @@ constexpr const char* kSysRq =
     "kernel.sysrq = 0\n";
 
 constexpr const char* kMonitorDriveC = "monitor\nmonitor\n1\n";
-
-void print(std::FILE* stream, const QString& text) {
-    std::fputs(text.toLocal8Bit().constData(), stream);
-    std::fflush(stream);
-}
 
 QString usage() {
     return Setup::tr(

@@ -1,4 +1,5 @@
 // rulevion-station: the station check and the station's shell.
+#include "Console.h"
 #include "SessionCheck.h"
 #include "StationCheck.h"
 #include "StationConfig.h"
@@ -29,12 +30,8 @@ struct Main {
     Q_DECLARE_TR_FUNCTIONS(Main)
 };
 
-constexpr const char* kName = "rulevion-station";
-
-void print(std::FILE* stream, const QString& text) {
-    std::fputs(text.toLocal8Bit().constData(), stream);
-    std::fflush(stream);
-}
+constexpr const char* kName = station::kProgramName;
+using station::print;
 
 QString usage() {
     return Main::tr(
