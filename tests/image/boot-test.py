@@ -122,36 +122,24 @@ class Agent:
         return base64.b64decode(out) if code == 0 else None
 
 
-def png(ppm):
-    """A screendump (binary PPM) as PNG, for people to look at."""
-    fields, pos = [], 0
-    while len(fields) < 4:
-        while ppm[pos:pos + 1].isspace():
-            pos += 1
-        end = pos
-        while not ppm[end:end + 1].isspace():
-            end += 1
-        fields.append(ppm[pos:end])
-        pos = end
-    pos += 1
-    width, height = int(fields[1]), int(fields[2])
-    row = width * 3
-    raw = b"".join(b"\0" + ppm[pos + y * row:pos + (y + 1) * row] for y in range(height))
-
-    def chunk(kind, data):
-        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
-            + chunk(b"IDAT", zlib.compress(raw, 6)) + chunk(b"IEND", b""))
-
-
 class Screen:
     """One screendump: its size and its pixels."""
 
     def __init__(self, ppm):
-        self.ppm = ppm
         fields = ppm.split(None, 4)
         self.width, self.height = int(fields[1]), int(fields[2])
         self.pixels = ppm[len(ppm) - self.width * self.height * 3:]
+
+    def png(self):
+        """The screen as PNG, for people to look at."""
+        row = self.width * 3
+        raw = b"".join(b"\0" + self.pixels[y * row:(y + 1) * row] for y in range(self.height))
+
+        def chunk(kind, data):
+            return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+        header = struct.pack(">IIBBBBB", self.width, self.height, 8, 2, 0, 0, 0)
+        return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 6))
+                + chunk(b"IEND", b""))
 
     def pixel(self, x, y):
         i = (y * self.width + x) * 3
@@ -202,7 +190,7 @@ class Station:
         if keep_as:
             self.shots += 1
             with open(os.path.join(self.work, f"{self.shots:03d}-{keep_as}.png"), "wb") as f:
-                f.write(png(shot.ppm))
+                f.write(shot.png())
         return shot
 
     def keys(self, *chords):
