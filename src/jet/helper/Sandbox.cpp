@@ -16,6 +16,11 @@
 namespace jet::helper {
 namespace {
 
+// Argument `arg` equals `value`; written out whole, as the library's macros leave a field unset.
+scmp_arg_cmp equals(unsigned arg, scmp_datum_t value) {
+    return scmp_arg_cmp{arg, SCMP_CMP_EQ, value, 0};
+}
+
 class Filter {
 public:
     // Anything not allowed below ends the whole process, never just the calling thread.
@@ -29,7 +34,7 @@ public:
     void allow(int call) { ok_ = ok_ && seccomp_rule_add(ctx_, SCMP_ACT_ALLOW, call, 0) == 0; }
     void allowOn(int call, int fd) {
         ok_ = ok_ && seccomp_rule_add(ctx_, SCMP_ACT_ALLOW, call, 1,
-                                      SCMP_A0(SCMP_CMP_EQ, static_cast<scmp_datum_t>(fd))) == 0;
+                                      equals(0, static_cast<scmp_datum_t>(fd))) == 0;
     }
     // Memory that can never become code: a mapping or protection change asking for PROT_EXEC
     // matches no rule.
@@ -43,11 +48,10 @@ public:
         const auto pid = static_cast<scmp_datum_t>(getpid());
         const auto tid = static_cast<scmp_datum_t>(gettid());
         ok_ = ok_ &&
-              seccomp_rule_add(ctx_, SCMP_ACT_ALLOW, SCMP_SYS(tgkill), 3, SCMP_A0(SCMP_CMP_EQ, pid),
-                               SCMP_A1(SCMP_CMP_EQ, tid),
-                               SCMP_A2(SCMP_CMP_EQ, static_cast<scmp_datum_t>(SIGABRT))) == 0 &&
-              seccomp_rule_add(ctx_, SCMP_ACT_ALLOW, SCMP_SYS(tkill), 2, SCMP_A0(SCMP_CMP_EQ, tid),
-                               SCMP_A1(SCMP_CMP_EQ, static_cast<scmp_datum_t>(SIGABRT))) == 0;
+              seccomp_rule_add(ctx_, SCMP_ACT_ALLOW, SCMP_SYS(tgkill), 3, equals(0, pid),
+                               equals(1, tid), equals(2, SIGABRT)) == 0 &&
+              seccomp_rule_add(ctx_, SCMP_ACT_ALLOW, SCMP_SYS(tkill), 2, equals(0, tid),
+                               equals(1, SIGABRT)) == 0;
     }
     bool load() { return ctx_ && ok_ && seccomp_load(ctx_) == 0; }
 

@@ -12,13 +12,15 @@ constexpr std::size_t kHugePage = 2u << 20;
 
 // Memory for `bytes`, from 1 MB on in 2 MB huge pages where the system offers them: rounded up
 // to whole ones, but a tail under 128 KB is left to small pages (a huge page is cleared whole
-// when first touched, which costs about what faulting in 32 small ones does). `bytes` becomes the size taken. Freed with
-// std::free; nullptr when there is none.
+// when first touched, which costs about what faulting in 32 small ones does). `bytes` becomes
+// the size taken. Freed with std::free; nullptr when there is none.
 inline void* allocateHugeFrom1Mb(std::size_t& bytes) {
     if (bytes < kHugePage / 2) return std::malloc(bytes);
     if (bytes % kHugePage >= kHugePage / 16) bytes = (bytes / kHugePage + 1) * kHugePage;
-    void* p = std::aligned_alloc(kHugePage, bytes);
-    if (p) ::madvise(p, bytes, MADV_HUGEPAGE);
+    // Not aligned_alloc: it wants a size of whole huge pages, and the small tail above is not.
+    void* p = nullptr;
+    if (::posix_memalign(&p, kHugePage, bytes) != 0) return nullptr;
+    ::madvise(p, bytes, MADV_HUGEPAGE);
     return p;
 }
 

@@ -243,12 +243,14 @@ void writeAll(int fd, const std::string& bytes) {
     }
 }
 
+#ifndef RV_ADDRESS_SANITIZER
 std::size_t addressSpace() {
     std::ifstream statm("/proc/self/statm");
     std::size_t pages = 0;
     statm >> pages;
     return pages * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
 }
+#endif
 
 [[noreturn]] void child(int out, std::string_view bytes, const Limits& limits) {
 #ifndef RV_ADDRESS_SANITIZER  // its shadow memory takes more address space than any limit
