@@ -83,6 +83,13 @@ struct System {
         file(path, "#!/bin/sh\n");
         fs::permissions(path, fs::perms::owner_all);
     }
+    // lightdm in place of nodm, with the drop-in that logs the station's user in.
+    void lightdmInstead() {
+        fs::remove(root / "usr/sbin/nodm");
+        executable(root / "usr/sbin/lightdm");
+        file(root / "etc/lightdm/lightdm.conf.d/50-rulevion-station.conf",
+             "[Seat:*]\nautologin-user=station\nautologin-session=rulevion-station\n");
+    }
 
     std::vector<CheckLine> check() {
         const ScopedEnv path("PATH", bin.string());
@@ -161,20 +168,14 @@ const Case kCases[] = {
      "NODM_USER=teacher"},
     {"lightdm_drop_in",
      [](System& s) {
-         fs::remove(s.root / "usr/sbin/nodm");
-         System::executable(s.root / "usr/sbin/lightdm");
+         s.lightdmInstead();
          System::file(s.root / "etc/lightdm/lightdm.conf", "[Seat:*]\n#autologin-user=\n");
-         System::file(s.root / "etc/lightdm/lightdm.conf.d/50-rulevion-station.conf",
-                      "[Seat:*]\nautologin-user=station\nautologin-session=rulevion-station\n");
      },
      Result::Passed, "lightdm starts the session for station"},
     // lightdm.conf is read last and wins over the drop-ins.
     {"lightdm_conf_overrides_the_drop_in",
      [](System& s) {
-         fs::remove(s.root / "usr/sbin/nodm");
-         System::executable(s.root / "usr/sbin/lightdm");
-         System::file(s.root / "etc/lightdm/lightdm.conf.d/50-rulevion-station.conf",
-                      "[Seat:*]\nautologin-user=station\nautologin-session=rulevion-station\n");
+         s.lightdmInstead();
          System::file(s.root / "etc/lightdm/lightdm.conf",
                       "[Seat:*]\nautologin-session=lightdm-xsession\n[XDMCPServer]\n"
                       "autologin-user=other\n");
